@@ -24,7 +24,7 @@ constexpr int kInfinite = -1;
 struct HidCaps {
     uint16_t usagePage = 0;
     uint16_t usage = 0;
-    uint16_t inputReportByteLength = 0;    // report ID byte included, as on Windows
+    uint16_t inputReportByteLength = 0;  // report ID byte included, as on Windows
     uint16_t outputReportByteLength = 0;
     uint16_t featureReportByteLength = 0;
     uint16_t numberInputButtonCaps = 0;

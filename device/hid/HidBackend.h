@@ -26,10 +26,10 @@ struct HidAttributes {
 };
 
 enum class HidIoStatus {
-    Ok,        // the whole report was transferred
-    TimedOut,  // nothing arrived (read) or could be sent (write) in time; nothing stays pending
-    Cancelled, // Cancel() woke the operation
-    Error,     // I/O error, e.g. the device was unplugged
+    Ok,         // the whole report was transferred
+    TimedOut,   // nothing arrived (read) or could be sent (write) in time; nothing stays pending
+    Cancelled,  // Cancel() woke the operation
+    Error,      // I/O error, e.g. the device was unplugged
 };
 
 // One open top-level collection.
@@ -46,7 +46,8 @@ public:
     // Reads one input report of this collection (reports of other collections of the same
     // interface are dropped). timeoutMs < 0 waits forever. On Ok, *transferred is the length
     // written into buffer (report ID byte included).
-    virtual HidIoStatus Read(uint8_t* buffer, size_t length, size_t* transferred, int timeoutMs) = 0;
+    virtual HidIoStatus Read(uint8_t* buffer, size_t length, size_t* transferred,
+                             int timeoutMs) = 0;
     // Writes one output report (buffer[0] is the report ID).
     virtual HidIoStatus Write(const uint8_t* buffer, size_t length, size_t* transferred,
                               int timeoutMs) = 0;
