@@ -1,0 +1,22 @@
+#include "sim/SimulatorSetup.h"
+
+#include "device/hid/HidBackend.h"
+#include "platform/base/DebugLine.h"
+#include "sim/DemoDevices.h"
+#include "sim/SimState.h"
+
+namespace q840::sim {
+
+std::shared_ptr<VirtualBus> StartSimulation(const std::string& stateFile) {
+    std::shared_ptr<VirtualBus> bus = MakeDemoBus();
+    if (!stateFile.empty()) {
+        if (LoadState(*bus, stateFile)) {
+            DebugLine("simulator: state loaded from %s", stateFile.c_str());
+        }
+        bus->SetStateFile(stateFile);
+    }
+    hid::SetHidBackend(bus);
+    return bus;
+}
+
+}  // namespace q840::sim
