@@ -1,0 +1,348 @@
+// Messages and copy data between programs, each CBusLink standing for one program on a private
+// session bus of this test process.
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <limits>
+#include <memory>
+
+#include "ipc/BusTestSupport.h"
+#include "platform/ipc/BusNames.h"
+#include "platform/ipc/CBusLink.h"
+
+namespace q840::ipc {
+namespace {
+
+using test::RunElsewhere;
+using test::SpinUntil;
+
+const QString kProductTitle = QStringLiteral("Halvorn Q840-VEX GAMING MOUSE");
+const QString kWorkToolQuery = QStringLiteral("{4695579F-999A-41d4-9FAF-EFFCE93EBF18}");
+
+struct Message {
+    QString name;
+    quint64 wParam;
+    qint64 lParam;
+    bool operator==(const Message&) const = default;
+};
+
+struct CopyData {
+    quint64 dwData;
+    QByteArray data;
+};
+
+// Everything one link received, in order.
+struct Inbox {
+    explicit Inbox(CBusLink& link) {
+        QObject::connect(&link, &CBusLink::messageReceived,
+                         [this](const QString& n, quint64 w, qint64 l) {
+                             messages.push_back({n, w, l});
+                         });
+        QObject::connect(&link, &CBusLink::copyDataReceived,
+                         [this](quint64 d, const QByteArray& bytes) {
+                             copies.push_back({d, bytes});
+                         });
+    }
+    int Count(const QString& name) const {
+        int n = 0;
+        for (const Message& m : messages) {
+            n += m.name == name ? 1 : 0;
+        }
+        return n;
+    }
+    std::vector<Message> messages;
+    std::vector<CopyData> copies;
+};
+
+TEST(BusLinkNames, WindowTitlesMapToBusNames) {
+    EXPECT_EQ(WindowBusName("WorkTool"), "com.halvorn.Window.WorkTool");
+    EXPECT_EQ(WindowBusName(kProductTitle + "AUDIORECORD"),
+              "com.halvorn.Window.Halvorn_Q840_VEX_GAMING_MOUSEAUDIORECORD");
+    // A bus name element may not start with a digit.
+    EXPECT_EQ(WindowBusName("3D Tool"), "com.halvorn.Window._3D_Tool");
+    // One '_' per character, also outside the basic plane.
+    EXPECT_EQ(WindowBusName(QString::fromUtf8("Éq.\xF0\x9F\x98\x80")), "com.halvorn.Window._q__");
+    EXPECT_TRUE(WindowBusName("").isEmpty());
+
+    const int room = 255 - int(qstrlen(kWindowBusPrefix));
+    EXPECT_EQ(WindowBusName(QString(room, 'a')).size(), 255);
+    EXPECT_TRUE(WindowBusName(QString(room + 1, 'a')).isEmpty());
+}
+
+// Links that were never connected (or found no bus) do nothing and say so.
+TEST(BusLinkNames, UnconnectedLinkIsANoOp) {
+    test::EnsureApp();
+    CBusLink link;
+    EXPECT_FALSE(link.IsConnected());
+    EXPECT_EQ(link.AcquireSingleInstance(), CBusLink::InstanceRole::NoBus);
+    EXPECT_FALSE(link.ActivateFirstInstance(kProductTitle, 0, 1));
+    link.Broadcast("Game_Start", 0, 1);
+    EXPECT_FALSE(link.PostToWindow("WorkTool", kWorkToolQuery, 1, 0));
+    EXPECT_FALSE(link.SendToWindow("WorkTool", kWorkToolQuery, 1, 0));
+    EXPECT_FALSE(link.CopyDataToWindow("WorkTool", 5, QByteArray(1024, '\0')));
+    EXPECT_FALSE(link.ClaimWindowTitle("WorkTool"));
+}
+
+class BusLinkMessages : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        bus = std::make_unique<test::PrivateSessionBus>();
+        ASSERT_TRUE(bus->Start()) << "cannot start a private dbus-daemon";
+    }
+    static void TearDownTestSuite() { bus.reset(); }
+
+    // A connected link standing for one program.
+    static std::unique_ptr<CBusLink> Program() {
+        auto link = std::make_unique<CBusLink>();
+        EXPECT_TRUE(link->Connect());
+        return link;
+    }
+
+    static inline std::unique_ptr<test::PrivateSessionBus> bus;
+};
+
+TEST_F(BusLinkMessages, PostedMessageReachesTheWindowIntact) {
+    auto workTool = Program();
+    ASSERT_TRUE(workTool->ClaimWindowTitle("WorkTool"));
+    Inbox inbox(*workTool);
+    auto us = Program();
+
+    const quint64 maxW = std::numeric_limits<quint64>::max();
+    const qint64 minL = std::numeric_limits<qint64>::min();
+    EXPECT_TRUE(us->PostToWindow("WorkTool", kWorkToolQuery, maxW, minL));
+    EXPECT_TRUE(us->PostToWindow("WorkTool", kWorkToolQuery, 0, -1));
+    ASSERT_TRUE(SpinUntil([&] { return inbox.messages.size() == 2; }));
+    EXPECT_EQ(inbox.messages[0], (Message{kWorkToolQuery, maxW, minL}));
+    EXPECT_EQ(inbox.messages[1], (Message{kWorkToolQuery, 0, -1}));
+}
+
+TEST_F(BusLinkMessages, SentMessageWaitsUntilTaken) {
+    const QString recorderTitle = kProductTitle + "AUDIORECORD";
+    const QString audioCmd = QStringLiteral("{4695579F-999A-41d4-9FAF-EFFCE93EBE19}");
+    auto recorder = Program();
+    ASSERT_TRUE(recorder->ClaimWindowTitle(recorderTitle));
+    Inbox inbox(*recorder);
+
+    // The commands go out one after another, each taken before the next is sent.
+    const bool sent = RunElsewhere([&] {
+        CBusLink us;
+        return us.Connect() && us.SendToWindow(recorderTitle, audioCmd, 0, 0x1234) &&
+               us.SendToWindow(recorderTitle, audioCmd, 3, 0) &&
+               us.SendToWindow(recorderTitle, audioCmd, 1, 0);
+    });
+    EXPECT_TRUE(sent);
+    ASSERT_EQ(inbox.messages.size(), 3u);  // all taken before the sender returned
+    EXPECT_EQ(inbox.messages[0], (Message{audioCmd, 0, 0x1234}));
+    EXPECT_EQ(inbox.messages[1], (Message{audioCmd, 3, 0}));
+    EXPECT_EQ(inbox.messages[2], (Message{audioCmd, 1, 0}));
+}
+
+TEST_F(BusLinkMessages, MissingWindowIsReportedNotAwaited) {
+    auto us = Program();
+    EXPECT_FALSE(us->PostToWindow("WorkTool", kWorkToolQuery, 1, 0));
+    EXPECT_FALSE(us->SendToWindow("WorkTool", kWorkToolQuery, 1, 0));
+    EXPECT_FALSE(us->CopyDataToWindow("WorkTool", 5, QByteArray(1024, '\x01')));
+    EXPECT_FALSE(us->PostToWindow("", kWorkToolQuery, 1, 0));
+}
+
+TEST_F(BusLinkMessages, BroadcastReachesEveryProgramOnce) {
+    auto a = Program();
+    auto b = Program();
+    auto sender = Program();
+    Inbox inA(*a), inB(*b), inSender(*sender);
+
+    sender->Broadcast("Game_Kill", 2, 17);
+    // A second broadcast from the same sender arrives after the first everywhere, so once it is
+    // in, any duplicate of the first would have been too.
+    sender->Broadcast("marker", 0, 0);
+    ASSERT_TRUE(SpinUntil(
+        [&] { return inA.Count("marker") && inB.Count("marker") && inSender.Count("marker"); }));
+    for (const Inbox* inbox : {&inA, &inB, &inSender}) {
+        ASSERT_EQ(inbox->messages.size(), 2u);
+        EXPECT_EQ(inbox->messages[0], (Message{"Game_Kill", 2, 17}));
+    }
+}
+
+TEST_F(BusLinkMessages, UnknownNamesArePassedOnUnchanged) {
+    auto receiver = Program();
+    ASSERT_TRUE(receiver->ClaimWindowTitle("Receiver"));
+    Inbox inbox(*receiver);
+    auto us = Program();
+    const QStringList names = {"", "no such message", QString::fromUtf8("软件标示"),
+                               QString(5000, 'x'), "Game_Start\n"};
+    for (const QString& name : names) {
+        EXPECT_TRUE(us->PostToWindow("Receiver", name, 7, 8));
+    }
+    ASSERT_TRUE(SpinUntil([&] { return inbox.messages.size() == size_t(names.size()); }));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(inbox.messages[i].name, names[i]);
+    }
+}
+
+TEST_F(BusLinkMessages, CopyDataOfAnyLengthArrivesIntact) {
+    auto workTool = Program();
+    ASSERT_TRUE(workTool->ClaimWindowTitle("WorkTool"));
+    Inbox inbox(*workTool);
+
+    std::vector<QByteArray> payloads;
+    for (int size : {0, 24, 2000, 70000}) {
+        QByteArray bytes(size, '\0');
+        for (int i = 0; i < size; ++i) {
+            bytes[i] = char((i * 7 + size) & 0xFF);  // every byte value, zeros included
+        }
+        payloads.push_back(bytes);
+    }
+    const bool sent = RunElsewhere([&] {
+        CBusLink us;
+        bool all = us.Connect();
+        quint64 dwData = 1;
+        for (const QByteArray& bytes : payloads) {
+            all = us.CopyDataToWindow("WorkTool", dwData++, bytes) && all;
+        }
+        return all;
+    });
+    EXPECT_TRUE(sent);
+    ASSERT_EQ(inbox.copies.size(), payloads.size());
+    for (size_t i = 0; i < payloads.size(); ++i) {
+        EXPECT_EQ(inbox.copies[i].dwData, i + 1);
+        EXPECT_EQ(inbox.copies[i].data, payloads[i]) << "payload " << payloads[i].size();
+    }
+}
+
+// Outside programs (the recorder's level frames, WorkTool's commands) call the program's own
+// bus name with plain D-Bus, not with a CBusLink.
+TEST_F(BusLinkMessages, CopyDataToTheProgramFromAPlainClient) {
+    auto program = Program();
+    ASSERT_EQ(program->AcquireSingleInstance(), CBusLink::InstanceRole::First);
+    Inbox inbox(*program);
+
+    QDBusConnection plain = QDBusConnection::connectToBus(bus->Address(), "plain-client");
+    ASSERT_TRUE(plain.isConnected());
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kBusName, kObjectPath, kInterface, kCopyDataMember);
+    const QByteArray frame(2000, '\x7F');
+    call << qulonglong(1) << frame;
+    plain.call(call, QDBus::NoBlock);
+    QDBusMessage post =
+        QDBusMessage::createMethodCall(kBusName, kObjectPath, kInterface, kPostMessageMember);
+    post << QString("Game_Death") << qulonglong(1) << qlonglong(4);
+    plain.call(post, QDBus::NoBlock);
+
+    ASSERT_TRUE(SpinUntil([&] { return inbox.copies.size() == 1 && inbox.messages.size() == 1; }));
+    EXPECT_EQ(inbox.copies[0].dwData, 1u);
+    EXPECT_EQ(inbox.copies[0].data, frame);
+    EXPECT_EQ(inbox.messages[0], (Message{"Game_Death", 1, 4}));
+    QDBusConnection::disconnectFromBus("plain-client");
+}
+
+// A second start both hands the activation to the owner and broadcasts it: the owner acts on it
+// once, other listeners see the broadcast.
+TEST_F(BusLinkMessages, ActivationReachesTheOwnerOnceAndOthersByBroadcast) {
+    auto first = Program();
+    ASSERT_EQ(first->AcquireSingleInstance(), CBusLink::InstanceRole::First);
+    auto listener = Program();
+    Inbox inFirst(*first), inListener(*listener);
+
+    const bool delivered = RunElsewhere([&] {
+        CBusLink second;
+        if (!second.Connect() || second.AcquireSingleInstance() != CBusLink::InstanceRole::Second) {
+            return false;
+        }
+        const bool ok = second.ActivateFirstInstance(kProductTitle, 0, 1);
+        second.Broadcast("marker", 0, 0);
+        return ok;
+    });
+    EXPECT_TRUE(delivered);
+    ASSERT_TRUE(SpinUntil([&] { return inFirst.Count("marker") && inListener.Count("marker"); }));
+    EXPECT_EQ(inFirst.Count(kProductTitle), 1);
+    EXPECT_EQ(inListener.Count(kProductTitle), 1);
+    EXPECT_EQ(inFirst.messages.front(), (Message{kProductTitle, 0, 1}));
+}
+
+// The main window lives on the UI thread; whatever thread QtDBus reads on, the link's signals
+// come from the thread that owns the link.
+TEST_F(BusLinkMessages, SignalsComeFromTheLinksThread) {
+    QThread owner;
+    owner.start();
+    auto link = Program();
+    ASSERT_TRUE(link->ClaimWindowTitle("Threaded"));
+    link->moveToThread(&owner);
+
+    std::atomic<QThread*> seenOn{nullptr};
+    std::atomic<int> copies{0};
+    QObject::connect(
+        link.get(), &CBusLink::messageReceived, link.get(),
+        [&](const QString&, quint64, qint64) { seenOn = QThread::currentThread(); },
+        Qt::DirectConnection);
+    QObject::connect(
+        link.get(), &CBusLink::copyDataReceived, link.get(),
+        [&](quint64, const QByteArray&) { ++copies; }, Qt::DirectConnection);
+
+    auto us = Program();
+    EXPECT_TRUE(us->PostToWindow("Threaded", "Game_End", 0, 0));
+    // A blocking call from this thread is fine: the receiver's thread serves it.
+    EXPECT_TRUE(us->CopyDataToWindow("Threaded", 2, QByteArray(6, '\x01')));
+    ASSERT_TRUE(SpinUntil([&] { return seenOn.load() != nullptr; }));
+    EXPECT_EQ(seenOn.load(), &owner);
+    EXPECT_EQ(copies.load(), 1);
+
+    // Links are destroyed on their own thread.
+    QObject context;
+    context.moveToThread(&owner);
+    QMetaObject::invokeMethod(
+        &context, [&] { link.reset(); }, Qt::BlockingQueuedConnection);
+    owner.quit();
+    owner.wait();
+}
+
+// The calls that docs/dbus.md shows for other programs and for people at a shell.
+TEST_F(BusLinkMessages, DocumentedCommandLinesReachTheProgram) {
+    const QString gdbus = QStandardPaths::findExecutable("gdbus");
+    const QString busctl = QStandardPaths::findExecutable("busctl");
+    if (gdbus.isEmpty() || busctl.isEmpty()) {
+        GTEST_SKIP() << "gdbus or busctl not installed";
+    }
+    auto program = Program();
+    ASSERT_EQ(program->AcquireSingleInstance(), CBusLink::InstanceRole::First);
+    Inbox inbox(*program);
+
+    const QList<QStringList> commands = {
+        {gdbus, "call", "--session", "--dest", "com.halvorn.Q840Vex", "--object-path",
+         "/com/halvorn/Q840Vex", "--method", "com.halvorn.Q840Vex.Messages.PostMessage",
+         "{4695579F-999A-41d4-9FAF-EFFCE93EBF17}", "1", "0"},
+        {busctl, "--user", "call", "com.halvorn.Q840Vex", "/com/halvorn/Q840Vex",
+         "com.halvorn.Q840Vex.Messages", "PostMessage", "stx", "Game_Start", "0", "3"},
+        {busctl, "--user", "call", "com.halvorn.Q840Vex", "/com/halvorn/Q840Vex",
+         "com.halvorn.Q840Vex.Messages", "CopyData", "tay", "2", "6", "1", "2", "3", "4", "5", "6"},
+        {gdbus, "call", "--session", "--dest", "com.halvorn.Q840Vex", "--object-path",
+         "/com/halvorn/Q840Vex", "--method", "com.halvorn.Q840Vex.Messages.CopyData", "1",
+         "[byte 0x10, 0x00, 0x00, 0x00]"},
+        {busctl, "--user", "emit", "/com/halvorn/Q840Vex", "com.halvorn.Q840Vex.Messages",
+         "Broadcast", "stx", "Game_End", "0", "0"},
+    };
+    for (const QStringList& command : commands) {
+        QProcess tool;
+        tool.start(command.front(), command.mid(1));
+        // The program must keep serving its bus while the tool waits for the answer.
+        ASSERT_TRUE(SpinUntil([&] { return tool.state() == QProcess::NotRunning; }, 20000))
+            << command.join(' ').toStdString();
+        EXPECT_EQ(tool.exitCode(), 0) << command.join(' ').toStdString() << "\n"
+                                      << tool.readAllStandardError().toStdString();
+    }
+    ASSERT_TRUE(SpinUntil([&] { return inbox.messages.size() == 3 && inbox.copies.size() == 2; }));
+    EXPECT_EQ(inbox.messages[0], (Message{"{4695579F-999A-41d4-9FAF-EFFCE93EBF17}", 1, 0}));
+    EXPECT_EQ(inbox.messages[1], (Message{"Game_Start", 0, 3}));
+    EXPECT_EQ(inbox.messages[2], (Message{"Game_End", 0, 0}));
+    EXPECT_EQ(inbox.copies[0].dwData, 2u);
+    EXPECT_EQ(inbox.copies[0].data, QByteArray("\x01\x02\x03\x04\x05\x06"));
+    EXPECT_EQ(inbox.copies[1].dwData, 1u);
+    EXPECT_EQ(inbox.copies[1].data, QByteArray("\x10\x00\x00\x00", 4));
+}
+
+}  // namespace
+}  // namespace q840::ipc
