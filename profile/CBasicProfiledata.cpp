@@ -246,7 +246,7 @@ void CBasicProfiledata::WriteKeyList(Json::Value& node,
     Json::Value& list = ArrayMember(node, "KeyList");
     for (size_t i = 0; i < pairs.size(); ++i) {
         AsObject(ElementAt(list, static_cast<Json::ArrayIndex>(i)))["Assignment"] =
-            pairs[i].current.Code();
+            static_cast<Json::Int>(pairs[i].current.Code());
     }
 }
 

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "profile/JsonFileStore.h"
-#include "profile/TempDir.h"
+#include "profile/ProfileTestSupport.h"
 
 using q840::profile::IsSafeFileStem;
 using q840::profile::JsonFileStore;

@@ -42,3 +42,13 @@ inline void WriteBytes(const std::filesystem::path& p, const std::string& bytes)
 }
 
 }  // namespace q840::test
+
+#include <json/writer.h>
+#include <ostream>
+
+// Readable failure messages for JSON values.
+namespace Json {
+inline void PrintTo(const Value& v, std::ostream* os) {
+    *os << v.toStyledString();
+}
+}  // namespace Json
