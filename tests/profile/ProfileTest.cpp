@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "profile/CBasicProfiledata.h"
 #include "profile/ProfileTestSupport.h"
 
