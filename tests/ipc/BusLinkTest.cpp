@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
+#include <algorithm>
 #include <limits>
 #include <memory>
 
@@ -311,19 +312,29 @@ TEST_F(BusLinkMessages, DocumentedCommandLinesReachTheProgram) {
     ASSERT_EQ(program->AcquireSingleInstance(), CBusLink::InstanceRole::First);
     Inbox inbox(*program);
 
+    const QString path = "/com/halvorn/Q840Vex";
+    const QString iface = "com.halvorn.Q840Vex.Messages";
+    const QStringList gdbusPost = {
+        gdbus, "call",     "--session",           "--dest", "com.halvorn.Q840Vex", "--object-path",
+        path,  "--method", iface + ".PostMessage"};
+    const QStringList gdbusCopy = {
+        gdbus,           "call", "--session", "--dest",           "com.halvorn.Q840Vex",
+        "--object-path", path,   "--method",  iface + ".CopyData"};
+    const QStringList busctlCall = {busctl, "--user", "call", "com.halvorn.Q840Vex", path, iface};
+    const QString lightRequest = "{4695579F-999A-41d4-9FAF-EFFCE93EBF17}";
     const QList<QStringList> commands = {
-        {gdbus, "call", "--session", "--dest", "com.halvorn.Q840Vex", "--object-path",
-         "/com/halvorn/Q840Vex", "--method", "com.halvorn.Q840Vex.Messages.PostMessage",
-         "{4695579F-999A-41d4-9FAF-EFFCE93EBF17}", "1", "0"},
-        {busctl, "--user", "call", "com.halvorn.Q840Vex", "/com/halvorn/Q840Vex",
-         "com.halvorn.Q840Vex.Messages", "PostMessage", "stx", "Game_Start", "0", "3"},
-        {busctl, "--user", "call", "com.halvorn.Q840Vex", "/com/halvorn/Q840Vex",
-         "com.halvorn.Q840Vex.Messages", "CopyData", "tay", "2", "6", "1", "2", "3", "4", "5", "6"},
-        {gdbus, "call", "--session", "--dest", "com.halvorn.Q840Vex", "--object-path",
-         "/com/halvorn/Q840Vex", "--method", "com.halvorn.Q840Vex.Messages.CopyData", "1",
-         "[byte 0x10, 0x00, 0x00, 0x00]"},
-        {busctl, "--user", "emit", "/com/halvorn/Q840Vex", "com.halvorn.Q840Vex.Messages",
-         "Broadcast", "stx", "Game_End", "0", "0"},
+        gdbusPost + QStringList{lightRequest, "1", "0"},
+        busctlCall + QStringList{"PostMessage", "stx", "Game_Start", "0", "3"},
+        {busctl, "--user", "call", "--expect-reply=no", "com.halvorn.Q840Vex", path, iface,
+         "PostMessage", "stx", "Game_End", "1", "2"},
+        {busctl, "--user", "emit", path, iface, "Broadcast", "stx", "Game_Kill", "2", "5"},
+        {gdbus, "emit", "--session", "--object-path", path, "--signal", iface + ".Broadcast",
+         "'Game_Death'", "uint64 0", "int64 4"},
+        busctlCall + QStringList{"CopyData", "tay", "2", "6", "255", "0", "0", "0", "0", "255"},
+        gdbusCopy + QStringList{"2", "[byte 0xff, 0, 0, 0, 0, 0xff]"},
+        {"sh", "-c",
+         busctlCall.join(' ') +
+             " CopyData tay 1 2000 $(for i in $(seq 500); do printf '100 0 0 0 '; done)"},
     };
     for (const QStringList& command : commands) {
         QProcess tool;
@@ -334,14 +345,26 @@ TEST_F(BusLinkMessages, DocumentedCommandLinesReachTheProgram) {
         EXPECT_EQ(tool.exitCode(), 0) << command.join(' ').toStdString() << "\n"
                                       << tool.readAllStandardError().toStdString();
     }
-    ASSERT_TRUE(SpinUntil([&] { return inbox.messages.size() == 3 && inbox.copies.size() == 2; }));
-    EXPECT_EQ(inbox.messages[0], (Message{"{4695579F-999A-41d4-9FAF-EFFCE93EBF17}", 1, 0}));
-    EXPECT_EQ(inbox.messages[1], (Message{"Game_Start", 0, 3}));
-    EXPECT_EQ(inbox.messages[2], (Message{"Game_End", 0, 0}));
+    const std::vector<Message> expected = {
+        {lightRequest, 1, 0}, {"Game_Start", 0, 3}, {"Game_End", 1, 2},
+        {"Game_Kill", 2, 5},  {"Game_Death", 0, 4},
+    };
+    ASSERT_TRUE(SpinUntil(
+        [&] { return inbox.messages.size() == expected.size() && inbox.copies.size() == 3; }));
+    // Separate tools on separate connections: the bus does not order them against each other.
+    EXPECT_TRUE(std::is_permutation(inbox.messages.begin(), inbox.messages.end(), expected.begin(),
+                                    expected.end()));
+    const QByteArray colour("\xff\x00\x00\x00\x00\xff", 6);
     EXPECT_EQ(inbox.copies[0].dwData, 2u);
-    EXPECT_EQ(inbox.copies[0].data, QByteArray("\x01\x02\x03\x04\x05\x06"));
-    EXPECT_EQ(inbox.copies[1].dwData, 1u);
-    EXPECT_EQ(inbox.copies[1].data, QByteArray("\x10\x00\x00\x00", 4));
+    EXPECT_EQ(inbox.copies[0].data, colour);
+    EXPECT_EQ(inbox.copies[1].dwData, 2u);
+    EXPECT_EQ(inbox.copies[1].data, colour);
+    QByteArray level;
+    for (int i = 0; i < 500; ++i) {
+        level.append("\x64\x00\x00\x00", 4);
+    }
+    EXPECT_EQ(inbox.copies[2].dwData, 1u);
+    EXPECT_EQ(inbox.copies[2].data, level);
 }
 
 }  // namespace
