@@ -19,7 +19,7 @@ constexpr size_t kMaxReportBuffer = 4097;
 
 // How long Close waits for a read or write it has cancelled to return. A backend that ignores
 // the cancel signal must not hang the caller for good.
-constexpr auto kCancelWait = std::chrono::milliseconds(2000);
+constexpr auto kCancelWait = std::chrono::milliseconds(1000);
 
 // Where the decoded value of a data item comes from.
 struct ItemSource {
