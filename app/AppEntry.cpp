@@ -1,0 +1,200 @@
+#include "app/AppEntry.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QScreen>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "app/CMainWnd.h"
+#include "app/ControlTables.h"
+#include "app/FontFile.h"
+#include "app/RegisteredMessages.h"
+#include "platform/Paths.h"
+#include "platform/base/DebugLine.h"
+#include "platform/base/RegisteredMessage.h"
+#include "platform/ipc/CBusLink.h"
+#include "platform/ui/CPaintManagerUI.h"
+#include "platform/ui/CResourceManager.h"
+#include "platform/ui/StyleSheet.h"
+#if Q840_HAVE_SIM
+#include "sim/SimulatorSetup.h"
+#endif
+
+namespace q840 {
+
+StartOptions ParseStartOptions(const QStringList& arguments) {
+    StartOptions options;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == "--simulate") {
+            options.simulate = true;
+        } else if (arg.startsWith("--simulate=")) {
+            options.simulate = true;
+            options.simulateStateFile = arg.mid(QString("--simulate=").size());
+        } else if (arg == "--screenshot") {
+            if (i + 1 >= arguments.size()) {
+                options.error = "--screenshot needs a file name";
+                return options;
+            }
+            options.screenshotPath = arguments[++i];
+        } else if (arg.startsWith("--screenshot=")) {
+            options.screenshotPath = arg.mid(QString("--screenshot=").size());
+        } else if (arg == "--help" || arg == "-h") {
+            options.showHelp = true;
+        } else {
+            options.error = "unknown option: " + arg;
+            return options;
+        }
+    }
+    return options;
+}
+
+QString UsageText() {
+    return QStringLiteral(
+        "Usage: q840vex [--simulate[=STATE_FILE]] [--screenshot PATH]\n"
+        "  --simulate[=STATE_FILE]  use simulated devices instead of the HID bus; with a file,\n"
+        "                           load their state from it and save it there on exit\n"
+        "  --screenshot PATH        render the main window once start-up is complete, write\n"
+        "                           it as PNG to PATH and exit\n");
+}
+
+namespace {
+
+// Loads the private fonts in table order; a font that fails is skipped.
+std::vector<std::unique_ptr<FontFile>> LoadFonts() {
+    std::vector<std::unique_ptr<FontFile>> fonts;
+    for (const char* path : kFontFiles) {
+        auto font = std::make_unique<FontFile>(QString::fromLatin1(path));
+        if (!font->Load()) {
+            DebugLine("font not loaded: %s", font->Path().toUtf8().constData());
+        }
+        fonts.push_back(std::move(font));
+    }
+    return fonts;
+}
+
+void UnloadFonts(std::vector<std::unique_ptr<FontFile>>& fonts) {
+    for (auto it = fonts.rbegin(); it != fonts.rend(); ++it) {
+        (*it)->Unload();
+    }
+    fonts.clear();
+}
+
+void ResourceSetup() {
+    const QString skin = ProgramFolder() + "skin/";
+    ui::CPaintManagerUI::SetInstancePath(ProgramFolder());
+    ui::CPaintManagerUI::SetResourcePath(skin);
+    ui::CResourceManager::GetInstance().SetResourcePath(skin);
+    ui::CResourceManager::GetInstance().LoadResource("res.xml");
+    RegisterCustomControls();
+}
+
+bool WriteScreenshot(QWidget& window, const QString& path) {
+    const QFileInfo info(path);
+    QDir().mkpath(info.absolutePath());
+    return window.grab().save(path, "PNG");
+}
+
+}  // namespace
+
+int RunApplication(const StartOptions& options) {
+    QElapsedTimer startClock;
+    startClock.start();
+
+    // 1. Private fonts, in table order.
+    std::vector<std::unique_ptr<FontFile>> fonts = LoadFonts();
+
+    // 2. Registered messages: the static table first, then the activation message.
+    RegisterStaticMessages();
+    if (!RegisterActivateMessage()) {
+        UnloadFonts(fonts);
+        return 0;
+    }
+    DebugLine("软件标示：%u", Messages().UWM_APP_ACTIVATE_MSG);
+
+    // 3. Single instance: the first owner of the bus name runs; a second start hands over.
+    //    Without a session bus the program starts as the first instance.
+    ipc::CBusLink bus;
+    //    A screenshot run is a headless render and never takes part.
+    if (options.screenshotPath.isEmpty() && bus.Connect()) {
+        if (bus.AcquireSingleInstance() == ipc::CBusLink::InstanceRole::Second) {
+            bus.ActivateFirstInstance(QString::fromLatin1(kProductTitle), 0, 1);
+            UnloadFonts(fonts);
+            return 0;
+        }
+    }
+
+    // 4. Skin, resource index and custom controls; then the messages for other programs.
+    ResourceSetup();
+    RegisterGuidMessages();
+    ui::ApplyGlobalStyleSheet("style.qss", 96);
+
+#if Q840_HAVE_SIM
+    std::shared_ptr<void> simulation;
+    if (options.simulate) {
+        simulation = sim::StartSimulation(options.simulateStateFile.toStdString());
+    }
+#endif
+
+    // 5. The main window.
+    auto mainWnd = std::make_unique<CMainWnd>();
+    mainWnd->SetBroadcaster([&bus](const QString& name, quint64 w, qint64 l) {
+        bus.Broadcast(name, w, l);
+    });
+    QObject::connect(&bus, &ipc::CBusLink::messageReceived, mainWnd.get(),
+                     [&mainWnd](const QString& name, quint64 w, qint64 l) {
+                         const UINT id = RegisterWindowMessageW(name.toStdString());
+                         PostMessageW(mainWnd->GetHWND(), id, w, static_cast<LPARAM>(l));
+                     });
+    QObject::connect(&bus, &ipc::CBusLink::copyDataReceived, mainWnd.get(),
+                     [&mainWnd](quint64 dwData, const QByteArray& data) {
+                         COPYDATASTRUCT copy{dwData, static_cast<uint32_t>(data.size()),
+                                             data.constData()};
+                         SendMessageW(mainWnd->GetHWND(), WM_COPYDATA, 0,
+                                      reinterpret_cast<LPARAM>(&copy));
+                     });
+    if (!mainWnd->Create(nullptr, QString::fromLatin1(kProductTitle))) {
+        DebugLine("main layout not loaded");
+    }
+
+    int exitCode = 0;
+    if (!options.screenshotPath.isEmpty()) {
+        QObject::connect(mainWnd.get(), &CMainWnd::activated, mainWnd.get(), [&] {
+            // One more turn of the loop so that the layout has settled.
+            QTimer::singleShot(0, mainWnd.get(), [&] {
+                const bool ok = WriteScreenshot(*mainWnd, options.screenshotPath);
+                DebugLine("start-up to screenshot: %lld ms",
+                          static_cast<long long>(startClock.elapsed()));
+                if (!ok) {
+                    fprintf(stderr, "q840vex: cannot write %s\n",
+                            options.screenshotPath.toUtf8().constData());
+                    exitCode = 1;
+                }
+                mainWnd->Close();
+            });
+        });
+    }
+
+    mainWnd->CenterWindow();
+    mainWnd->show();
+    const int loopResult = QApplication::exec();
+    if (exitCode == 0) {
+        exitCode = loopResult;
+    }
+
+    // Shut-down, in reverse.
+    mainWnd.reset();
+#if Q840_HAVE_SIM
+    simulation.reset();
+#endif
+    ui::CResourceManager::GetInstance().Release();
+    bus.Disconnect();
+    UnloadFonts(fonts);
+    return exitCode;
+}
+
+}  // namespace q840

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace q840 {
+
+// The program folder: the executable's folder, where skin/, DefaultData/, Font/, SDK/ and
+// Update/ sit. Ends with '/'. Overridden by SetProgramFolder or the environment variable
+// Q840_PROGRAM_DIR (tests).
+QString ProgramFolder();
+void SetProgramFolder(const QString& folder);
+
+// The per-user data folder: $XDG_DATA_HOME (default ~/.local/share) + product title + '/'.
+// Created when missing. Overridden by SetUserDataFolder or Q840_USER_DATA_DIR (tests).
+QString UserDataFolder();
+void SetUserDataFolder(const QString& folder);
+
+// The factory data folder: ProgramFolder() + "DefaultData/".
+QString DefaultsFolder();
+
+extern const char* const kProductTitle;  // "Halvorn Q840-VEX GAMING MOUSE"
+
+}  // namespace q840

@@ -1,0 +1,437 @@
+#include "platform/ui/CDialogBuilder.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDomDocument>
+#include <QEvent>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "platform/base/DebugLine.h"
+#include "platform/ui/CControlFactory.h"
+#include "platform/ui/CPaintManagerUI.h"
+#include "platform/ui/CResourceManager.h"
+#include "platform/ui/ImageDesc.h"
+
+namespace q840::ui {
+
+namespace {
+constexpr int kMaxIncludeDepth = 16;
+
+// Makes a padding wrapper follow its control's explicit show/hide, so that a hidden control
+// takes no room (its padding included), as layouts expect.
+class VisibilityFollower : public QObject {
+public:
+    explicit VisibilityFollower(QWidget* wrapper) : QObject(wrapper), m_wrapper(wrapper) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::ShowToParent) {
+            m_wrapper->setVisible(true);
+        } else if (event->type() == QEvent::HideToParent) {
+            m_wrapper->setVisible(false);
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_wrapper;
+};
+
+bool IsTrue(const QString& value) { return value.compare("true", Qt::CaseInsensitive) == 0 || value == "1"; }
+
+// "#FF14161B" / "0xFF14161B" / "#14161B" -> a style sheet colour.
+QString StyleColour(QString value) {
+    value = value.trimmed();
+    if (value.startsWith("0x", Qt::CaseInsensitive)) {
+        value = value.mid(2);
+    } else if (value.startsWith('#')) {
+        value = value.mid(1);
+    }
+    bool ok = false;
+    const quint32 argb = value.toUInt(&ok, 16);
+    if (!ok) {
+        return {};
+    }
+    const int a = value.size() > 6 ? (argb >> 24) & 0xFF : 0xFF;
+    return QString("rgba(%1,%2,%3,%4)")
+        .arg((argb >> 16) & 0xFF)
+        .arg((argb >> 8) & 0xFF)
+        .arg(argb & 0xFF)
+        .arg(a);
+}
+
+// Per-control style pieces (background, text colour, border) kept as a property and turned into
+// a style sheet that applies to this control only.
+void SetStylePiece(QWidget* control, const QString& key, const QString& value) {
+    static int s_nextId = 1;
+    if (!control->property("dui_uid").isValid()) {
+        control->setProperty("dui_uid", s_nextId++);
+    }
+    QVariantMap pieces = control->property("dui_style").toMap();
+    pieces.insert(key, value);
+    control->setProperty("dui_style", pieces);
+    QString body;
+    for (auto it = pieces.constBegin(); it != pieces.constEnd(); ++it) {
+        body += it.key() + ':' + it.value().toString() + ';';
+    }
+    control->setAttribute(Qt::WA_StyledBackground);
+    control->setStyleSheet(
+        QString("*[dui_uid=\"%1\"]{%2}").arg(control->property("dui_uid").toInt()).arg(body));
+}
+
+Qt::Alignment ParseAlign(const QString& value) {
+    Qt::Alignment align;
+    const QString v = value.toLower();
+    if (v.contains("left")) align |= Qt::AlignLeft;
+    if (v.contains("right")) align |= Qt::AlignRight;
+    if (v.contains("center")) align |= Qt::AlignHCenter;
+    if (v.contains("top")) align |= Qt::AlignTop;
+    if (v.contains("bottom")) align |= Qt::AlignBottom;
+    if (v.contains("vcenter") || !(align & Qt::AlignVertical_Mask)) align |= Qt::AlignVCenter;
+    return align;
+}
+
+QWidget* NewBox(bool vertical) {
+    auto* box = new QWidget();
+    QBoxLayout* layout = vertical ? static_cast<QBoxLayout*>(new QVBoxLayout(box))
+                                  : static_cast<QBoxLayout*>(new QHBoxLayout(box));
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return box;
+}
+}  // namespace
+
+QWidget* CDialogBuilder::Create(const QString& fileOrKey, IDialogBuilderCallback* callback,
+                                CPaintManagerUI* manager, QWidget* parent) {
+    const QString file = CResourceManager::GetInstance().GetLayoutFile(fileOrKey);
+    QFile source(CResourceManager::GetInstance().GetResourcePath() + file);
+    if (!source.open(QIODevice::ReadOnly)) {
+        DebugLine("layout not found: %s", file.toUtf8().constData());
+        return nullptr;
+    }
+    return CreateFromText(QString::fromUtf8(source.readAll()), callback, manager, parent);
+}
+
+QWidget* CDialogBuilder::CreateFromText(const QString& xml, IDialogBuilderCallback* callback,
+                                        CPaintManagerUI* manager, QWidget* parent) {
+    QDomDocument doc;
+    QString error;
+    int line = 0;
+    if (!doc.setContent(xml, &error, &line)) {
+        DebugLine("layout: line %d: %s", line, error.toUtf8().constData());
+        return nullptr;
+    }
+    m_callback = callback;
+    m_manager = manager;
+    return BuildRoot(doc.documentElement(), parent);
+}
+
+QWidget* CDialogBuilder::BuildRoot(const QDomElement& root, QWidget* parent) {
+    if (root.tagName() != "Window") {
+        return BuildElement(root, parent);
+    }
+    const QDomNamedNodeMap attributes = root.attributes();
+    for (int i = 0; i < attributes.count(); ++i) {
+        const QDomAttr attr = attributes.item(i).toAttr();
+        m_windowAttributes.insert(attr.name(), attr.value());
+    }
+    QWidget* first = nullptr;
+    for (QDomElement e = root.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        if (e.tagName() == "Font") {
+            m_fonts.insert(e.attribute("id"), e);
+            continue;
+        }
+        if (e.tagName() == "Default" || e.tagName() == "Style") {
+            continue;
+        }
+        QWidget* control = BuildElement(e, parent);
+        if (first == nullptr) {
+            first = control;
+        }
+    }
+    return first;
+}
+
+QWidget* CDialogBuilder::CreateByTag(const QString& tag) {
+    if (m_callback != nullptr) {
+        if (QWidget* control = m_callback->CreateControl(tag)) {
+            return control;
+        }
+    }
+    if (QWidget* control = CControlFactory::GetInstance().CreateControl(tag)) {
+        return control;
+    }
+    if (tag == "VerticalLayout") return NewBox(true);
+    if (tag == "HorizontalLayout") return NewBox(false);
+    if (tag == "TabLayout") return new QStackedWidget();
+    if (tag == "Container") {
+        auto* container = new QWidget();
+        auto* grid = new QGridLayout(container);
+        grid->setContentsMargins(0, 0, 0, 0);
+        grid->setSpacing(0);
+        return container;
+    }
+    if (tag == "Control") return new QWidget();
+    if (tag == "Button") return new QPushButton();
+    if (tag == "Option") {
+        auto* option = new QPushButton();
+        option->setCheckable(true);
+        option->setProperty("class", "option");
+        return option;
+    }
+    if (tag == "CheckBox") return new QCheckBox();
+    if (tag == "Label" || tag == "Text") return new QLabel();
+    if (tag == "Edit") return new QLineEdit();
+    if (tag == "Slider") return new QSlider(Qt::Horizontal);
+    if (tag == "Combo") return new QComboBox();
+    if (tag == "List") return new QListWidget();
+    if (tag == "Progress") return new QProgressBar();
+    return nullptr;
+}
+
+QWidget* CDialogBuilder::BuildElement(const QDomElement& element, QWidget* parent) {
+    const QString tag = element.tagName();
+    if (tag == "Include") {
+        if (m_depth >= kMaxIncludeDepth) {
+            DebugLine("layout: include nested too deeply: %s",
+                      element.attribute("source").toUtf8().constData());
+            return nullptr;
+        }
+        const int count = qMax(1, element.attribute("count", "1").toInt());
+        QWidget* first = nullptr;
+        for (int i = 0; i < count; ++i) {
+            CDialogBuilder nested;
+            nested.m_depth = m_depth + 1;
+            QWidget* control =
+                nested.Create(element.attribute("source"), m_callback, m_manager, nullptr);
+            if (control != nullptr) {
+                AddToParent(control, parent);
+                first = first ? first : control;
+            }
+        }
+        return first;
+    }
+
+    QWidget* control = CreateByTag(tag);
+    if (control == nullptr) {
+        DebugLine("layout: unknown tag <%s>", tag.toUtf8().constData());
+        return nullptr;
+    }
+    control->setProperty("dui_tag", tag);
+    if (m_manager != nullptr) {
+        m_manager->AttachControl(control);
+    }
+    const QDomNamedNodeMap attributes = element.attributes();
+    for (int i = 0; i < attributes.count(); ++i) {
+        const QDomAttr attr = attributes.item(i).toAttr();
+        if (attr.name() == "font") {
+            const QDomElement font = m_fonts.value(attr.value());
+            if (!font.isNull()) {
+                SetAttribute(control, "fontsize", font.attribute("size"), m_manager);
+                if (IsTrue(font.attribute("bold"))) {
+                    QFont f = control->font();
+                    f.setBold(true);
+                    control->setFont(f);
+                }
+                continue;
+            }
+        }
+        SetAttribute(control, attr.name(), attr.value(), m_manager);
+    }
+    AddToParent(control, parent);
+    BuildChildren(element, control);
+    if (m_manager != nullptr) {
+        m_manager->ApplyScale(control);
+    }
+    return control;
+}
+
+void CDialogBuilder::BuildChildren(const QDomElement& element, QWidget* control) {
+    const bool hasItems = qobject_cast<QComboBox*>(control) || qobject_cast<QListWidget*>(control);
+    for (QDomElement e = element.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        if (hasItems && e.tagName().endsWith("Element") && e.tagName() != "ComboEditContainerElement") {
+            AddItem(control, e);
+        } else {
+            BuildElement(e, control);
+        }
+    }
+    if (auto* stack = qobject_cast<QStackedWidget*>(control)) {
+        stack->setCurrentIndex(qBound(0, control->property("dui_selectedid").toInt(),
+                                      qMax(0, stack->count() - 1)));
+    }
+}
+
+void CDialogBuilder::AddItem(QWidget* control, const QDomElement& item) {
+    const QString raw = item.attribute("text");
+    const QString text = CResourceManager::GetInstance().Resolve(raw);
+    if (auto* combo = qobject_cast<QComboBox*>(control)) {
+        combo->addItem(text, item.attribute("userdata"));
+        combo->setItemData(combo->count() - 1, raw, Qt::UserRole + 1);
+        if (IsTrue(item.attribute("selected"))) {
+            combo->setCurrentIndex(combo->count() - 1);
+            combo->setProperty("dui_previndex", combo->currentIndex());
+        }
+        CResourceManager::GetInstance().TrackControl(combo);
+    } else if (auto* list = qobject_cast<QListWidget*>(control)) {
+        auto* listItem = new QListWidgetItem(text, list);
+        listItem->setData(Qt::UserRole, item.attribute("userdata"));
+        listItem->setData(Qt::UserRole + 1, raw);
+        if (IsTrue(item.attribute("selected"))) {
+            list->setCurrentItem(listItem);
+        }
+    }
+}
+
+void CDialogBuilder::AddToParent(QWidget* control, QWidget* parent) {
+    if (parent == nullptr) {
+        return;
+    }
+    if (control->property("dui_float").toBool()) {
+        control->setParent(parent);
+        control->raise();
+        return;
+    }
+    if (auto* stack = qobject_cast<QStackedWidget*>(parent)) {
+        stack->addWidget(control);
+        return;
+    }
+    QLayout* layout = parent->layout();
+    if (layout == nullptr) {
+        control->setParent(parent);
+        return;
+    }
+    QWidget* item = control;
+    const QStringList padding = control->property("dui_padding").toString().split(',');
+    if (padding.size() == 4 && control->property("dui_padding").toString() != "0,0,0,0") {
+        // Padding is room around the control inside its parent: a wrapper with margins.
+        auto* wrapper = new QWidget();
+        auto* box = new QHBoxLayout(wrapper);
+        box->setSpacing(0);
+        wrapper->setProperty("dui_inset", control->property("dui_padding"));
+        wrapper->setSizePolicy(control->sizePolicy());
+        box->addWidget(control);
+        control->installEventFilter(new VisibilityFollower(wrapper));
+        wrapper->setVisible(!control->isHidden());
+        if (m_manager != nullptr) {
+            m_manager->ApplyScale(wrapper);
+        }
+        item = wrapper;
+    }
+    if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
+        grid->addWidget(item, 0, 0);
+    } else {
+        layout->addWidget(item);
+    }
+}
+
+void CDialogBuilder::SetAttribute(QWidget* control, const QString& name, const QString& value,
+                                  CPaintManagerUI* manager) {
+    CResourceManager& resources = CResourceManager::GetInstance();
+    auto* button = qobject_cast<QAbstractButton*>(control);
+    auto* slider = qobject_cast<QSlider*>(control);
+    auto* progress = qobject_cast<QProgressBar*>(control);
+
+    if (name == "name") {
+        control->setObjectName(value);
+    } else if (name == "text") {
+        resources.SetControlText(control, value);
+    } else if (name == "tooltip") {
+        resources.SetControlToolTip(control, value);
+    } else if (name == "width" || name == "height" || name == "minwidth" || name == "minheight" ||
+               name == "maxwidth" || name == "maxheight" || name == "inset" ||
+               name == "childpadding" || name == "pos" || name == "padding" ||
+               name == "fontsize" || name == "selectedid") {
+        control->setProperty(("dui_" + name).toUtf8().constData(), value);
+    } else if (name == "float") {
+        control->setProperty("dui_float", IsTrue(value));
+    } else if (name == "visible") {
+        // Showing happens with the parent; an unparented control must not become a window.
+        if (!IsTrue(value)) {
+            control->hide();
+        }
+    } else if (name == "enabled") {
+        control->setEnabled(IsTrue(value));
+    } else if (name == "group") {
+        control->setProperty("dui_group", value);
+        if (button != nullptr && manager != nullptr) {
+            manager->AddOptionGroup(value, button);
+        }
+    } else if (name == "selected") {
+        if (button != nullptr) {
+            button->setCheckable(true);
+            button->setChecked(IsTrue(value));
+        }
+    } else if (name == "min" || name == "max" || name == "value") {
+        const int v = value.toInt();
+        if (slider != nullptr) {
+            name == "min" ? slider->setMinimum(v)
+                          : (name == "max" ? slider->setMaximum(v) : slider->setValue(v));
+        } else if (progress != nullptr) {
+            name == "min" ? progress->setMinimum(v)
+                          : (name == "max" ? progress->setMaximum(v) : progress->setValue(v));
+        } else if (auto* custom = dynamic_cast<IUIAttributes*>(control)) {
+            custom->SetAttribute(name, value);
+        }
+    } else if (name == "userdata") {
+        control->setProperty("dui_userdata", value);
+    } else if (name == "class") {
+        control->setProperty("class", value);
+    } else if (name == "bkcolor") {
+        SetStylePiece(control, "background-color", StyleColour(value));
+    } else if (name == "textcolor") {
+        SetStylePiece(control, "color", StyleColour(value));
+    } else if (name == "bordercolor") {
+        SetStylePiece(control, "border-color", StyleColour(value));
+    } else if (name == "bordersize") {
+        SetStylePiece(control, "border-style", "solid");
+        SetStylePiece(control, "border-width", QString::number(value.toInt()) + "px");
+    } else if (name == "borderround") {
+        SetStylePiece(control, "border-radius", QString::number(value.split(',')[0].toInt()) + "px");
+    } else if (name == "align") {
+        if (auto* label = qobject_cast<QLabel*>(control)) {
+            label->setAlignment(ParseAlign(value));
+        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            edit->setAlignment(ParseAlign(value));
+        }
+    } else if (name == "wordwrap") {
+        if (auto* label = qobject_cast<QLabel*>(control)) {
+            label->setWordWrap(IsTrue(value));
+        }
+    } else if (name == "cursor") {
+        if (value == "hand") {
+            control->setCursor(Qt::PointingHandCursor);
+        }
+    } else if (name == "readonly") {
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            edit->setReadOnly(IsTrue(value));
+        }
+    } else if (name == "maxchar") {
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            edit->setMaxLength(value.toInt());
+        }
+    } else if (name == "vertical") {
+        if (slider != nullptr && IsTrue(value)) {
+            slider->setOrientation(Qt::Vertical);
+        }
+    } else if (IsImageAttribute(name)) {
+        control->setProperty(("dui_" + name).toUtf8().constData(), value);
+        ImagePainter::Attach(control);
+        control->update();
+    } else if (auto* custom = dynamic_cast<IUIAttributes*>(control)) {
+        custom->SetAttribute(name, value);
+    } else {
+        // Kept for the program's own code to read (e.g. "menu", "tag").
+        control->setProperty(("dui_" + name).toUtf8().constData(), value);
+    }
+}
+
+}  // namespace q840::ui
