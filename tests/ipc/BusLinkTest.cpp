@@ -241,6 +241,39 @@ TEST_F(BusLinkMessages, CopyDataToTheProgramFromAPlainClient) {
     QDBusConnection::disconnectFromBus("plain-client");
 }
 
+// Calls with the wrong argument types (a careless tool) are refused by the bus layer with an
+// error for the caller; the program sees nothing and carries on.
+TEST_F(BusLinkMessages, MalformedCallsAreRefusedAndTheLinkCarriesOn) {
+    auto program = Program();
+    ASSERT_EQ(program->AcquireSingleInstance(), CBusLink::InstanceRole::First);
+    Inbox inbox(*program);
+
+    QDBusConnection plain = QDBusConnection::connectToBus(bus->Address(), "careless-client");
+    ASSERT_TRUE(plain.isConnected());
+    QDBusMessage wrongTypes =
+        QDBusMessage::createMethodCall(kBusName, kObjectPath, kInterface, kPostMessageMember);
+    wrongTypes << QString("Game_Start") << int(1) << int(2);
+    QDBusMessage missingData =
+        QDBusMessage::createMethodCall(kBusName, kObjectPath, kInterface, kCopyDataMember);
+    missingData << qulonglong(1);
+    QDBusMessage good =
+        QDBusMessage::createMethodCall(kBusName, kObjectPath, kInterface, kPostMessageMember);
+    good << QString("Game_Start") << qulonglong(1) << qlonglong(2);
+
+    const auto answers = RunElsewhere([&] {
+        return std::vector<QDBusMessage>{plain.call(wrongTypes, QDBus::Block, 5000),
+                                         plain.call(missingData, QDBus::Block, 5000),
+                                         plain.call(good, QDBus::Block, 5000)};
+    });
+    EXPECT_EQ(answers[0].type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(answers[1].type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(answers[2].type(), QDBusMessage::ReplyMessage);
+    ASSERT_EQ(inbox.messages.size(), 1u);
+    EXPECT_EQ(inbox.messages[0], (Message{"Game_Start", 1, 2}));
+    EXPECT_TRUE(inbox.copies.empty());
+    QDBusConnection::disconnectFromBus("careless-client");
+}
+
 // A second start both hands the activation to the owner and broadcasts it: the owner acts on it
 // once, other listeners see the broadcast.
 TEST_F(BusLinkMessages, ActivationReachesTheOwnerOnceAndOthersByBroadcast) {
