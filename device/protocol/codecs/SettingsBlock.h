@@ -1,0 +1,84 @@
+#pragma once
+
+// The mouse's 86-byte settings block. The settings area holds one block per profile at
+// profile x 128; byte 0 of the area (and so of profile 0's block) is the current profile index.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace q840::protocol {
+
+struct DpiStage {
+    static constexpr size_t kSize = 9;
+    bool enabled = false;
+    bool separateXY = false;
+    uint16_t x = 0;  // a sensor-specific index, not a DPI number
+    uint16_t y = 0;
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+
+    // Sensor 0x8925 takes a one-byte index in both bytes of X; the others a 16-bit index.
+    void SetIndex(uint16_t sensorId, uint16_t index);
+};
+
+struct SettingsBlock {
+    static constexpr size_t kSize = 86;
+    static constexpr size_t kProfileStride = 128;
+    static constexpr size_t kStageCount = 7;
+    static constexpr uint8_t kEffectLimit = 12;  // effects from here on are written as 0
+
+    // Byte offsets.
+    static constexpr size_t kOffProfileIndex = 0;
+    static constexpr size_t kOffEffect = 1;
+    static constexpr size_t kOffBrightness = 2;
+    static constexpr size_t kOffSpeed = 3;  // 4 - speed
+    static constexpr size_t kOffDirection = 4;
+    static constexpr size_t kOffMultiColour = 5;
+    static constexpr size_t kOffRed = 6;
+    static constexpr size_t kOffGreen = 7;
+    static constexpr size_t kOffBlue = 8;
+    static constexpr size_t kOffReportRate = 11;
+    static constexpr size_t kOffActiveStage = 12;
+    static constexpr size_t kOffStages = 14;
+    static constexpr size_t kOffBleSleep1 = 77;
+    static constexpr size_t kOffBleSleep2 = 78;
+    static constexpr size_t kOffDeviceSleep1 = 79;
+    static constexpr size_t kOffDeviceSleep2 = 80;
+    static constexpr size_t kOffKeyDebounce = 81;
+    static constexpr size_t kOffLiftOff = 82;
+    static constexpr size_t kOffLinearCorrection = 83;
+    static constexpr size_t kOffRipple = 84;
+
+    uint8_t profileIndex = 0;
+    uint8_t effect = 0;
+    uint8_t brightness = 0;  // index 0-4
+    int speed =
+        0;  // the user's speed 0-4; the device stores 4 - speed (a stray byte may give less)
+    uint8_t direction = 0;
+    uint8_t multiColour = 0;
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+    uint8_t reportRate = 0;
+    uint8_t activeStage = 0;
+    std::array<DpiStage, kStageCount> stages{};
+    uint8_t bleSleep1 = 0;
+    uint8_t bleSleep2 = 0;
+    uint8_t deviceSleep1 = 0;
+    uint8_t deviceSleep2 = 0;
+    uint8_t keyDebounce = 0;
+    uint8_t liftOff = 0;
+    uint8_t linearCorrection = 0;
+    uint8_t ripple = 0;
+
+    // Missing bytes (a shorter buffer) count as 0.
+    static SettingsBlock Decode(const uint8_t* bytes, size_t length);
+    // Bytes the block does not define are 0.
+    std::array<uint8_t, kSize> Encode() const;
+
+    static constexpr size_t ProfileAddress(int profile) { return size_t(profile) * kProfileStride; }
+};
+
+}  // namespace q840::protocol
