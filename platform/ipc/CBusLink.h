@@ -16,8 +16,10 @@ class BusEndpoint;
 // window title, and the single-instance guard (owning the program's bus name).
 //
 // Each link has a private connection of its own. Everything it receives is emitted on the
-// thread that owns the link. Without a bus every operation is a harmless no-op that reports
-// failure, and every blocking call waits at most CallTimeout() milliseconds.
+// thread that owns the link, and the link is used from that thread only (the main window's UI
+// thread); a QCoreApplication must exist, as for all of QtDBus. Without a bus every operation is a
+// harmless no-op that reports failure, and every blocking call waits at most CallTimeout()
+// milliseconds.
 class CBusLink : public QObject {
     Q_OBJECT
 

@@ -107,6 +107,13 @@ protected:
     static inline std::unique_ptr<test::PrivateSessionBus> bus;
 };
 
+// Bus addresses may list several places to try; the first that answers is used.
+TEST_F(BusLinkMessages, AddressListFallsBackToTheBusThatAnswers) {
+    CBusLink link;
+    ASSERT_TRUE(link.ConnectTo("unix:path=/nonexistent/q840/bus;" + bus->Address()));
+    EXPECT_EQ(link.AcquireSingleInstance(), CBusLink::InstanceRole::First);
+}
+
 TEST_F(BusLinkMessages, PostedMessageReachesTheWindowIntact) {
     auto workTool = Program();
     ASSERT_TRUE(workTool->ClaimWindowTitle("WorkTool"));

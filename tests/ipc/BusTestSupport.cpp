@@ -24,6 +24,7 @@ bool PrivateSessionBus::Start() {
     m_daemon.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"),
                            QStringLiteral("--nosyslog"), QStringLiteral("--print-address")});
     m_daemon.setProcessChannelMode(QProcess::SeparateChannels);
+    m_daemon.setStandardErrorFile(QProcess::nullDevice());  // e.g. it cannot raise its fd limit
     m_daemon.start();
     if (!m_daemon.waitForStarted(5000)) {
         return false;

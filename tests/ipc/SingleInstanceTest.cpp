@@ -8,6 +8,7 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 
@@ -101,12 +102,17 @@ TEST_F(SingleInstanceTwoProcesses, StuckFirstInstanceDoesNotHoldUpTheSecond) {
 // A listening socket that never accepts or answers: a daemon that hangs.
 class MuteSocket {
 public:
-    explicit MuteSocket(const QString& path) : m_path(path.toStdString()) {
+    // An abstract socket when `abstract`, else a file.
+    MuteSocket(const QString& name, bool abstract) : m_path(name.toStdString()) {
         m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
-        std::strncpy(addr.sun_path, m_path.c_str(), sizeof(addr.sun_path) - 1);
-        m_ok = m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0 &&
+        const std::size_t offset = abstract ? 1 : 0;
+        std::strncpy(addr.sun_path + offset, m_path.c_str(), sizeof(addr.sun_path) - 1 - offset);
+        const socklen_t len = abstract
+                                  ? socklen_t(offsetof(sockaddr_un, sun_path) + 1 + m_path.size())
+                                  : socklen_t(sizeof(addr));
+        m_ok = m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), len) == 0 &&
                ::listen(m_fd, 8) == 0;
     }
     ~MuteSocket() {
@@ -142,12 +148,17 @@ TEST(SingleInstanceNoBus, UnreachableOrMuteBusMeansNoBus) {
     test::EnsureApp();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    MuteSocket mute(dir.filePath("bus"));
+    MuteSocket mute(dir.filePath("bus"), false);
     ASSERT_TRUE(mute.ok());
+    const QString abstractName = "q840-ipc-test-mute-" + QString::number(::getpid());
+    MuteSocket muteAbstract(abstractName, true);
+    ASSERT_TRUE(muteAbstract.ok());
 
     const QStringList addresses = {
         "unix:path=" + dir.filePath("missing"),
         "unix:path=" + dir.filePath("bus"),  // accepts nothing, says nothing
+        "unix:abstract=" + abstractName,
+        "unix:tmpdir=/tmp",  // only a server can use this one
         "nonsense",
         "",
     };
