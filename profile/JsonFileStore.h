@@ -43,6 +43,10 @@ public:
     // Parses text the way ReadJsonFile does (null on any failure).
     static Json::Value ParseText(std::string_view text);
 
+    // Whether writes wait until the new file's data is on the disk before the rename (default
+    // on). Only the fuzz driver and benchmarks turn it off; the rename stays atomic either way.
+    static void SetSyncToDisk(bool sync);
+
     // Test seam: called after the temporary file is complete and before it is renamed over the
     // target. Returning false simulates a crash at that point: the rename does not happen and the
     // write reports failure. Null restores normal writing. Not thread-safe; tests only.
