@@ -4,6 +4,7 @@
 #include <json/writer.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -206,8 +207,18 @@ Json::Value JsonFileStore::ParseText(std::string_view text) {
 
 Json::Value JsonFileStore::ReadJsonFile(const std::filesystem::path& path) const {
     std::string text;
+    // Only regular files: opening a FIFO or a device chosen by mistake could block for ever.
+    std::error_code ec;
+    const bool regular = std::filesystem::is_regular_file(path, ec);
     errno = 0;
-    std::FILE* file = std::fopen(path.string().c_str(), "rb");
+#ifndef _WIN32
+    std::FILE* file = regular ? std::fopen(path.c_str(), "rb") : nullptr;
+#else
+    std::FILE* file = regular ? _wfopen(path.c_str(), L"rb") : nullptr;
+#endif
+    if (!regular && errno == 0) {
+        errno = ec ? ec.value() : ENOENT;
+    }
     DebugLine("readjsonFile 错误吗：：%d\n", file ? 0 : errno);
     if (file) {
         long size = -1;
@@ -334,9 +345,27 @@ bool IsSafeFileStem(std::string_view name) {
     }
     for (const char c : name) {
         const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F || c == '/' || c == '\\' || c == ':') {
+        if (u < 0x20 || u == 0x7F || std::strchr("/\\:*?\"<>|", c) != nullptr) {
             return false;
         }
+    }
+    // Profiles move between machines: names that are devices on Windows are refused everywhere.
+    std::string upper;
+    for (const char c : name.substr(0, name.find('.'))) {
+        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    while (!upper.empty() && upper.back() == ' ') {
+        upper.pop_back();
+    }
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+    for (const char* device : kDevices) {
+        if (upper == device) {
+            return false;
+        }
+    }
+    if (upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
+        upper[3] >= '1' && upper[3] <= '9') {
+        return false;
     }
     return true;
 }

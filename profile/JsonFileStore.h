@@ -56,8 +56,9 @@ public:
 };
 
 // Whether a name read from a stored file (a "Guid", a "profileUUID", a macro id) may be used as
-// the base name of a file inside a folder: not empty, no path separator, no drive, not "." or
-// "..", no control characters. Anything else is treated as missing by the readers.
+// the base name of a file inside a folder: not empty, no path separator, no drive, no "..", no
+// control characters or characters Windows forbids in names, not a Windows device name (CON,
+// NUL, COM1, ...). Anything else is treated as missing by the readers.
 bool IsSafeFileStem(std::string_view name);
 
 // UTF-8 <-> wide conversions for names kept as wide strings in memory. Invalid sequences become

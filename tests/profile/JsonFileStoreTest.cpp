@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <regex>
 #include <set>
 
@@ -134,6 +135,9 @@ TEST(JsonFileStoreRead, EveryUnusableFileReadsAsNull) {
     EXPECT_TRUE(store.ReadJsonFile(dir / "missing.Json").isNull());
     EXPECT_TRUE(store.ReadJsonFile(dir.path()).isNull());  // a folder
     EXPECT_TRUE(store.ReadJsonFile("").isNull());
+    // A FIFO would block a plain open for ever; it must read as null at once.
+    ASSERT_EQ(::mkfifo((dir / "fifo.Json").c_str(), 0600), 0);
+    EXPECT_TRUE(store.ReadJsonFile(dir / "fifo.Json").isNull());
     const char* bad[] = {"", "\xEF\xBB\xBF", "{", "{\"a\":}", "\x00\x01\x02", "[1,2", "{\"a\" 1}"};
     for (const char* text : bad) {
         WriteBytes(dir / "bad.Json", text);
@@ -247,8 +251,12 @@ TEST(JsonFileStoreNames, OnlyPlainFileStemsAreSafe) {
     EXPECT_TRUE(IsSafeFileStem("2024_02_01_09_05_03_007"));
     EXPECT_TRUE(IsSafeFileStem("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"));
     EXPECT_TRUE(IsSafeFileStem("灯光 1"));
-    for (const char* bad : {"", ".", "..", "../x", "a/b", "a\\b", "/etc/passwd", "C:x",
-                            "C:\\Windows\\x", "x..", "a\nb"}) {
+    EXPECT_TRUE(IsSafeFileStem("CONSOLE"));
+    EXPECT_TRUE(IsSafeFileStem("COM10"));
+    for (const char* bad :
+         {"",     ".",        "..",  "../x", "a/b", "a\\b", "/etc/passwd", "C:x", "C:\\Windows\\x",
+          "x..",  "a\nb",     "a*b", "a?b",  "a|b", "a\"b", "<b>",         "CON", "nul",
+          "Com1", "LPT9.txt", "aux "}) {
         EXPECT_FALSE(IsSafeFileStem(bad)) << bad;
     }
 }
