@@ -1,5 +1,6 @@
 #include "profile/FactoryData.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -431,6 +432,67 @@ Json::Value ExampleLightEffect() {
     return root;
 }
 
+Json::Value MacroEvent(const char* action, int button, int delay, int type) {
+    Json::Value e = Object();
+    e["Action"] = action;
+    e["Button"] = button;
+    e["Delay"] = delay;
+    e["Type"] = type;
+    return e;
+}
+
+// Factory shoot pattern of gun n: 30 bullets of six steps each (left press for 10 ms, release,
+// horizontal move then 5 ms, vertical move then the pause, two zero moves). The pull is downwards
+// ("up" on the vertical axis), growing over the first bullets as recoil builds up, with a small
+// sideways correction later in the burst.
+Json::Value ShootFile(int gun) {
+    struct Gun {
+        int basePull, maxPull, pause, driftFrom;
+    };
+    const Gun guns[4] = {{2, 6, 85, 10}, {1, 4, 50, 15}, {3, 7, 70, 8}, {1, 3, 120, 30}};
+    const Gun& g = guns[gun];
+    Json::Value events = Array();
+    for (int b = 0; b < 30; ++b) {
+        const int pull = std::min(g.maxPull, g.basePull + b / 3);
+        const int drift = b >= g.driftFrom ? 1 : 0;
+        const char* xDirection = (b / 5) % 2 == 0 ? "down" : "up";  // left, then right
+        events.append(MacroEvent("down", 1, 10, 1));
+        events.append(MacroEvent("up", 1, 0, 1));
+        events.append(MacroEvent(xDirection, drift, 5, 4));
+        events.append(MacroEvent("up", pull, g.pause, 5));
+        events.append(MacroEvent(xDirection, 0, 0, 4));
+        events.append(MacroEvent("up", 0, 0, 5));
+    }
+    Json::Value root = Object();
+    root["Events"] = events;
+    return root;
+}
+
+// Colour picker palette: 20 preset colours (AARRGGBB, upper case) and 20 empty collection slots.
+Json::Value Palette() {
+    const char* presets[20] = {"FFFF0000", "FFFF4000", "FFFF8000", "FFFFC000", "FFFFFF00",
+                               "FF80FF00", "FF00FF00", "FF00FF80", "FF00FFFF", "FF0080FF",
+                               "FF0000FF", "FF4000FF", "FF8000FF", "FFC000FF", "FFFF00FF",
+                               "FFFF0080", "FFFFFFFF", "FFC0C0C0", "FF808080", "FF404040"};
+    Json::Value info = Object();
+    info["palletDialogcoloroption"] = Array();
+    info["palletDialogcollectcoloroption"] = Array();
+    for (int i = 0; i < 20; ++i) {
+        Json::Value preset = Object();
+        preset["color"] = presets[i];
+        info["palletDialogcoloroption"].append(preset);
+        Json::Value slot = Object();
+        slot["color"] = "FFFFFFFF";
+        slot["UserData"] = "0";
+        info["palletDialogcollectcoloroption"].append(slot);
+    }
+    info["palletDialogcoloroption_selectitem"] = 0;
+    info["palletDialogcollectcoloroption_selectitem"] = 0;
+    Json::Value root = Object();
+    root["coloroptioninfo"] = info;
+    return root;
+}
+
 }  // namespace
 
 std::vector<FactoryFile> BuildFactoryFiles() {
@@ -441,6 +503,11 @@ std::vector<FactoryFile> BuildFactoryFiles() {
         {"HD.Json", Profile(HeadsetNode())},
         {"default_light.json", DefaultLight()},
         {"AudioFile.json", AudioFile()},
+        {"ShootData_0.Shoot", ShootFile(0)},
+        {"ShootData_1.Shoot", ShootFile(1)},
+        {"ShootData_2.Shoot", ShootFile(2)},
+        {"ShootData_3.Shoot", ShootFile(3)},
+        {"color_option_info.config", Palette()},
         {"examples/zelta_light.config", ExampleLightConfig()},
         {"examples/Q840_Example_RedPulse.light", ExampleLightEffect()},
     };

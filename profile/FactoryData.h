@@ -1,9 +1,10 @@
 #pragma once
 
 // The factory data the program installs in its "DefaultData" folder: the default profile of each
-// device kind, the built-in light effect names, the audio style presets and an example light
-// configuration with one custom effect. The shipped files are generated from here (tool
-// q840_make_factory_data) so that they are in the stored form; a test checks that they match.
+// device kind, the built-in light effect names, the audio style presets, the four shoot patterns,
+// the colour picker's palette and an example light configuration with one custom effect. The
+// shipped files are generated from here (tool q840_make_factory_data) so that they are in the
+// stored form; a test checks that they match.
 
 #include <json/value.h>
 

@@ -185,6 +185,30 @@ TEST(FactoryData, AudioPresetsAreComplete) {
     }
 }
 
+TEST(FactoryData, ShootPatternsHoldThirtyBulletsOfSixSteps) {
+    for (int gun = 0; gun < 4; ++gun) {
+        const Json::Value shoot = JsonFileStore().ReadJsonFile(
+            DefaultData() / ("ShootData_" + std::to_string(gun) + ".Shoot"));
+        const Json::Value& events = shoot["Events"];
+        ASSERT_EQ(events.size(), 180u) << gun;
+        for (Json::ArrayIndex b = 0; b < 30; ++b) {
+            const Json::Value& press = events[6 * b];
+            EXPECT_EQ(press["Action"].asString(), "down");
+            EXPECT_EQ(press["Type"].asInt(), 1);
+            EXPECT_EQ(events[6 * b + 1]["Action"].asString(), "up");
+            EXPECT_EQ(events[6 * b + 2]["Type"].asInt(), 4);
+            EXPECT_EQ(events[6 * b + 3]["Type"].asInt(), 5);
+            EXPECT_GT(events[6 * b + 3]["Delay"].asInt(), 0);
+            EXPECT_EQ(events[6 * b + 4]["Button"].asInt(), 0);
+            EXPECT_EQ(events[6 * b + 5]["Button"].asInt(), 0);
+            for (int k = 0; k < 6; ++k) {
+                EXPECT_TRUE(events[6 * b + k]["Delay"].isInt());
+                EXPECT_LE(events[6 * b + k]["Button"].asInt(), 255);
+            }
+        }
+    }
+}
+
 TEST(FactoryData, ExampleCustomEffectPlaysThroughTheMouseProfile) {
     TempDir dir;
     CMouseProfiledata data;
