@@ -84,6 +84,8 @@ void UnloadFonts(std::vector<std::unique_ptr<FontFile>>& fonts) {
     fonts.clear();
 }
 
+}  // namespace
+
 void ResourceSetup() {
     const QString skin = ProgramFolder() + "skin/";
     ui::CPaintManagerUI::SetInstancePath(ProgramFolder());
@@ -92,6 +94,8 @@ void ResourceSetup() {
     ui::CResourceManager::GetInstance().LoadResource("res.xml");
     RegisterCustomControls();
 }
+
+namespace {
 
 bool WriteScreenshot(QWidget& window, const QString& path) {
     const QFileInfo info(path);

@@ -17,6 +17,10 @@ struct StartOptions {
 StartOptions ParseStartOptions(const QStringList& arguments);
 QString UsageText();
 
+// Points the UI layer at the program's skin folder, reads the resource index and registers the
+// custom controls.
+void ResourceSetup();
+
 // Start-up, message loop and shut-down; returns the process exit code.
 int RunApplication(const StartOptions& options);
 
