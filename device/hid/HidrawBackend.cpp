@@ -434,23 +434,48 @@ bool CHidrawBackend::Enumerate(std::vector<std::string>& paths) {
         return a.size() != b.size() ? a.size() < b.size() : a < b;
     });
 
+    std::lock_guard<std::mutex> lock(m_cacheMutex);
+    std::map<std::string, CachedNode> seen;
     for (const std::string& name : names) {
-        HidrawNodeInfo info;
-        if (!ReadNodeInfo(name, &info)) {
+        std::vector<std::string> nodePaths;
+        if (!NodePaths(name, &nodePaths)) {
             continue;  // went away while we looked
         }
-        const std::string node = m_devRoot + "/" + name;
-        HidReportDescriptor descriptor;
-        int count = 1;
-        if (info.descriptorRead &&
-            ParseReportDescriptor(info.reportDescriptor, &descriptor, nullptr)) {
-            count = static_cast<int>(descriptor.collections.size());
-        }
-        // An unreadable descriptor still gives one path; opening it then says why it is unusable.
-        for (int c = 0; c < count; ++c) {
-            paths.push_back(MakeHidrawPath(node, info, c, count));
-        }
+        paths.insert(paths.end(), nodePaths.begin(), nodePaths.end());
+        seen[name] = std::move(m_cache[name]);
     }
+    m_cache = std::move(seen);  // forget nodes that are gone
+    return true;
+}
+
+bool CHidrawBackend::NodePaths(const std::string& name, std::vector<std::string>* paths) {
+    const std::string link = m_sysfsRoot + "/class/hidraw/" + name + "/device";
+    char resolved[PATH_MAX];
+    if (!::realpath(link.c_str(), resolved)) {
+        return false;
+    }
+    CachedNode& cached = m_cache[name];
+    if (cached.hidDir == resolved && !cached.paths.empty()) {
+        *paths = cached.paths;
+        return true;
+    }
+    HidrawNodeInfo info;
+    if (!ReadNodeInfo(name, &info)) {
+        return false;
+    }
+    const std::string node = m_devRoot + "/" + name;
+    HidReportDescriptor descriptor;
+    int count = 1;
+    if (info.descriptorRead && ParseReportDescriptor(info.reportDescriptor, &descriptor, nullptr)) {
+        count = static_cast<int>(descriptor.collections.size());
+    }
+    // An unreadable descriptor still gives one path; opening it then says why it is unusable.
+    paths->clear();
+    for (int c = 0; c < count; ++c) {
+        paths->push_back(MakeHidrawPath(node, info, c, count));
+    }
+    cached.hidDir = resolved;
+    cached.paths = *paths;
     return true;
 }
 

@@ -15,7 +15,9 @@
 // (report ID first, 0 without IDs, zero-padded to the collection's input report length).
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -49,8 +51,23 @@ public:
     bool ReadNodeInfo(const std::string& name, HidrawNodeInfo* info) const;
 
 private:
+    // The paths of one node as last enumerated. The kernel names each HID device folder with a
+    // sequence number of its own ("0003:320F:226E.0005"), so while a node's link still resolves
+    // to the same folder nothing about it has changed and the scan (every 100 ms) need not read
+    // and parse its files again.
+    struct CachedNode {
+        std::string hidDir;
+        std::vector<std::string> paths;
+    };
+
+    // Paths of one node, from the cache when its device folder is unchanged. False when the
+    // node is not there.
+    bool NodePaths(const std::string& name, std::vector<std::string>* paths);
+
     std::string m_sysfsRoot;
     std::string m_devRoot;
+    std::mutex m_cacheMutex;
+    std::map<std::string, CachedNode> m_cache;
 };
 
 std::shared_ptr<IHidBackend> CreateHidrawBackend(const std::string& sysfsRoot = "/sys",

@@ -118,6 +118,20 @@ TEST_F(HidrawBackendTest, OnePathPerCollectionWithColOnlyWhenSeveral) {
     EXPECT_EQ(ParseCollectionNumber(paths[5]), 2u);
 }
 
+TEST_F(HidrawBackendTest, ANodeNumberTakenByAnotherDeviceIsReadAgain) {
+    AddNode(3, 0x320F, 0x226E, 1, test::CommandInterfaceDescriptor());
+    std::vector<std::string> paths;
+    ASSERT_TRUE(backend->Enumerate(paths));
+    ASSERT_EQ(paths.size(), 2u);
+    // Unplug; the headset arrives and gets the same node number.
+    fs::remove_all(sys / "class/hidraw/hidraw3");
+    ASSERT_TRUE(backend->Enumerate(paths));
+    EXPECT_TRUE(paths.empty());
+    AddNode(3, 0x0C76, 0x1630, 3, test::kConsumerNoIdCollection);
+    ASSERT_TRUE(backend->Enumerate(paths));
+    EXPECT_EQ(paths, std::vector<std::string>{Node(3) + "#vid_0c76&pid_1630&mi_03"});
+}
+
 TEST_F(HidrawBackendTest, NoHidrawClassMeansNoDevicesNotFailure) {
     fs::remove_all(sys / "class/hidraw");
     std::vector<std::string> paths = {"stale"};
