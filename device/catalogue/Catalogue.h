@@ -55,7 +55,7 @@ constexpr size_t kInterfaceRowCount = 11;
 // built from them.
 // clang-format off
 constexpr std::array<InterfaceRow, kInterfaceRowCount> kInterfaceTable = {{
-    //  vendor  product  mi col type                   role          conn usage page          usage                  partner
+    // vendor product  mi col type                   role          conn usage page          usage                  has partner, partner
     {0x320F, 0x0000, 1, 4, kTypeKeyboard,         kRoleCommand, 0, kUsagePageVendor,   kUsageVendorCommand,   1, 2},
     {0x320F, 0x0000, 0, 3, kTypeKeyboard,         kRoleEvent,   0, kUsagePageConsumer, kUsageConsumerControl, 1, 3},
     {0x320F, 0x0000, 1, 4, kTypeKeyboardReceiver, kRoleCommand, 0, kUsagePageVendor,   kUsageVendorCommand,   1, 0},

@@ -28,6 +28,11 @@ DeviceList::DeviceList() {
     }
 }
 
+const DeviceListEntry& DeviceList::Entry(int index) const {
+    static const DeviceListEntry kNone;
+    return IsValidIndex(index) ? m_entries[static_cast<size_t>(index)] : kNone;
+}
+
 bool DeviceList::PreMatch(const PathNumbers& n) const {
     for (const DeviceListEntry& e : m_entries) {
         if (e.vendorId == n.vendorId && e.productId == n.productId &&

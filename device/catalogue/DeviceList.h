@@ -51,9 +51,8 @@ public:
     bool IsValidIndex(int index) const {
         return index >= 0 && static_cast<size_t>(index) < m_entries.size();
     }
-    const DeviceListEntry& Entry(int index) const {
-        return m_entries.at(static_cast<size_t>(index));
-    }
+    // A bad index gives an empty entry (never connected, matching nothing) rather than a throw.
+    const DeviceListEntry& Entry(int index) const;
     const std::vector<DeviceListEntry>& Entries() const { return m_entries; }
 
     // Before probing a path: true when some free entry has the path's vendor ID, product ID,

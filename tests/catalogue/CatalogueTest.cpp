@@ -138,6 +138,11 @@ TEST(CatalogueMatchTest, MouseOnCableBindsBothInterfaces) {
     EXPECT_EQ(Scan(list, kCableCommand, 0xFF1C, 0x92), 4);
     EXPECT_FALSE(list.Release(11));
     EXPECT_FALSE(list.Release(-1));
+    // Indices from a message are checked, not trusted.
+    EXPECT_TRUE(list.Entry(42).IsFree());
+    EXPECT_EQ(list.Entry(-1).vendorId, 0);
+    EXPECT_FALSE(list.PartnerBound(42));
+    EXPECT_EQ(list.DeviceTypeRowOf(42), -1);
 }
 
 TEST(CatalogueMatchTest, ReceiverOnlyMouseGetsTheMousePageOnTheReceiverChannel) {

@@ -238,6 +238,58 @@ TEST_F(HidDeviceTest, CloseDoesNotHangOnABackendThatIgnoresCancel) {
     EXPECT_EQ(events->OpenConnections(), 0);
 }
 
+TEST_F(HidDeviceTest, ACancelledReadLeavesNoSignalForTheNextOpen) {
+    CHidDevice dev;
+    ASSERT_TRUE(dev.Open(kEventPath, true, true, true, false));
+    auto reader = std::async(std::launch::async, [&] {
+        uint8_t in[8];
+        return dev.ReadReport(in, sizeof in, nullptr, kInfinite);
+    });
+    while (events->InFlight() == 0) {
+        std::this_thread::sleep_for(1ms);
+    }
+    dev.Close();
+    ASSERT_EQ(reader.wait_for(kHangLimit), std::future_status::ready);
+    EXPECT_FALSE(reader.get());
+
+    // The listener reopens and waits again: the wake-up meant for the old handle must not end
+    // this read, the next report must.
+    ASSERT_TRUE(dev.Reopen());
+    events->Push({3, 0xE2, 0x00});
+    uint8_t in[8] = {};
+    size_t n = 0;
+    ASSERT_TRUE(dev.ReadReport(in, sizeof in, &n, 1000));
+    EXPECT_EQ(n, 3u);
+    EXPECT_EQ(in[1], 0xE2);
+}
+
+TEST_F(HidDeviceTest, ReopenOfAnUnpluggedInterfaceFailsClosed) {
+    CHidDevice dev;
+    ASSERT_TRUE(dev.Open(kCommandPath, true, true, true, false));
+    backend->Remove(kCommandPath);
+    EXPECT_FALSE(dev.Reopen());
+    EXPECT_FALSE(dev.IsOpen());
+    EXPECT_EQ(command->OpenConnections(), 0);
+    EXPECT_EQ(dev.GetPath(), kCommandPath) << "kept, so a later Reopen can try again";
+}
+
+TEST_F(HidDeviceTest, LongPathsAreKeptWhole) {
+    // Longer than the 259 characters a fixed Windows path buffer holds; cutting it would open
+    // another interface or none.
+    const std::string longPath = "fake:" + std::string(300, 'x') + "&mi_01&col02";
+    backend->Add(longPath, 0x320F, 0x226E, test::CommandInterfaceDescriptor(), 1);
+    CHidDevice dev;
+    ASSERT_TRUE(dev.Open(longPath, true, true, true, false));
+    EXPECT_EQ(dev.GetPath(), longPath);
+    EXPECT_EQ(dev.GetCollectionNumber(), 2u);
+    ASSERT_TRUE(dev.Enumerate());
+    bool listed = false;
+    while (const char* p = dev.NextPath()) {
+        listed = listed || longPath == p;
+    }
+    EXPECT_TRUE(listed);
+}
+
 TEST_F(HidDeviceTest, UnpackDecodesMouseButtonsAndValues) {
     CHidDevice dev;
     ASSERT_TRUE(dev.Open(kMousePath, true, true, true, false));
