@@ -15,7 +15,13 @@ bool CBasicProfiledata::SaveNode(const Json::Value& value, const std::filesystem
     if (path.empty()) {
         return false;
     }
-    Json::Value root = m_store.ReadJsonFile(path);
+    JsonFileStore::ReadStatus status;
+    Json::Value root = m_store.ReadJsonFile(path, &status);
+    if (status == JsonFileStore::ReadStatus::Unreadable) {
+        // Replacing a file we could not read would throw away its other members.
+        DebugLine("SaveNode: %s cannot be read; not replaced\n", path.string().c_str());
+        return false;
+    }
     ElementAt(ArrayMember(root, "Device"), static_cast<Json::ArrayIndex>(m_deviceIndex)) = value;
     return m_store.WriteJsonFile(path, root) == 0;
 }
@@ -54,7 +60,8 @@ void CBasicProfiledata::SetCustomEffectSource(int lightListIndex, int customEffe
 
 Json::Value CBasicProfiledata::LoadNodeWithRepair(const std::filesystem::path& path) {
     const auto index = static_cast<Json::ArrayIndex>(m_deviceIndex);
-    Json::Value root = m_store.ReadJsonFile(path);
+    JsonFileStore::ReadStatus status;
+    Json::Value root = m_store.ReadJsonFile(path, &status);
     Json::Value node = Element(Member(root, "Device"), index);
     if (node.isNull()) {
         // No file, no "Device" or no element at the index: take the factory node and write it
@@ -66,7 +73,7 @@ Json::Value CBasicProfiledata::LoadNodeWithRepair(const std::filesystem::path& p
                       m_defaultProfilePath.string().c_str());
         }
         ElementAt(ArrayMember(root, "Device"), index) = node;
-        if (!path.empty()) {
+        if (!path.empty() && status != JsonFileStore::ReadStatus::Unreadable) {
             m_store.WriteJsonFile(path, root);
         }
     }

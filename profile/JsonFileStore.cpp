@@ -149,6 +149,18 @@ std::string ToStoredForm(const std::string& styled) {
     return out;
 }
 
+// Whether a file that parsed to null says so itself ("null"), rather than failing to parse.
+bool IsJsonNullText(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
+        text.remove_suffix(1);
+    }
+    while (!text.empty() && (std::isspace(static_cast<unsigned char>(text.front())) ||
+                             static_cast<unsigned char>(text.front()) >= 0x80)) {
+        text.remove_prefix(1);  // white space and a byte-order mark
+    }
+    return text == "null";
+}
+
 std::string ErrorText(int code) {
     return std::system_category().message(code);
 }
@@ -206,10 +218,20 @@ Json::Value JsonFileStore::ParseText(std::string_view text) {
 }
 
 Json::Value JsonFileStore::ReadJsonFile(const std::filesystem::path& path) const {
+    return ReadJsonFile(path, nullptr);
+}
+
+Json::Value JsonFileStore::ReadJsonFile(const std::filesystem::path& path,
+                                        ReadStatus* status) const {
+    ReadStatus result = ReadStatus::Unreadable;
     std::string text;
     // Only regular files: opening a FIFO or a device chosen by mistake could block for ever.
     std::error_code ec;
-    const bool regular = std::filesystem::is_regular_file(path, ec);
+    const auto type = std::filesystem::status(path, ec).type();
+    const bool regular = type == std::filesystem::file_type::regular;
+    if (type == std::filesystem::file_type::not_found || path.empty()) {
+        result = ReadStatus::Missing;
+    }
     errno = 0;
 #ifndef _WIN32
     std::FILE* file = regular ? std::fopen(path.c_str(), "rb") : nullptr;
@@ -225,8 +247,10 @@ Json::Value JsonFileStore::ReadJsonFile(const std::filesystem::path& path) const
         if (std::fseek(file, 0, SEEK_END) == 0) {
             size = std::ftell(file);
         }
-        if (size > 0 && static_cast<std::uintmax_t>(size) <= kMaxFileSize &&
-            std::fseek(file, 0, SEEK_SET) == 0) {
+        if (size == 0) {
+            result = ReadStatus::Empty;
+        } else if (size > 0 && static_cast<std::uintmax_t>(size) <= kMaxFileSize &&
+                   std::fseek(file, 0, SEEK_SET) == 0) {
             text.resize(static_cast<size_t>(size));
             const size_t got = std::fread(text.data(), 1, text.size(), file);
             if (got != text.size()) {
@@ -235,11 +259,17 @@ Json::Value JsonFileStore::ReadJsonFile(const std::filesystem::path& path) const
         }
         std::fclose(file);
     }
+    Json::Value root;
     if (text.empty()) {
         OutputDebugLine(path.string());
-        return Json::Value();
+    } else {
+        root = ParseText(text);
+        result = root.isNull() && !IsJsonNullText(text) ? ReadStatus::Malformed : ReadStatus::Ok;
     }
-    return ParseText(text);
+    if (status) {
+        *status = result;
+    }
+    return root;
 }
 
 std::string JsonFileStore::StoredText(const Json::Value& value) {

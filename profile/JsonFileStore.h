@@ -27,6 +27,17 @@ public:
     // Accepts CR LF and LF line breaks, with or without a UTF-8 byte-order mark.
     Json::Value ReadJsonFile(const std::filesystem::path& path) const;
 
+    // The same, telling why a file gave null. Writers use it not to replace a file that exists
+    // but could not be read (they would lose what it holds).
+    enum class ReadStatus {
+        Ok,          // parsed
+        Missing,     // no such file
+        Empty,       // a file of zero bytes
+        Unreadable,  // exists but could not be read whole (permissions, I/O error, not a file)
+        Malformed,   // read but not valid JSON
+    };
+    Json::Value ReadJsonFile(const std::filesystem::path& path, ReadStatus* status) const;
+
     // Replaces the file with the stored form of value. Returns 0 when the file was replaced and
     // -1 when it was not (the old file, if any, is then left as it was).
     int WriteJsonFile(const std::filesystem::path& path, const Json::Value& value) const;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <regex>
 #include <set>
 
@@ -146,6 +147,32 @@ TEST(JsonFileStoreRead, EveryUnusableFileReadsAsNull) {
     // Nesting deeper than the parser's limit makes it throw; that must read as null too.
     WriteBytes(dir / "deep.Json", std::string(5000, '[') + std::string(5000, ']'));
     EXPECT_TRUE(store.ReadJsonFile(dir / "deep.Json").isNull());
+}
+
+TEST(JsonFileStoreRead, StatusTellsMissingFromUnreadable) {
+    TempDir dir;
+    JsonFileStore store;
+    using S = JsonFileStore::ReadStatus;
+    S status = S::Ok;
+    store.ReadJsonFile(dir / "missing.Json", &status);
+    EXPECT_EQ(status, S::Missing);
+    WriteBytes(dir / "empty.Json", "");
+    store.ReadJsonFile(dir / "empty.Json", &status);
+    EXPECT_EQ(status, S::Empty);
+    WriteBytes(dir / "bad.Json", "{\"a\":");
+    store.ReadJsonFile(dir / "bad.Json", &status);
+    EXPECT_EQ(status, S::Malformed);
+    WriteBytes(dir / "null.Json", "\xEF\xBB\xBF null\r\n");
+    store.ReadJsonFile(dir / "null.Json", &status);
+    EXPECT_EQ(status, S::Ok);
+    store.ReadJsonFile(dir.path(), &status);
+    EXPECT_EQ(status, S::Unreadable);
+    if (::geteuid() != 0) {  // root reads everything
+        WriteBytes(dir / "locked.Json", "{}");
+        std::filesystem::permissions(dir / "locked.Json", std::filesystem::perms::none);
+        store.ReadJsonFile(dir / "locked.Json", &status);
+        EXPECT_EQ(status, S::Unreadable);
+    }
 }
 
 TEST(JsonFileStoreRead, CommentsAreAccepted) {

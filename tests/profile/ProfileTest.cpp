@@ -88,6 +88,10 @@ TEST_F(ProfileFixture, SaveNodeRewritesOnlyItsDeviceElement) {
     // Saving into a file that does not exist yet creates it.
     ASSERT_TRUE(data.SaveNode(Parse(R"({"x":1})"), dir / "new.Json"));
     EXPECT_EQ(store.ReadJsonFile(dir / "new.Json"), Parse(R"({"Device":[{"x":1}]})"));
+    // A profile path that exists but cannot be read is not replaced.
+    std::filesystem::create_directory(dir / "folder.Json");
+    EXPECT_FALSE(data.SaveNode(Parse(R"({"x":1})"), dir / "folder.Json"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.Json"));
     // No profile path: nothing is written and the failure is reported.
     CBasicProfiledata unset;
     EXPECT_FALSE(unset.SaveCurrent());
