@@ -44,6 +44,9 @@ struct GlobalState {
     int64_t logicalMax = 0;
     int64_t physicalMin = 0;
     int64_t physicalMax = 0;
+    // The maxima as written, for devices that mean 0xFF in one byte as 255 (see MaxOf).
+    uint32_t logicalMaxRaw = 0;
+    uint32_t physicalMaxRaw = 0;
     uint32_t reportSize = 0;
     uint32_t reportCount = 0;
     uint8_t reportId = 0;
@@ -183,14 +186,14 @@ private:
                 break;
             case kLogicalMax:
                 m_global.logicalMax = Signed(value, dataSize);
-                m_logicalMaxRaw = value;
-                m_logicalMaxSize = dataSize;
+                m_global.logicalMaxRaw = value;
                 break;
             case kPhysicalMin:
                 m_global.physicalMin = Signed(value, dataSize);
                 break;
             case kPhysicalMax:
                 m_global.physicalMax = Signed(value, dataSize);
+                m_global.physicalMaxRaw = value;
                 break;
             case kReportSize:
                 if (value > 32) {
@@ -314,13 +317,11 @@ private:
         return true;
     }
 
-    int64_t LogicalMax() const {
-        // Many devices write e.g. 0xFF in one byte for 255; read it unsigned when the minimum
-        // is not negative, as the operating systems do.
-        if (m_global.logicalMin >= 0 && m_global.logicalMax < 0) {
-            return m_logicalMaxRaw;
-        }
-        return m_global.logicalMax;
+    // Many devices write e.g. 0xFF in one byte for 255; a maximum is read unsigned when its
+    // minimum is not negative and the signed reading would fall below it, as the operating
+    // systems do.
+    static int64_t MaxOf(int64_t min, int64_t max, uint32_t raw) {
+        return (min >= 0 && max < min) ? int64_t{raw} : max;
     }
 
     bool Field(HidReportKind kind, uint32_t flags, std::string* reason) {
@@ -361,9 +362,11 @@ private:
         caps.kind = kind;
         caps.reportId = id;
         caps.logicalMin = ClampToInt32(m_global.logicalMin);
-        caps.logicalMax = ClampToInt32(LogicalMax());
+        caps.logicalMax =
+            ClampToInt32(MaxOf(m_global.logicalMin, m_global.logicalMax, m_global.logicalMaxRaw));
         caps.physicalMin = ClampToInt32(m_global.physicalMin);
-        caps.physicalMax = ClampToInt32(m_global.physicalMax);
+        caps.physicalMax = ClampToInt32(
+            MaxOf(m_global.physicalMin, m_global.physicalMax, m_global.physicalMaxRaw));
         caps.bitSize = static_cast<uint16_t>(m_global.reportSize);
         caps.bitPosition = base;
         const bool variable = (flags & kMainFlagVariable) != 0;
@@ -438,8 +441,6 @@ private:
     size_t m_size;
     HidReportDescriptor m_result;
     GlobalState m_global;
-    uint32_t m_logicalMaxRaw = 0;
-    size_t m_logicalMaxSize = 0;
     std::vector<GlobalState> m_stack;
     LocalState m_local;
     int m_depth = 0;

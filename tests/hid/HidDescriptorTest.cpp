@@ -100,12 +100,13 @@ TEST(HidDescriptorTest, ReportLengthsCountTheIdByteWithoutIds) {
 
 TEST(HidDescriptorTest, PushPopAndLongItemsAreHonoured) {
     std::vector<uint8_t> bytes = {
-        0x06, 0x1C, 0xFF, 0x09, 0x92, 0xA1, 0x01, 0x85, 0x04,
-        0xA4,                          // push (page 0xFF1C, ID 4)
-        0x05, 0x09, 0x85, 0x05,        // page 9, ID 5
-        0xFE, 0x02, 0x10, 0xAA, 0xBB,  // a long item: skipped
-        0xB4,                          // pop
-        0x09, 0x01, 0x75, 0x08, 0x95, 0x02, 0x15, 0x00, 0x25, 0x7F, 0xB1, 0x02,  // feature
+        0x06, 0x1C, 0xFF, 0x09, 0x92, 0xA1, 0x01, 0x85,
+        0x04, 0x15, 0x00, 0x25, 0xFF,        // logical 0..255, written as 0xFF in one byte
+        0xA4,                                // push (page 0xFF1C, ID 4, 0..255)
+        0x05, 0x09, 0x85, 0x05, 0x25, 0x01,  // page 9, ID 5, 0..1
+        0xFE, 0x02, 0x10, 0xAA, 0xBB,        // a long item: skipped
+        0xB4,                                // pop
+        0x09, 0x01, 0x75, 0x08, 0x95, 0x02, 0xB1, 0x02,  // feature
         0xC0,
     };
     const HidReportDescriptor d = Parse(bytes);
@@ -113,6 +114,7 @@ TEST(HidDescriptorTest, PushPopAndLongItemsAreHonoured) {
     ASSERT_EQ(d.collections[0].valueCaps[2].size(), 1u);
     EXPECT_EQ(d.collections[0].valueCaps[2][0].usagePage, 0xFF1C);
     EXPECT_EQ(d.collections[0].valueCaps[2][0].reportId, 4);
+    EXPECT_EQ(d.collections[0].valueCaps[2][0].logicalMax, 255);
     EXPECT_EQ(d.collections[0].FeatureReportByteLength(), 3);
 }
 
