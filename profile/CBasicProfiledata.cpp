@@ -19,7 +19,7 @@ bool CBasicProfiledata::SaveNode(const Json::Value& value, const std::filesystem
     Json::Value root = m_store.ReadJsonFile(path, &status);
     if (status == JsonFileStore::ReadStatus::Unreadable) {
         // Replacing a file we could not read would throw away its other members.
-        DebugLine("SaveNode: %s cannot be read; not replaced\n", path.string().c_str());
+        DebugLine("SaveNode: %s cannot be read; not replaced", path.string().c_str());
         return false;
     }
     ElementAt(ArrayMember(root, "Device"), static_cast<Json::ArrayIndex>(m_deviceIndex)) = value;
@@ -69,7 +69,7 @@ Json::Value CBasicProfiledata::LoadNodeWithRepair(const std::filesystem::path& p
         const Json::Value defaults = m_store.ReadJsonFile(m_defaultProfilePath);
         node = Element(Member(defaults, "Device"), index);
         if (node.isNull()) {
-            DebugLine("LoadDeviceNode: no default node in %s\n",
+            DebugLine("LoadDeviceNode: no default node in %s",
                       m_defaultProfilePath.string().c_str());
         }
         ElementAt(ArrayMember(root, "Device"), index) = node;
@@ -194,7 +194,7 @@ std::vector<LightEffectStep> CBasicProfiledata::ReadCustomEffectSteps() {
                 }
             }
         } else if (!guid.empty()) {
-            DebugLine("ReadCustomEffectSteps: ignoring unsafe Guid \"%s\"\n", guid.c_str());
+            DebugLine("ReadCustomEffectSteps: ignoring unsafe Guid \"%s\"", guid.c_str());
         }
     }
     m_customSteps = steps;

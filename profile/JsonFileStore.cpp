@@ -310,7 +310,7 @@ int JsonFileStore::WriteJsonFile(const std::filesystem::path& path,
         const BeforeRenameHook hook = g_beforeRename.load();
         if (hook && !hook(tmp, path)) {
             // Simulated crash: the temporary file stays behind, as it would after a real one.
-            DebugLine("WriteJsonFile: interrupted before replacing %s\n", path.string().c_str());
+            DebugLine("WriteJsonFile: interrupted before replacing %s", path.string().c_str());
             return -1;
         }
         std::error_code ec;
@@ -318,10 +318,10 @@ int JsonFileStore::WriteJsonFile(const std::filesystem::path& path,
         if (!ec) {
             return 0;
         }
-        DebugLine("WriteJsonFile: cannot replace %s: %s\n", path.string().c_str(),
+        DebugLine("WriteJsonFile: cannot replace %s: %s", path.string().c_str(),
                   ec.message().c_str());
     } else {
-        DebugLine("WriteJsonFile: cannot write %s: %s\n", tmp.string().c_str(),
+        DebugLine("WriteJsonFile: cannot write %s: %s", tmp.string().c_str(),
                   ErrorText(errno).c_str());
     }
     std::error_code ignored;

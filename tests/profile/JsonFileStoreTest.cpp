@@ -4,7 +4,10 @@
 #include <unistd.h>
 #include <regex>
 #include <set>
+#include <string>
+#include <vector>
 
+#include "platform/base/DebugLine.h"
 #include "profile/JsonFileStore.h"
 #include "profile/ProfileTestSupport.h"
 
@@ -173,6 +176,27 @@ TEST(JsonFileStoreRead, StatusTellsMissingFromUnreadable) {
         store.ReadJsonFile(dir / "locked.Json", &status);
         EXPECT_EQ(status, S::Unreadable);
     }
+}
+
+namespace {
+std::vector<std::string> g_lines;
+void Capture(const std::string& line) {
+    g_lines.push_back(line);
+}
+}  // namespace
+
+TEST(JsonFileStoreRead, EveryReadLeavesItsTraceLine) {
+    TempDir dir;
+    g_lines.clear();
+    q840::SetDebugSink(&Capture);
+    JsonFileStore().ReadJsonFile(dir / "missing.Json");
+    WriteBytes(dir / "ok.Json", "{}");
+    JsonFileStore().ReadJsonFile(dir / "ok.Json");
+    q840::SetDebugSink(nullptr);
+    ASSERT_EQ(g_lines.size(), 3u);
+    EXPECT_EQ(g_lines[0], "readjsonFile 错误吗：：2\n");  // ENOENT
+    EXPECT_EQ(g_lines[1], (dir / "missing.Json").string());
+    EXPECT_EQ(g_lines[2], "readjsonFile 错误吗：：0\n");
 }
 
 TEST(JsonFileStoreRead, CommentsAreAccepted) {
