@@ -47,9 +47,9 @@ struct CHidDevice::Impl {
     mutable std::mutex connectionMutex;
     std::shared_ptr<IHidConnection> connection;
     std::condition_variable idle;
-    int operationsInFlight = 0;  // guarded by connectionMutex
-    std::atomic<bool> readPending{false};
-    std::atomic<bool> writePending{false};
+    // Reads and writes in progress (the pending flags of both kinds in one count); Close waits
+    // for it to reach 0 after waking them. Guarded by connectionMutex.
+    int operationsInFlight = 0;
 
     HidAttributes attributes;
     HidCaps caps;
@@ -69,19 +69,17 @@ struct CHidDevice::Impl {
     }
 
     // Takes a reference for one operation; null when closed.
-    std::shared_ptr<IHidConnection> BeginOperation(std::atomic<bool>& pending) {
+    std::shared_ptr<IHidConnection> BeginOperation() {
         std::lock_guard<std::mutex> lock(connectionMutex);
         if (!connection) {
             return nullptr;
         }
         ++operationsInFlight;
-        pending = true;
         return connection;
     }
 
-    void EndOperation(std::atomic<bool>& pending) {
+    void EndOperation() {
         std::lock_guard<std::mutex> lock(connectionMutex);
-        pending = false;
         --operationsInFlight;
         idle.notify_all();
     }
@@ -286,7 +284,7 @@ bool CHidDevice::ReadReport(uint8_t* buffer, size_t length, size_t* transferred,
     if (!buffer || length == 0) {
         return false;
     }
-    std::shared_ptr<IHidConnection> c = m_impl->BeginOperation(m_impl->readPending);
+    std::shared_ptr<IHidConnection> c = m_impl->BeginOperation();
     if (!c) {
         return false;
     }
@@ -296,7 +294,7 @@ bool CHidDevice::ReadReport(uint8_t* buffer, size_t length, size_t* transferred,
         *transferred = n;
     }
     c.reset();
-    m_impl->EndOperation(m_impl->readPending);
+    m_impl->EndOperation();
     return status == HidIoStatus::Ok;
 }
 
@@ -308,7 +306,7 @@ bool CHidDevice::WriteReport(const uint8_t* buffer, size_t length, size_t* trans
     if (!buffer || length == 0) {
         return false;
     }
-    std::shared_ptr<IHidConnection> c = m_impl->BeginOperation(m_impl->writePending);
+    std::shared_ptr<IHidConnection> c = m_impl->BeginOperation();
     if (!c) {
         return false;
     }
@@ -318,7 +316,7 @@ bool CHidDevice::WriteReport(const uint8_t* buffer, size_t length, size_t* trans
         *transferred = n;
     }
     c.reset();
-    m_impl->EndOperation(m_impl->writePending);
+    m_impl->EndOperation();
     return status == HidIoStatus::Ok;
 }
 
