@@ -134,6 +134,7 @@ int CDeviceProtocol::Transaction(const uint8_t* command, size_t length, uint8_t*
     int result = kResultNoReply;
     bool readPhaseRan = false;
     for (int attempt = 0; attempt < 2; ++attempt) {
+        readPhaseRan = false;  // the reply is traced only after the last attempt's read
         Pause(timing.pauseMs);
         bool written = false;
         {

@@ -373,3 +373,72 @@ TEST_F(ProtocolTrace, CommandAndReplyAreTracedAsTwoLinesEach) {
 
 }  // namespace
 }  // namespace q840::testing
+
+namespace q840::testing {
+namespace {
+
+using ProtocolConcurrency = SimulatedMouseTest;
+
+TEST_F(ProtocolConcurrency, CommandsFromTwoThreadsNeverInterleaveOnTheWire) {
+    OpenReceiver();
+    cable->SetLatency(2);
+    receiver->SetLatency(2);
+    const std::vector<uint8_t> info = mouse->Info();
+    auto reader = [&] {
+        int good = 0;
+        for (int i = 0; i < 5; ++i) {
+            std::array<uint8_t, 34> record{};
+            good += protocol->ReadInfo(record.data()) == 1 &&
+                    std::equal(record.begin(), record.end(), info.begin());
+        }
+        return good;
+    };
+    auto other = std::async(std::launch::async, reader);
+    EXPECT_EQ(5, reader());
+    EXPECT_EQ(5, other.get());
+    // Every command is followed by its own reply.
+    const auto entries = bus->GetTranscript()->Entries();
+    ASSERT_EQ(40u, entries.size());
+    for (size_t i = 0; i + 1 < entries.size(); i += 2) {
+        EXPECT_EQ(sim::Direction::HostToDevice, entries[i].direction);
+        EXPECT_EQ(sim::Direction::DeviceToHost, entries[i + 1].direction);
+        EXPECT_EQ(entries[i].bytes[5], entries[i + 1].bytes[5]);  // same packet address
+    }
+}
+
+TEST_F(ProtocolConcurrency, PlugAndUnplugDuringTrafficNeverHangsOrCrashes) {
+    OpenCable();
+    CDeviceProtocol::Timing timing;
+    timing.pauseMs = 0;
+    timing.primaryTimeoutMs = 20;
+    protocol->SetTiming(timing);
+    auto plugger = std::async(std::launch::async, [&] {
+        for (int i = 0; i < 100; ++i) {
+            bus->Unplug(cable);
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+            bus->Plug(cable);
+            std::this_thread::sleep_for(std::chrono::microseconds(700));
+        }
+    });
+    int ok = 0;
+    int failed = 0;
+    for (int i = 0; plugger.wait_for(std::chrono::seconds(0)) != std::future_status::ready; ++i) {
+        std::vector<uint8_t> block(86, uint8_t(i));
+        const int result = protocol->WriteSettings(block.data(), int(block.size()), 0);
+        ASSERT_TRUE(result == 1 || result == 0 || result == -1) << result;
+        ok += result == 1;
+        if (result != 1) {
+            ++failed;
+            // What the main window does when the interface comes back.
+            std::lock_guard<std::recursive_mutex> io(protocol->IoLock());
+            protocol->PrimaryChannel().Open(kCableCommandPath, true, true, true, false);
+        }
+    }
+    plugger.get();
+    EXPECT_GT(failed, 0);
+    EXPECT_GT(ok, 0);
+    EXPECT_FALSE(protocol->IsBusy());
+}
+
+}  // namespace
+}  // namespace q840::testing
