@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "device/catalogue/DeviceList.h"
 #include "device/hid/CHidDevice.h"
@@ -123,6 +124,37 @@ void BM_HidrawReportRoundTrip(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_HidrawReportRoundTrip);
+
+// How long Close takes to end a read that waits without time-out on a hidraw node (a listener
+// thread when its device is released): the cancel signal, the reader's return, the close.
+void BM_HidrawCloseEndsABlockedRead(benchmark::State& state) {
+    FakeTree tree(1);
+    const std::string node = (tree.root / "dev/hidraw0").string();
+    ::mkfifo(node.c_str(), 0600);
+    hid::SetHidBackend(std::make_shared<hid::CHidrawBackend>((tree.root / "sys").string(),
+                                                             (tree.root / "dev").string()));
+    const std::string path = node + "#vid_320f&pid_226e&mi_01&col02";
+    hid::CHidDevice dev;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (!dev.Open(path, true, true, true, false)) {
+            state.SkipWithError(dev.GetLastOpenError().c_str());
+            break;
+        }
+        std::thread reader([&] {
+            uint8_t in[64];
+            dev.ReadReport(in, sizeof in, nullptr, hid::kInfinite);
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));  // let it block in poll()
+        state.ResumeTiming();
+        dev.Close();
+        state.PauseTiming();
+        reader.join();
+        state.ResumeTiming();
+    }
+    hid::SetHidBackend(nullptr);
+}
+BENCHMARK(BM_HidrawCloseEndsABlockedRead)->UseRealTime();
 
 }  // namespace
 
