@@ -6,9 +6,11 @@
 
 #include "device/protocol/codecs/DeviceEvents.h"
 #include "device/protocol/codecs/EventArea.h"
+#include "device/protocol/codecs/HeadsetLedReport.h"
 #include "device/protocol/codecs/InfoRecord.h"
 #include "device/protocol/codecs/KeyTable.h"
 #include "device/protocol/codecs/SettingsBlock.h"
+#include "device/protocol/codecs/ShortSettingsBlock.h"
 #include "sim/DemoDevices.h"
 
 namespace q840::protocol {
@@ -166,6 +168,72 @@ TEST(ProtocolCodecsEvents, CodesAndPowerRecord) {
     EXPECT_EQ(0, EventCodeFromReport(report, 2));
     const uint8_t status[2] = {55, kChargeOnBattery};
     EXPECT_EQ((std::array<uint8_t, 6>{55, 2, 0, 1, 0, 0}), MousePowerRecord(status, true));
+}
+
+}  // namespace
+}  // namespace q840::protocol
+
+
+namespace q840::protocol {
+namespace {
+
+TEST(ProtocolCodecsShortBlock, TranslatesEffectAndSpeedAndKeepsTheRest) {
+    const std::vector<int> codes = {0, 2, 5};
+    std::array<uint8_t, 45> read{};
+    std::iota(read.begin(), read.end(), uint8_t(0x40));
+    read[0] = 9;  // the block's own byte 0 is replaced by the profile index
+    read[1] = 5;
+    read[3] = 1;
+    const auto block = ShortSettingsBlock::FromDevice(read.data(), read.size(), 2, codes);
+    EXPECT_EQ(2, block.bytes[0]);
+    EXPECT_EQ(2, block.bytes[1]);  // position of code 5
+    EXPECT_EQ(3, block.bytes[3]);
+    const auto written = block.ToDevice(codes);
+    EXPECT_EQ(5, written[1]);
+    EXPECT_EQ(1, written[3]);
+    EXPECT_EQ(read[4], written[4]);
+    EXPECT_TRUE(std::equal(read.begin() + 9, read.begin() + 21, written.begin() + 9));
+
+    read[1] = 7;  // not in the list: stays as read, both ways
+    const auto odd = ShortSettingsBlock::FromDevice(read.data(), read.size(), 0, codes);
+    EXPECT_EQ(7, odd.bytes[1]);
+    EXPECT_EQ(7, odd.ToDevice(codes)[1]);
+    EXPECT_EQ(50, ShortSettingsBlock::ReadAddress(2));
+    EXPECT_EQ(128, ShortSettingsBlock::WriteAddress(2));
+    const auto tiny = ShortSettingsBlock::FromDevice(read.data(), 3, 0, codes);
+    EXPECT_EQ(0, tiny.bytes[20]);
+}
+
+TEST(ProtocolCodecsHeadset, FrameOrderAndChannelValues) {
+    EXPECT_EQ(247, HeadsetChannelValue(255, 255));
+    EXPECT_EQ(64, HeadsetChannelValue(128, 128));
+    EXPECT_EQ(0, HeadsetChannelValue(255, 0));
+    std::array<uint8_t, kHeadsetLeds * 4> leds{};
+    for (size_t led = 0; led < kHeadsetLeds; ++led) {
+        leds[led * 4 + 0] = 255;                // red
+        leds[led * 4 + 1] = uint8_t(led * 10);  // green
+        leds[led * 4 + 2] = 0;                  // blue
+        leds[led * 4 + 3] = 255;                // level
+    }
+    const auto frame = BuildHeadsetLedFrame(leds);
+    const uint8_t expectedParts[12] = {0xAA, 0xAD, 0xAA, 0xAD, 0xAB, 0xAE,
+                                       0xAB, 0xAE, 0xAC, 0xAF, 0xAC, 0xAF};
+    const uint8_t expectedZones[12] = {0x22, 0x22, 0x44, 0x44, 0x22, 0x22,
+                                       0x44, 0x44, 0x22, 0x22, 0x44, 0x44};
+    for (size_t i = 0; i < frame.size(); ++i) {
+        EXPECT_EQ(0xFF, frame[i][0]);
+        EXPECT_EQ(expectedZones[i], frame[i][1]) << i;
+        EXPECT_EQ(expectedParts[i], frame[i][2]) << i;
+        EXPECT_EQ(0, frame[i][3]);
+        for (size_t b = 11; b < 17; ++b) {
+            EXPECT_EQ(0, frame[i][b]);
+        }
+    }
+    EXPECT_EQ(247, frame[0][4]);             // red of LED 0
+    EXPECT_EQ(247, frame[1][9]);             // red of LED 12
+    EXPECT_EQ(0, frame[1][10]);              // the second part has six LEDs
+    EXPECT_EQ(59, frame[4][10]);             // green of LED 6: 60 x 255 / 256
+    EXPECT_EQ(70 * 255 / 256, frame[5][4]);  // green of LED 7
 }
 
 }  // namespace
