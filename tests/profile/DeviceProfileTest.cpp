@@ -49,11 +49,11 @@ TEST(MouseProfile, DpiStagesMergeIntoTheKeptSequence) {
     data.SetDeviceNode(node);
     stages = data.ReadDpiStages();
     ASSERT_EQ(stages.size(), 6u);
-    EXPECT_EQ(stages[0].dpiX, 70000 - 65536);  // cut to 16 bits
+    EXPECT_EQ(+stages[0].dpiX, 70000 - 65536);  // cut to 16 bits
     EXPECT_EQ(stages[0].red, 300 - 256);
-    EXPECT_EQ(stages[3].dpiX, 70003 - 65536);
-    EXPECT_EQ(stages[4].dpiX, 14);
-    EXPECT_EQ(stages[5].dpiX, 15);
+    EXPECT_EQ(+stages[3].dpiX, 70003 - 65536);
+    EXPECT_EQ(+stages[4].dpiX, 14);
+    EXPECT_EQ(+stages[5].dpiX, 15);
     EXPECT_EQ(stages[5].enabled, 1);
     EXPECT_EQ(data.GetActiveDpiStage(), 1);
 

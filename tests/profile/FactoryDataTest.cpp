@@ -57,7 +57,7 @@ TEST(FactoryData, MouseProfileLoadsIntoCompleteRecords) {
     std::set<int> distinct;
     for (const DpiStage& s : stages) {
         EXPECT_EQ(s.enabled, 1);
-        EXPECT_EQ(s.dpiX, s.dpiY);
+        EXPECT_EQ(+s.dpiX, +s.dpiY);
         EXPECT_GT(s.red + s.green + s.blue, 0);
         distinct.insert(s.dpiX);
     }

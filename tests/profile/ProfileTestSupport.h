@@ -1,5 +1,8 @@
 #pragma once
 
+// Note for tests: fields of the packed records may be misaligned; compare them by value
+// (EXPECT_EQ(+stage.dpiX, 400)), since gtest binds references to its arguments.
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
