@@ -445,6 +445,13 @@ bool CHidrawBackend::Enumerate(std::vector<std::string>& paths) {
         seen[name] = std::move(m_cache[name]);
     }
     m_cache = std::move(seen);  // forget nodes that are gone
+    for (auto it = m_lastFailure.begin(); it != m_lastFailure.end();) {
+        if (std::find(paths.begin(), paths.end(), it->first) == paths.end()) {
+            it = m_lastFailure.erase(it);
+        } else {
+            ++it;
+        }
+    }
     return true;
 }
 
@@ -486,7 +493,13 @@ std::unique_ptr<IHidConnection> CHidrawBackend::Open(const std::string& path, bo
         if (errorText) {
             *errorText = reason;
         }
-        DebugLine("hidraw: %s", reason.c_str());
+        // The scan probes an inaccessible interface every 100 ms; say so once, not each time.
+        std::lock_guard<std::mutex> lock(m_cacheMutex);
+        std::string& last = m_lastFailure[path];
+        if (last != reason) {
+            last = reason;
+            DebugLine("hidraw: %s", reason.c_str());
+        }
         return nullptr;
     };
 
@@ -561,6 +574,10 @@ std::unique_ptr<IHidConnection> CHidrawBackend::Open(const std::string& path, bo
     attributes.vendorId = info.vendorId;
     attributes.productId = info.productId;
     attributes.versionNumber = info.versionNumber;
+    {
+        std::lock_guard<std::mutex> lock(m_cacheMutex);
+        m_lastFailure.erase(path);
+    }
     return std::make_unique<HidrawConnection>(
         fd, cancelFd, readAccess && fd >= 0, writeAccess && fd >= 0, attributes,
         std::move(info.reportDescriptor), index, descriptor.usesReportIds, tlc.reportIds,

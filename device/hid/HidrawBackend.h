@@ -68,6 +68,8 @@ private:
     std::string m_devRoot;
     std::mutex m_cacheMutex;
     std::map<std::string, CachedNode> m_cache;
+    // The last open failure written per path, so a repeated failure is not written again.
+    std::map<std::string, std::string> m_lastFailure;
 };
 
 std::shared_ptr<IHidBackend> CreateHidrawBackend(const std::string& sysfsRoot = "/sys",
