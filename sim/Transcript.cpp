@@ -16,11 +16,22 @@ void Transcript::Record(Direction direction, ReportKind kind, const std::string&
     entry.path = path;
     entry.bytes.assign(bytes, bytes + length);
     m_entries.push_back(std::move(entry));
+    while (m_entries.size() > m_limit) {
+        m_entries.pop_front();
+    }
+}
+
+void Transcript::SetLimit(size_t entries) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_limit = entries;
+    while (m_entries.size() > m_limit) {
+        m_entries.pop_front();
+    }
 }
 
 std::vector<TranscriptEntry> Transcript::Entries() const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_entries;
+    return std::vector<TranscriptEntry>(m_entries.begin(), m_entries.end());
 }
 
 std::vector<TranscriptEntry> Transcript::Commands(const std::string& channel) const {

@@ -4,6 +4,7 @@
 // exact bytes.
 
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -39,10 +40,15 @@ public:
     void Clear();
     // Stops recording (benchmarks); recording is on by default.
     void SetEnabled(bool enabled);
+    // Keeps at most this many entries, dropping the oldest (a long demo run must not grow
+    // without end). Default kDefaultLimit.
+    void SetLimit(size_t entries);
+    static constexpr size_t kDefaultLimit = 100000;
 
 private:
     mutable std::mutex m_mutex;
-    std::vector<TranscriptEntry> m_entries;
+    std::deque<TranscriptEntry> m_entries;
+    size_t m_limit = kDefaultLimit;
     uint64_t m_next = 0;
     bool m_enabled = true;
 };

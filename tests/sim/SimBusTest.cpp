@@ -288,6 +288,12 @@ TEST_F(SimBus, TranscriptKeepsBothDirectionsInOrder) {
     EXPECT_EQ(kReceiverCommand, entries[1].path);
     EXPECT_LT(entries[0].sequence, entries[1].sequence);
     EXPECT_EQ(64u, entries[1].bytes.size());
+
+    bus->GetTranscript()->SetLimit(3);
+    Ask(*c, Command(0x02));
+    const auto kept = bus->GetTranscript()->Entries();
+    ASSERT_EQ(3u, kept.size());
+    EXPECT_EQ(entries[1].sequence, kept[0].sequence);  // the oldest went first
 }
 
 }  // namespace
