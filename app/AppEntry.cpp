@@ -64,6 +64,25 @@ QString UsageText() {
 
 namespace {
 
+// The main window's link to other programs, over the session bus.
+class BusProgramLink : public IProgramLink {
+public:
+    explicit BusProgramLink(ipc::CBusLink& bus) : m_bus(bus) {}
+    void Broadcast(const QString& name, quint64 wParam, qint64 lParam) override {
+        m_bus.Broadcast(name, wParam, lParam);
+    }
+    bool SendToWindow(const QString& title, const QString& name, quint64 wParam,
+                      qint64 lParam) override {
+        return m_bus.SendToWindow(title, name, wParam, lParam);
+    }
+    bool CopyDataToWindow(const QString& title, quint64 dwData, const QByteArray& data) override {
+        return m_bus.CopyDataToWindow(title, dwData, data);
+    }
+
+private:
+    ipc::CBusLink& m_bus;
+};
+
 // Loads the private fonts in table order; a font that fails is skipped.
 std::vector<std::unique_ptr<FontFile>> LoadFonts() {
     std::vector<std::unique_ptr<FontFile>> fonts;
@@ -145,10 +164,9 @@ int RunApplication(const StartOptions& options) {
 #endif
 
     // 5. The main window.
+    BusProgramLink programLink(bus);
     auto mainWnd = std::make_unique<CMainWnd>();
-    mainWnd->SetBroadcaster([&bus](const QString& name, quint64 w, qint64 l) {
-        bus.Broadcast(name, w, l);
-    });
+    mainWnd->SetProgramLink(&programLink);
     QObject::connect(&bus, &ipc::CBusLink::messageReceived, mainWnd.get(),
                      [&mainWnd](const QString& name, quint64 w, qint64 l) {
                          const UINT id = RegisterWindowMessageW(name.toStdString());

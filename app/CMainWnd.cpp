@@ -1,8 +1,12 @@
 #include "app/CMainWnd.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
+#include <QSlider>
 #include <QThread>
 #include <atomic>
 
@@ -10,6 +14,7 @@
 #include "app/Language.h"
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
+#include "app/WindowPlacement.h"
 #include "platform/Paths.h"
 #include "platform/base/DebugLine.h"
 #include "platform/base/RegisteredMessage.h"
@@ -20,13 +25,22 @@ namespace q840 {
 namespace {
 std::atomic<HWND> g_mainHandle{nullptr};
 
-// Menu alignment: left|top at the cursor.
-constexpr int kTrayMenuAlignment = ui::eMenuAlignment_Left | ui::eMenuAlignment_Top;
+const char* const kWorkToolTitle = "WorkTool";
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
 }  // namespace
 
-CMainWnd::CMainWnd() = default;
+CMainWnd::CMainWnd() {
+    m_monitorSize = [this]() -> QSize {
+        QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+        return screen ? screen->geometry().size() : QSize(1000, 640);
+    };
+}
 
 CMainWnd::~CMainWnd() {
+    if (m_trayMenu) {
+        m_trayMenu->close();
+    }
     HWND self = GetHWND();
     g_mainHandle.compare_exchange_strong(self, nullptr);
 }
@@ -50,17 +64,21 @@ void CMainWnd::OnWindowInit() {
     Broadcast(Messages().UWM_LIGHT_OWNER_NOTIFY_MSG, 1, 1);
     m_languageIndex = ReadStoredLanguageIndex();
     ApplyLanguageIndex(m_languageIndex);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        m_screenSize = screen->geometry().size();
+    }
     // Hidden until the activation message: the device scan posts it after its first pass.
-    // Until the scan exists, the window activates itself once the event loop runs.
+    // Until the scan thread is part of the program, the window activates itself once the event
+    // loop runs.
     hide();
     PostMessageW(GetHWND(), Messages().UWM_APP_ACTIVATE_MSG, 0, 0);
     SetTimer(kTimerScaleAdaptation, 100);
 }
 
 void CMainWnd::Broadcast(UINT registeredMessage, quint64 wParam, qint64 lParam) {
-    if (m_broadcast) {
-        m_broadcast(QString::fromStdString(RegisteredMessageName(registeredMessage)), wParam,
-                    lParam);
+    if (m_link != nullptr) {
+        m_link->Broadcast(QString::fromStdString(RegisteredMessageName(registeredMessage)), wParam,
+                          lParam);
     }
 }
 
@@ -71,18 +89,55 @@ void CMainWnd::BringToFront() {
     activateWindow();
 }
 
+void CMainWnd::RefreshNoDeviceIndicator() {
+    QWidget* strip = FindControl("device_select_layout");
+    QWidget* noDevice = FindControl("No_device_Link");
+    if (strip == nullptr || noDevice == nullptr) {
+        return;
+    }
+    int visibleEntries = 0;
+    for (QObject* child : strip->children()) {
+        auto* entry = qobject_cast<QWidget*>(child);
+        visibleEntries += entry != nullptr && !entry->isHidden();
+    }
+    if (visibleEntries == 0) {
+        noDevice->show();
+    } else if (m_deviceInfoValid) {
+        noDevice->hide();
+    }
+}
+
 void CMainWnd::OnActivate() {
+    RefreshNoDeviceIndicator();
     BringToFront();
     emit activated();
 }
 
 void CMainWnd::ToggleFromTray() {
+    RefreshNoDeviceIndicator();
+    // A minimised window counts as hidden.
     const bool visible = isVisible() && !isMinimized();
     if (visible) {
         hide();
     } else {
         BringToFront();
+        AdaptScale();
+        update();
     }
+}
+
+void CMainWnd::AdaptScale() {
+    int scale = ChooseWindowScale(m_monitorSize ? m_monitorSize() : QSize());
+    if (!IsSupportedScale(scale)) {
+        DebugLine("MAIN_WND DPI SET ERROR");
+        scale = 96;
+    }
+    const bool wasVisible = isVisible() && !isMinimized();
+    m_uiScale = scale;
+    m_pm.SetDPI(scale);
+    resize(m_pm.Scale(1000), m_pm.Scale(640));
+    CenterWindow();
+    wasVisible ? show() : hide();
 }
 
 void CMainWnd::ShowTrayMenu() {
@@ -91,54 +146,130 @@ void CMainWnd::ShowTrayMenu() {
     }
     m_trayMenu = new ui::CMenuWnd(GetHWND(), kMsgMenuCommand);
     m_trayMenu->LoadFromFile("menu.xml");
-    m_trayMenu->ShowAt(QCursor::pos(), kTrayMenuAlignment);
+    const QPoint cursor = QCursor::pos();
+    QScreen* screen = QGuiApplication::screenAt(cursor);
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    const MenuPlacement placement =
+        screen ? PlaceTrayMenu(cursor, screen->geometry(), screen->availableGeometry())
+               : MenuPlacement{cursor, 6};
+    m_trayMenu->ShowAt(placement.anchor, placement.alignment);
 }
 
 void CMainWnd::OnMenuCommand(const ui::MenuCmd& cmd) {
-    if (cmd.name == "exit") {
+    if (cmd.name.compare("exit", Qt::CaseInsensitive) == 0) {
         Close();
-    } else if (cmd.name == "show") {
+    } else if (cmd.name.compare("show", Qt::CaseInsensitive) == 0) {
         BringToFront();
+    } else {
+        DebugLine("menu command waiting: %s", cmd.name.toUtf8().constData());
     }
 }
 
 void CMainWnd::SetLightControl(int flag, bool broadcast) {
     m_lightControl = flag;
     if (QWidget* status = FindControl("control_light_status")) {
-        ui::CResourceManager::GetInstance().SetControlText(status, flag ? "控制灯光" : "不控制灯光");
+        ui::CResourceManager::GetInstance().SetControlText(status,
+                                                           Utf8(flag ? "控制灯光" : "不控制灯光"));
     }
     if (broadcast) {
         Broadcast(Messages().UWM_LIGHT_OWNER_NOTIFY_MSG, 1, flag);
     }
 }
 
+void CMainWnd::OnGameMessage(WPARAM wParam, LPARAM lParam) {
+    // The effect change itself belongs to the current page's lighting; the restore timer runs
+    // whatever wParam is, and another game message within the 5 s starts it again.
+    if (wParam <= 2) {
+        if (m_gameLight.apply) {
+            m_gameLight.apply(wParam, lParam);
+        } else {
+            DebugLine("game light waiting: no page lighting to change");
+        }
+    }
+    SetTimer(kTimerGameLightRestore, m_gameLightRestoreMs);
+}
+
+void CMainWnd::ReplyToWorkTool() {
+    if (m_link == nullptr) {
+        return;
+    }
+    const std::array<int32_t, 256> block = BuildWorkToolReply();
+    m_link->CopyDataToWindow(kWorkToolTitle, kWorkToolReplyDataId,
+                             QByteArray(reinterpret_cast<const char*>(block.data()),
+                                        static_cast<int>(sizeof(block))));
+}
+
+void CMainWnd::OnCopyData(const COPYDATASTRUCT& data) {
+    const int stored = m_workTool.Store(data);
+    if (stored == 1) {
+        DebugLine("audio levels arrived (%u bytes)", data.cbData);
+    } else if (stored == 2) {
+        DebugLine("WorkTool command arrived (%u bytes)", data.cbData);
+    }
+}
+
+void CMainWnd::OnDestroy() {
+    m_tray.DeleteTrayIcon();
+    ui::PostQuitMessage(0);
+    OutputDebugLine("退出测试");
+    hide();
+    m_threads.StopAll();
+}
+
 void CMainWnd::OnTimer(UINT id) {
     KillTimer(id);
-    if (id == kTimerTrayMenu) {
-        ShowTrayMenu();
-    } else if (id == kTimerScaleAdaptation) {
-        update();
+    switch (id) {
+        case kTimerScaleAdaptation:
+            AdaptScale();
+            update();
+            break;
+        case kTimerTrayMenu:
+            ShowTrayMenu();
+            break;
+        case kTimerGameLightRestore:
+            if (m_gameLight.restore) {
+                m_gameLight.restore();
+            }
+            break;
+        default:
+            break;
     }
+}
+
+void CMainWnd::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) {
+        m_activeFlags = isActiveWindow() ? 1 : 0;
+    }
+    ui::WindowImplBase::changeEvent(event);
 }
 
 LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
     const RegisteredMessages& messages = Messages();
     handled = true;
-    if (msg == messages.UWM_APP_ACTIVATE_MSG && msg != 0) {
+    // Registered messages come first, whatever the power state.
+    if (msg != 0 && msg == messages.UWM_APP_ACTIVATE_MSG) {
         DebugLine("软件标示 %u，%llx%llx", msg, static_cast<unsigned long long>(wParam),
                   static_cast<unsigned long long>(lParam));
         OnActivate();
         return 0;
     }
-    if (msg == messages.UWM_LIGHT_OWNER_REQUEST_MSG && msg != 0) {
+    if (msg != 0 && msg == messages.UWM_LIGHT_OWNER_REQUEST_MSG) {
         if (wParam == 1) {
             SetLightControl(lParam == 0 ? 0 : 1, false);
         }
         return 0;
     }
+    if (msg != 0 && msg == messages.UWM_WORKTOOL_QUERY_MSG) {
+        ReplyToWorkTool();
+        return 0;
+    }
+    if (msg != 0 && msg == messages.UWM_UPDATE_PROGRESS_MSG) {
+        return 0;  // forwarded to the settings window while it is open
+    }
     if (msg == WM_DESTROY) {
-        m_tray.DeleteTrayIcon();
-        ui::PostQuitMessage(0);
+        OnDestroy();
         return 0;
     }
     if (msg == WM_POWERBROADCAST) {
@@ -150,6 +281,11 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         return 0;
     }
     if (!m_awake) {
+        return 0;  // asleep: everything below waits for the resume
+    }
+    if (msg != 0 && (msg == messages.Game_Start || msg == messages.Game_End ||
+                     msg == messages.Game_Kill || msg == messages.Game_Death)) {
+        OnGameMessage(wParam, lParam);
         return 0;
     }
     switch (msg) {
@@ -167,6 +303,31 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
             }
             return 0;
         }
+        case kMsgShowSettingProgress:
+            if (QWidget* progress = FindControl("setting_progress")) {
+                progress->show();
+            }
+            return 0;
+        case kMsgProfileIndexRead:
+        case kMsgBatteryRead:
+        case kMsgIgnored:
+            return 0;
+        case kMsgDeviceInfoValid:
+            m_deviceInfoValid = wParam != 0;
+            if (QWidget* noDevice = FindControl("No_device_Link")) {
+                noDevice->setVisible(!m_deviceInfoValid);
+            }
+            return 0;
+        case WM_COPYDATA:
+            if (lParam != 0) {
+                OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+            }
+            return 0;
+        case WM_DISPLAYCHANGE:
+            DebugLine("显示器分辨率发生变化");
+            m_displayChanged = true;
+            AdaptScale();
+            return 0;
         case WM_TIMER:
             OnTimer(static_cast<UINT>(wParam));
             return 0;
@@ -177,27 +338,71 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
     return 0;
 }
 
-void CMainWnd::Notify(ui::TNotifyUI& msg) {
-    if (msg.sType == ui::notify::kWindowInit) {
-        OnWindowInit();
-        return;
-    }
-    if (msg.sType != ui::notify::kClick || msg.pSender == nullptr) {
-        return;
-    }
-    const QString name = msg.pSender->objectName();
+void CMainWnd::OnClick(ui::TNotifyUI& msg) {
+    QWidget* sender = msg.pSender;
+    const QString name = sender->objectName();
     if (name == "closebtn") {
         hide();
-    } else if (name == "minbtn") {
+        return;
+    }
+    if (sender == FindControl("minbtn")) {
         SysCommand(SC_MINIMIZE);
-    } else if (name == "maxbtn") {
+    } else if (sender == FindControl("maxbtn")) {
         SysCommand(SC_MAXIMIZE);
-    } else if (name == "restorebtn") {
+    } else if (sender == FindControl("restorebtn")) {
         SysCommand(SC_RESTORE);
-    } else if (name == "nodevice_ok_btn") {
+    } else if (name.compare("nodevice_ok_btn", Qt::CaseInsensitive) == 0) {
         hide();
-    } else if (name == "control_light_status") {
+    } else if (name.compare("control_light_status", Qt::CaseInsensitive) == 0) {
         SetLightControl(m_lightControl ? 0 : 1, true);
+    } else {
+        m_router.Route(msg);
+    }
+}
+
+void CMainWnd::Notify(ui::TNotifyUI& msg) {
+    const QString sender = msg.pSender ? msg.pSender->objectName() : QString();
+    if (msg.sType != ui::notify::kTimer) {
+        DebugLine("%s", msg.sType.toUtf8().constData());
+        DebugLine("%s", sender.toUtf8().constData());
+    }
+    if (msg.sType == ui::notify::kWindowInit) {
+        OnWindowInit();
+    } else if (msg.sType == ui::notify::kWindowSize) {
+        if (sender == "root" && m_displayChanged) {
+            m_displayChanged = false;
+            AdaptScale();
+        }
+    } else if (msg.sType == ui::notify::kClick && msg.pSender != nullptr) {
+        OnClick(msg);
+    } else if (msg.sType == ui::notify::kMoveValueChanged &&
+               SplitIndexedName(sender).prefix == "zelta_DPI_slider_") {
+        // The main window's own DPI pair: the slider's value shows in the edit of the same index.
+        const IndexedName split = SplitIndexedName(sender);
+        if (auto* edit = m_pm.FindControl<QLineEdit>("zelta_DPI_edit_" + QString::number(split.index))) {
+            edit->setText(QString::number(static_cast<int>(msg.wParam)));
+        }
+    } else if (msg.sType == ui::notify::kKillFocus &&
+               SplitIndexedName(sender).prefix == "zelta_DPI_edit_") {
+        auto* edit = qobject_cast<QLineEdit*>(msg.pSender);
+        const IndexedName split = SplitIndexedName(sender);
+        if (edit != nullptr) {
+            const int value = std::clamp(edit->text().toInt(), 200, 6500);
+            edit->setText(QString::number(value));
+            if (auto* slider =
+                    m_pm.FindControl<QSlider>("zelta_DPI_slider_" + QString::number(split.index))) {
+                slider->setValue(value);
+            }
+        }
+    } else if (msg.sType == ui::notify::kValueChanged &&
+               (sender == "R_light_slider" || sender == "G_light_slider" ||
+                sender == "B_light_slider")) {
+        const QString channel = sender.left(1);
+        if (auto* label = m_pm.FindControl<QLabel>(channel + "_light_label")) {
+            label->setText(QString("%1 %2").arg(channel).arg(static_cast<int>(msg.wParam)));
+        }
+    } else {
+        m_router.Route(msg);
     }
 }
 

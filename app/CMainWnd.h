@@ -1,35 +1,52 @@
 #pragma once
 
 #include <QPointer>
+#include <QSize>
+#include <functional>
 #include <memory>
 
+#include "app/MainThreads.h"
+#include "app/NotifyRouting.h"
+#include "app/ProgramLink.h"
+#include "app/WorkToolLink.h"
 #include "platform/ui/CMenuWnd.h"
 #include "platform/ui/CTrayIcon.h"
 #include "platform/ui/WindowImplBase.h"
 
 namespace q840 {
 
-class BusLinkAdapter;
-
 // The program's main window: hosts the device strip and pages, the title bar and the tray icon,
-// and handles the process's window messages.
+// handles the process's window messages and routes the controls' notifications.
 class CMainWnd : public ui::WindowImplBase {
     Q_OBJECT
 public:
     CMainWnd();
     ~CMainWnd() override;
 
-    // Outgoing messages to other programs (broadcasts). Set by the entry function before Create.
-    using BroadcastFn = std::function<void(const QString& name, quint64 wParam, qint64 lParam)>;
-    void SetBroadcaster(BroadcastFn broadcast) { m_broadcast = std::move(broadcast); }
+    // How the window reaches other programs. Set before Create; may stay unset (tests).
+    void SetProgramLink(IProgramLink* link) { m_link = link; }
 
     // Process-wide handle of the main window, for worker threads (null before InitWindow).
     static HWND MainHandle();
 
     bool IsLightControlled() const { return m_lightControl != 0; }
+    bool IsAwake() const { return m_awake; }
     int UIScale() const { return m_uiScale; }
-    // The control that shows whether this program drives the lighting.
-    QWidget* TitleControl(const QString& name) const { return FindControl(name); }
+    QSize ScreenSize() const { return m_screenSize; }
+    NotifyRouter& Router() { return m_router; }
+    MainThreads& Threads() { return m_threads; }
+    const WorkToolBuffers& WorkTool() const { return m_workTool; }
+    // The monitor size the scale adaptation reads; tests replace it.
+    void SetMonitorSizeSource(std::function<QSize()> source) { m_monitorSize = std::move(source); }
+    // The game light reaction changes the current page's lighting; the page code provides it.
+    struct GameLightHooks {
+        std::function<void(WPARAM wParam, LPARAM lParam)> apply;  // wParam 0..2
+        std::function<void()> restore;                            // 5 s after the last message
+    };
+    void SetGameLightHooks(GameLightHooks hooks) { m_gameLight = std::move(hooks); }
+    void SetGameLightRestoreMs(int ms) { m_gameLightRestoreMs = ms; }  // 5000; tests shorten it
+    // Runs the scale adaptation now (timer 1011, display changes, showing from the tray).
+    void AdaptScale();
 
     void Notify(ui::TNotifyUI& msg) override;
     QWidget* CreateControl(const QString& tagName) override;
@@ -43,24 +60,41 @@ protected:
     QString GetWindowClassName() const override { return QStringLiteral("MainWnd"); }
     void InitWindow() override;
     LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void OnWindowInit();
     void OnTimer(UINT id);
     void OnActivate();
+    void OnDestroy();
     void ToggleFromTray();
     void ShowTrayMenu();
     void OnMenuCommand(const ui::MenuCmd& cmd);
+    void OnClick(ui::TNotifyUI& msg);
+    void OnGameMessage(WPARAM wParam, LPARAM lParam);
+    void OnCopyData(const COPYDATASTRUCT& data);
+    void ReplyToWorkTool();
     void SetLightControl(int flag, bool broadcast);
     void Broadcast(UINT registeredMessage, quint64 wParam, qint64 lParam);
     void BringToFront();
+    void RefreshNoDeviceIndicator();
 
     ui::CTrayIcon m_tray;
     QPointer<ui::CMenuWnd> m_trayMenu;
-    BroadcastFn m_broadcast;
+    IProgramLink* m_link = nullptr;
+    NotifyRouter m_router;
+    MainThreads m_threads;
+    WorkToolBuffers m_workTool;
+    std::function<QSize()> m_monitorSize;
+    GameLightHooks m_gameLight;
+    int m_gameLightRestoreMs = 5000;
+    QSize m_screenSize;
     int m_lightControl = 1;
     int m_uiScale = 96;
     bool m_awake = true;
+    bool m_displayChanged = false;
+    bool m_deviceInfoValid = false;
+    int m_activeFlags = 0;
     int m_languageIndex = -1;
 };
 

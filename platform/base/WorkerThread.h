@@ -30,6 +30,8 @@ public:
     // never ran), false if it had to be detached.
     bool Stop(int timeoutMs);
     bool IsRunning() const;
+    // Signals the stop event without waiting (a caller stopping many threads signals all first).
+    void SignalStop() { m_state->stop.Set(); }
     // The stop event of the running thread (also usable before Start, for tests).
     const StopEvent& Event() const { return m_state->stop; }
 

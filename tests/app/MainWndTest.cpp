@@ -1,26 +1,48 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTest>
+#include <QTimer>
 
 #include "app/AppEntry.h"
 #include "app/CMainWnd.h"
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
-#include "platform/base/RegisteredMessage.h"
+#include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CMenuWnd.h"
 
 using namespace q840;
 
 namespace {
 
-struct Broadcast {
-    QString name;
-    quint64 wParam;
-    qint64 lParam;
+class RecordingLink : public IProgramLink {
+public:
+    struct Sent {
+        QString target;
+        QString name;
+        quint64 wParam;
+        qint64 lParam;
+        QByteArray data;
+    };
+    void Broadcast(const QString& name, quint64 w, qint64 l) override {
+        broadcasts.push_back({{}, name, w, l, {}});
+    }
+    bool SendToWindow(const QString& title, const QString& name, quint64 w, qint64 l) override {
+        sent.push_back({title, name, w, l, {}});
+        return true;
+    }
+    bool CopyDataToWindow(const QString& title, quint64 dwData, const QByteArray& data) override {
+        sent.push_back({title, {}, dwData, 0, data});
+        return true;
+    }
+    std::vector<Sent> broadcasts;
+    std::vector<Sent> sent;
 };
 
 class MainWndTest : public ::testing::Test {
@@ -31,16 +53,19 @@ protected:
         RegisterGuidMessages();
         ResourceSetup();
         m_wnd = std::make_unique<CMainWnd>();
-        m_wnd->SetBroadcaster([this](const QString& name, quint64 w, qint64 l) {
-            m_broadcasts.push_back({name, w, l});
-        });
+        m_wnd->SetProgramLink(&m_link);
         ASSERT_TRUE(m_wnd->Create(nullptr, "Halvorn Q840-VEX GAMING MOUSE"));
         QSignalSpy activated(m_wnd.get(), &CMainWnd::activated);
         m_wnd->show();
         ASSERT_TRUE(activated.wait(5000));
     }
+    LRESULT Send(UINT msg, WPARAM w, LPARAM l) { return SendMessageW(m_wnd->GetHWND(), msg, w, l); }
+    void Click(const char* name) {
+        QTest::mouseClick(qobject_cast<QPushButton*>(m_wnd->FindControl(name)), Qt::LeftButton);
+    }
+
+    RecordingLink m_link;
     std::unique_ptr<CMainWnd> m_wnd;
-    std::vector<Broadcast> m_broadcasts;
 };
 
 TEST_F(MainWndTest, StartsVisibleWithItsTitleBarAndTellsOthersItDrivesTheLighting) {
@@ -50,56 +75,173 @@ TEST_F(MainWndTest, StartsVisibleWithItsTitleBarAndTellsOthersItDrivesTheLightin
         EXPECT_NE(m_wnd->FindControl(name), nullptr) << name;
     }
     EXPECT_TRUE(m_wnd->FindControl("maxbtn")->isHidden());
-    ASSERT_EQ(m_broadcasts.size(), 1u);
-    EXPECT_EQ(m_broadcasts[0].name, "{4695579F-999A-41d4-9FAF-EFFCE93EBF16}");
-    EXPECT_EQ(m_broadcasts[0].wParam, 1u);
-    EXPECT_EQ(m_broadcasts[0].lParam, 1);
+    ASSERT_EQ(m_link.broadcasts.size(), 1u);
+    EXPECT_EQ(m_link.broadcasts[0].name, "{4695579F-999A-41d4-9FAF-EFFCE93EBF16}");
+    EXPECT_EQ(m_link.broadcasts[0].wParam, 1u);
+    EXPECT_EQ(m_link.broadcasts[0].lParam, 1);
     EXPECT_EQ(CMainWnd::MainHandle(), m_wnd->GetHWND());
+    EXPECT_FALSE(m_wnd->FindControl("No_device_Link")->isHidden());  // nothing attached
 }
 
 TEST_F(MainWndTest, CloseButtonHidesToTheTrayAndTheTrayIconBringsItBack) {
-    QTest::mouseClick(qobject_cast<QPushButton*>(m_wnd->FindControl("closebtn")), Qt::LeftButton);
+    Click("closebtn");
     EXPECT_FALSE(m_wnd->isVisible());
     EXPECT_FALSE(m_wnd->IsDestroyed());  // still running in the tray
-    SendMessageW(m_wnd->GetHWND(), kMsgTrayIcon, 0, WM_LBUTTONUP);
+    Send(kMsgTrayIcon, 0, WM_LBUTTONUP);
     EXPECT_TRUE(m_wnd->isVisible());
-    SendMessageW(m_wnd->GetHWND(), kMsgTrayIcon, 0, WM_LBUTTONUP);
+    Send(kMsgTrayIcon, 0, WM_LBUTTONUP);
     EXPECT_FALSE(m_wnd->isVisible());
     // A second start's activation shows it again.
-    SendMessageW(m_wnd->GetHWND(), Messages().UWM_APP_ACTIVATE_MSG, 0, 1);
+    Send(Messages().UWM_APP_ACTIVATE_MSG, 0, 1);
+    EXPECT_TRUE(m_wnd->isVisible());
+    // A minimised window counts as hidden: the tray click restores it.
+    m_wnd->showMinimized();
+    Send(kMsgTrayIcon, 0, WM_LBUTTONUP);
+    EXPECT_FALSE(m_wnd->isMinimized());
     EXPECT_TRUE(m_wnd->isVisible());
 }
 
-TEST_F(MainWndTest, TrayMenuExitEndsTheWindow) {
-    auto* exit = new ui::MenuCmd{"exit", "", "menu_exit", false};
-    SendMessageW(m_wnd->GetHWND(), kMsgMenuCommand, reinterpret_cast<WPARAM>(exit), 0);
+TEST_F(MainWndTest, TrayMenuExitEndsTheProgramWithCodeZero) {
+    auto* exit = new ui::MenuCmd{"EXIT", "", "menu_exit", false};  // names compare without case
+    PostMessageW(m_wnd->GetHWND(), kMsgMenuCommand, reinterpret_cast<WPARAM>(exit), 0);
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });  // a hang fails, not blocks
+    EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_TRUE(m_wnd->IsDestroyed());
     EXPECT_FALSE(m_wnd->isVisible());
 }
 
 TEST_F(MainWndTest, LightOwnershipFollowsRequestsAndTheSwitch) {
     const UINT request = Messages().UWM_LIGHT_OWNER_REQUEST_MSG;
-    SendMessageW(m_wnd->GetHWND(), request, 0, 0);  // wParam other than 1: ignored
+    Send(request, 0, 0);  // wParam other than 1: ignored
     EXPECT_TRUE(m_wnd->IsLightControlled());
-    SendMessageW(m_wnd->GetHWND(), request, 1, 0);
+    Send(request, 1, 0);
     EXPECT_FALSE(m_wnd->IsLightControlled());
-    SendMessageW(m_wnd->GetHWND(), request, 1, 1);
+    Send(request, 1, 1);
     EXPECT_TRUE(m_wnd->IsLightControlled());
-    const size_t before = m_broadcasts.size();
-    QTest::mouseClick(qobject_cast<QPushButton*>(m_wnd->FindControl("control_light_status")),
-                      Qt::LeftButton);
+    const size_t before = m_link.broadcasts.size();
+    Click("control_light_status");
     EXPECT_FALSE(m_wnd->IsLightControlled());
-    ASSERT_EQ(m_broadcasts.size(), before + 1);
-    EXPECT_EQ(m_broadcasts.back().lParam, 0);
+    ASSERT_EQ(m_link.broadcasts.size(), before + 1);
+    EXPECT_EQ(m_link.broadcasts.back().lParam, 0);
 }
 
-TEST_F(MainWndTest, WhileAsleepOnlyPowerAndActivationMessagesAreHandled) {
-    SendMessageW(m_wnd->GetHWND(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-    SendMessageW(m_wnd->GetHWND(), kMsgTrayIcon, 0, WM_LBUTTONUP);
+TEST_F(MainWndTest, WhileAsleepTrayClicksAndTimersDoNothing) {
+    Send(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    Send(kMsgTrayIcon, 0, WM_LBUTTONUP);
     EXPECT_TRUE(m_wnd->isVisible());  // the toggle was ignored
-    SendMessageW(m_wnd->GetHWND(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-    SendMessageW(m_wnd->GetHWND(), kMsgTrayIcon, 0, WM_LBUTTONUP);
+    int restores = 0;
+    m_wnd->SetGameLightHooks({[](WPARAM, LPARAM) {}, [&] { ++restores; }});
+    m_wnd->SetGameLightRestoreMs(10);
+    Send(Messages().Game_Start, 0, 3);  // ignored while asleep: no timer starts
+    QTest::qWait(60);
+    EXPECT_EQ(restores, 0);
+    Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    Send(kMsgTrayIcon, 0, WM_LBUTTONUP);
     EXPECT_FALSE(m_wnd->isVisible());
+}
+
+TEST_F(MainWndTest, GameMessagesKeepTheGameEffectUntilTheLastOnePlusTheDelay) {
+    std::vector<std::pair<WPARAM, LPARAM>> applied;
+    int restores = 0;
+    m_wnd->SetGameLightHooks(
+        {[&](WPARAM w, LPARAM l) { applied.emplace_back(w, l); }, [&] { ++restores; }});
+    m_wnd->SetGameLightRestoreMs(150);
+    Send(Messages().Game_Start, 0, 5);
+    QTest::qWait(100);
+    Send(Messages().Game_Kill, 1, 6);
+    QTest::qWait(100);
+    Send(Messages().Game_Death, 2, 7);
+    Send(Messages().Game_End, 3, 8);  // wParam above 2: no effect change, the timer restarts
+    QTest::qWait(100);
+    EXPECT_EQ(restores, 0);  // each message pushed the restore back
+    QElapsedTimer clock;
+    clock.start();
+    while (restores == 0 && clock.elapsed() < 3000) {
+        QTest::qWait(10);
+    }
+    EXPECT_EQ(restores, 1);
+    EXPECT_EQ(applied, (std::vector<std::pair<WPARAM, LPARAM>>{{0, 5}, {1, 6}, {2, 7}}));
+}
+
+TEST_F(MainWndTest, WorkToolQueryIsAnsweredWithTheDeviceTable) {
+    Send(Messages().UWM_WORKTOOL_QUERY_MSG, 0, 0);
+    ASSERT_EQ(m_link.sent.size(), 1u);
+    const RecordingLink::Sent& reply = m_link.sent[0];
+    EXPECT_EQ(reply.target, "WorkTool");
+    EXPECT_EQ(reply.wParam, 5u);  // dwData
+    ASSERT_EQ(reply.data.size(), 1024);
+    const auto* values = reinterpret_cast<const int32_t*>(reply.data.constData());
+    const std::vector<int32_t> head(values, values + 17);
+    EXPECT_EQ(head, (std::vector<int32_t>{2, 3, 0, 2, 4, 0x320F, 0x226E, 2, 0x320F, 0, 1, 0x320F,
+                                          0x1004, 3, 0x0C76, 0x1630, 7}));
+    for (int i = 17; i < 256; ++i) {
+        ASSERT_EQ(values[i], 0) << i;
+    }
+}
+
+TEST_F(MainWndTest, CopyDataIsCutToItsBufferAndOtherKindsAreIgnored) {
+    std::vector<uint8_t> big(3000);
+    for (size_t i = 0; i < big.size(); ++i) {
+        big[i] = static_cast<uint8_t>(i * 7);
+    }
+    COPYDATASTRUCT levels{1, static_cast<uint32_t>(big.size()), big.data()};
+    Send(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&levels));
+    const WorkToolBuffers& buffers = m_wnd->WorkTool();
+    EXPECT_EQ(std::memcmp(buffers.levels.data(), big.data(), 2000), 0);
+    EXPECT_EQ(buffers.command, (std::array<uint8_t, 24>{}));  // the neighbour is untouched
+
+    COPYDATASTRUCT command{2, 100, big.data() + 500};
+    Send(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&command));
+    EXPECT_EQ(std::memcmp(buffers.command.data(), big.data() + 500, 24), 0);
+
+    const auto before = buffers.command;
+    COPYDATASTRUCT other{9, 100, big.data()};
+    COPYDATASTRUCT empty{2, 0, big.data()};
+    Send(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&other));
+    Send(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&empty));
+    EXPECT_EQ(buffers.command, before);
+}
+
+TEST_F(MainWndTest, ScaleFollowsTheMonitor) {
+    m_wnd->SetMonitorSizeSource([] { return QSize(1920, 1080); });
+    m_wnd->AdaptScale();
+    EXPECT_EQ(m_wnd->UIScale(), 144);
+    EXPECT_EQ(m_wnd->size(), QSize(1500, 960));
+    m_wnd->SetMonitorSizeSource([] { return QSize(1500, 1000); });
+    m_wnd->AdaptScale();
+    EXPECT_EQ(m_wnd->UIScale(), 96);
+    EXPECT_EQ(m_wnd->size(), QSize(1000, 640));
+}
+
+TEST_F(MainWndTest, IndexedControlsReachTheirAreaWithTheirIndex) {
+    std::vector<int> keyIndices;
+    m_wnd->Router().SetHandler(RouteArea::KeyEditor, [&](ui::TNotifyUI&, const IndexedName& n) {
+        keyIndices.push_back(n.index);
+        return true;
+    });
+    ui::CDialogBuilder builder;
+    std::unique_ptr<QWidget> extra(builder.CreateFromText(
+        R"(<HorizontalLayout><Button name="key_12"/><Button name="key_"/>
+             <Slider name="zelta_DPI_slider_2" min="200" max="6500"/><Edit name="zelta_DPI_edit_2"/>
+             <Slider name="R_light_slider" max="255"/><Label name="R_light_label"/>
+           </HorizontalLayout>)",
+        nullptr, &m_wnd->PaintManager(), m_wnd->FindControl("device_area")));
+    ASSERT_NE(extra, nullptr);
+    QTest::mouseClick(m_wnd->PaintManager().FindControl<QPushButton>("key_12"), Qt::LeftButton);
+    QTest::mouseClick(m_wnd->PaintManager().FindControl<QPushButton>("key_"), Qt::LeftButton);
+    EXPECT_EQ(keyIndices, (std::vector<int>{12, 0}));
+
+    // The main window's own DPI pair: the edit is limited to 200..6500 and drives the slider.
+    auto* edit = m_wnd->PaintManager().FindControl<QLineEdit>("zelta_DPI_edit_2");
+    auto* slider = m_wnd->PaintManager().FindControl<QSlider>("zelta_DPI_slider_2");
+    edit->setText("99999");
+    m_wnd->PaintManager().SendNotify(edit, "killfocus");
+    EXPECT_EQ(edit->text(), "6500");
+    EXPECT_EQ(slider->value(), 6500);
+    m_wnd->PaintManager().SendNotify(slider, "movevaluechanged", 1234);
+    EXPECT_EQ(edit->text(), "1234");
+    m_wnd->PaintManager().SendNotify(m_wnd->FindControl("R_light_slider"), "valuechanged", 77);
+    EXPECT_EQ(m_wnd->PaintManager().FindControl<QLabel>("R_light_label")->text(), "R 77");
 }
 
 }  // namespace
