@@ -114,7 +114,7 @@ protected:
     std::filesystem::path m_defaultProfilePath;
     int m_customEffectBase = 0;
     LightSetting m_lightSetting;
-    const LightSetting m_fallbackLightSetting{};
+    LightSetting m_fallbackLightSetting{};  // all zero: a node without "LightInfo"
     AudioLightSetting m_audioLightSetting;
     std::vector<LightSetting> m_lightList;
     Json::Value m_deviceNode;
