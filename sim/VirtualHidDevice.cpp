@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 namespace q840::sim {
@@ -144,11 +145,17 @@ std::string VirtualHidDevice::OpenDenied() const {
     return m_openDenied;
 }
 
+void VirtualHidDevice::ScriptReply(std::vector<uint8_t> bytes) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_scriptedReplies.push_back(std::move(bytes));
+}
+
 void VirtualHidDevice::ClearFaults() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_noReply = m_wrongEcho = m_statusFaults = m_writeTimeouts = m_latencyMs = 0;
     m_unplugOnNextCommand = false;
     m_openDenied.clear();
+    m_scriptedReplies.clear();
 }
 
 void VirtualHidDevice::SetTranscript(std::shared_ptr<Transcript> transcript,
@@ -260,6 +267,7 @@ hid::HidIoStatus VirtualHidDevice::Write(size_t collectionIndex, ConnectionState
     bool unplug = false;
     uint8_t statusByte = 0;
     int latency = 0;
+    std::optional<std::vector<uint8_t>> scripted;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_plugged) {
@@ -276,6 +284,10 @@ hid::HidIoStatus VirtualHidDevice::Write(size_t collectionIndex, ConnectionState
                 unplug = m_unplugOnNextCommand;
                 m_unplugOnNextCommand = false;
                 latency = m_latencyMs;
+                if (!m_scriptedReplies.empty()) {
+                    scripted = std::move(m_scriptedReplies.front());
+                    m_scriptedReplies.pop_front();
+                }
             }
         }
     }
@@ -317,6 +329,10 @@ hid::HidIoStatus VirtualHidDevice::Write(size_t collectionIndex, ConnectionState
         m_peripheral->Answer(command, reply, m_receiver);
     }
     if (noReply) {
+        return hid::HidIoStatus::Ok;
+    }
+    if (scripted) {
+        Deliver(collectionIndex, scripted->data(), scripted->size(), ReportKind::Reply, latency);
         return hid::HidIoStatus::Ok;
     }
     if (wrongEcho) {

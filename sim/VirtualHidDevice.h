@@ -80,6 +80,9 @@ public:
     void SetLatency(int milliseconds);
     void UnplugOnNextCommand();
     void DenyOpen(const std::string& reason);  // empty reason allows opening again
+    // The next command is answered with exactly these bytes (any length, garbage included)
+    // instead of the device's reply; queued replies are used one per command.
+    void ScriptReply(std::vector<uint8_t> bytes);
     void ClearFaults();
     std::string OpenDenied() const;
 
@@ -120,6 +123,7 @@ private:
     int m_latencyMs = 0;
     bool m_unplugOnNextCommand = false;
     std::string m_openDenied;
+    std::deque<std::vector<uint8_t>> m_scriptedReplies;
 };
 
 // The mouse's USB devices: interface 0 holds mouse, keyboard and the event collection (col03),

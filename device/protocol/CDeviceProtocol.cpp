@@ -228,7 +228,7 @@ int CDeviceProtocol::StreamingTransaction(const uint8_t* command, size_t length,
 }
 
 int CDeviceProtocol::Exchange(CommandReport& report, ReplyReport& reply, LockKind lock,
-                              bool streaming) {
+                              bool streaming, size_t* received) {
     SealReport(report);
     std::memset(&reply, 0, sizeof reply);
     const auto* bytes = reinterpret_cast<const uint8_t*>(&report);
@@ -245,6 +245,9 @@ int CDeviceProtocol::Exchange(CommandReport& report, ReplyReport& reply, LockKin
         result = streaming
                      ? StreamingTransaction(bytes, kReportSize, replyBytes, kReportSize, &count)
                      : Transaction(bytes, kReportSize, replyBytes, kReportSize, &count);
+        if (received) {
+            *received = count;
+        }
     }
     if (result == kResultOk) {
         if (reply.status == kStatusErrorFF) {
@@ -253,6 +256,13 @@ int CDeviceProtocol::Exchange(CommandReport& report, ReplyReport& reply, LockKin
         if (reply.status == kStatusErrorFE) {
             return kResultStatusFE;
         }
+    }
+    return result;
+}
+
+int CDeviceProtocol::CheckDataLength(int result, size_t received, size_t length) const {
+    if (result == kResultOk && !IsMuted() && received < offsetof(ReplyReport, data) + length) {
+        return kResultNoReply;
     }
     return result;
 }
@@ -280,7 +290,9 @@ int CDeviceProtocol::ChunkedRead(Command code, uint8_t* destination, size_t leng
         const size_t n = std::min(chunk, length - offset);
         report.length = static_cast<uint8_t>(n);
         SetAddress(report, base + static_cast<uint32_t>(offset));
-        const int result = Exchange(report, reply, LockKind::Command);
+        size_t received = 0;
+        const int exchanged = Exchange(report, reply, LockKind::Command, false, &received);
+        const int result = CheckDataLength(exchanged, received, n);
         if (result != kResultOk) {
             return result;
         }
@@ -411,7 +423,9 @@ int CDeviceProtocol::ReadStatus(uint8_t* destination, int length, int address) {
     report.length = static_cast<uint8_t>(n);
     SetAddress(report, static_cast<uint32_t>(address));
     ReplyReport reply;
-    const int result = Exchange(report, reply, LockKind::Command);
+    size_t received = 0;
+    const int exchanged = Exchange(report, reply, LockKind::Command, false, &received);
+    const int result = CheckDataLength(exchanged, received, n);
     if (result == kResultOk && n > 0) {
         std::memcpy(destination, reply.data, n);
     }

@@ -110,8 +110,12 @@ private:
                     size_t* count);
     int StreamingTransaction(const uint8_t* command, size_t length, uint8_t* reply,
                              size_t replyLength, size_t* count);
-    // One packet under the given lock, then the status check.
-    int Exchange(CommandReport& report, ReplyReport& reply, LockKind lock, bool streaming = false);
+    // One packet under the given lock, then the status check. *received (may be null) is the
+    // reply's length; a read wants 8 + its length.
+    int Exchange(CommandReport& report, ReplyReport& reply, LockKind lock, bool streaming = false,
+                 size_t* received = nullptr);
+    // A reply too short to carry the data asked for is no reply (muted operations excepted).
+    int CheckDataLength(int result, size_t received, size_t length) const;
     int SimpleCommand(Command code, ReplyReport* replyOut = nullptr);
     int ChunkedRead(Command code, uint8_t* destination, size_t length, uint32_t base, size_t chunk);
     int ChunkedWrite(Command code, const uint8_t* data, size_t length, uint32_t base, size_t chunk,

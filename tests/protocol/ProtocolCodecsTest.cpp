@@ -173,7 +173,6 @@ TEST(ProtocolCodecsEvents, CodesAndPowerRecord) {
 }  // namespace
 }  // namespace q840::protocol
 
-
 namespace q840::protocol {
 namespace {
 

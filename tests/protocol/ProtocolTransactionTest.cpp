@@ -442,3 +442,76 @@ TEST_F(ProtocolConcurrency, PlugAndUnplugDuringTrafficNeverHangsOrCrashes) {
 
 }  // namespace
 }  // namespace q840::testing
+
+namespace q840::testing {
+namespace {
+
+using ProtocolGarbage = SimulatedMouseTest;
+
+TEST_F(ProtocolGarbage, RepliesOfAnyLengthAndContentStayInsideTheBuffers) {
+    OpenReceiver();
+    CDeviceProtocol::Timing timing;
+    timing.pauseMs = 0;
+    protocol->SetTiming(timing);
+    uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    for (int round = 0; round < 300; ++round) {
+        for (int k = 0; k < 2; ++k) {
+            std::vector<uint8_t> reply(next() % 130);
+            for (auto& b : reply) {
+                b = static_cast<uint8_t>(next());
+            }
+            if (!reply.empty() && next() % 3 == 0 && reply.size() > 3) {
+                reply[3] = 0x05;  // sometimes a plausible echo
+            }
+            receiver->ScriptReply(std::move(reply));
+        }
+        // Guard bytes around the destination catch any write outside it.
+        std::array<uint8_t, 8 + 40 + 8> guarded;
+        guarded.fill(0xCD);
+        const int result = protocol->ReadSettings(guarded.data() + 8, 40, 0);
+        EXPECT_TRUE(result == 1 || result == 0 || result == -101 || result == -102 ||
+                    result == -103)
+            << result;
+        for (int i = 0; i < 8; ++i) {
+            ASSERT_EQ(0xCD, guarded[i]);
+            ASSERT_EQ(0xCD, guarded[8 + 40 + i]);
+        }
+        receiver->ClearFaults();
+    }
+    // Afterwards the device is understood again.
+    EXPECT_TRUE(protocol->LinkCheck());
+}
+
+TEST_F(ProtocolGarbage, AnEchoFromTheWrongCommandNeverBecomesData) {
+    OpenCable();
+    std::vector<uint8_t> foreign(64, 0x99);
+    foreign[0] = 4;
+    foreign[3] = 0x07;  // a key table reply where settings were asked for
+    foreign[7] = 0;
+    cable->ScriptReply(foreign);
+    cable->ScriptReply(foreign);
+    std::array<uint8_t, 10> settings;
+    settings.fill(0x11);
+    EXPECT_EQ(0, protocol->ReadSettings(settings.data(), int(settings.size()), 0));
+    EXPECT_EQ(0x11, settings[0]);
+    // A reply cut short does not carry the data: no reply, nothing copied. A longer one is
+    // read up to the buffer.
+    std::vector<uint8_t> cut(foreign.begin(), foreign.begin() + 8 + 9);
+    cut[3] = 0x05;
+    cable->ScriptReply(cut);
+    EXPECT_EQ(0, protocol->ReadSettings(settings.data(), int(settings.size()), 0));
+    EXPECT_EQ(0x11, settings[0]);
+    std::vector<uint8_t> overlong(100, 0x42);
+    overlong[3] = 0x05;
+    overlong[7] = 0;
+    cable->ScriptReply(overlong);
+    EXPECT_EQ(1, protocol->ReadSettings(settings.data(), int(settings.size()), 0));
+    EXPECT_EQ(0x42, settings[9]);
+}
+
+}  // namespace
+}  // namespace q840::testing
