@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QSlider>
+#include <QProcess>
 #include <QThread>
+#include <thread>
 #include <atomic>
 
 #include "app/ControlTables.h"
@@ -312,6 +314,28 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         case kMsgBatteryRead:
         case kMsgIgnored:
             return 0;
+        case kMsgLanguageChosen:
+            ApplyLanguage(static_cast<int>(wParam));
+            return 0;
+        case kMsgClearUpdateBadge:
+            if (QWidget* setbtn = FindControl("setbtn")) {
+                setbtn->setProperty("dui_foreimage", QVariant());
+                setbtn->update();
+            }
+            return 0;
+        case kMsgInputHook:
+            DebugLine("input hook %s waiting: recording is not part of the program yet",
+                      wParam ? "install" : "removal");
+            return 0;
+        case WM_DPICHANGED: {
+            const int dpi = static_cast<int>(wParam & 0xFFFF);
+            m_uiScale = IsSupportedScale(dpi) ? dpi : 96;
+            m_pm.SetDPI(m_uiScale);
+            resize(m_pm.Scale(1000), m_pm.Scale(640));
+            CenterWindow();
+            DebugLine("界面 DPI 发生变化");
+            return 0;
+        }
         case kMsgDeviceInfoValid:
             m_deviceInfoValid = wParam != 0;
             if (QWidget* noDevice = FindControl("No_device_Link")) {
@@ -338,6 +362,31 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
     return 0;
 }
 
+void CMainWnd::ApplyLanguage(int index) {
+    // Nothing to do when the index is the one applied.
+    if (index == m_languageIndex) {
+        return;
+    }
+    if (ApplyLanguageIndex(index)) {
+        m_languageIndex = index;
+    }
+    update();
+}
+
+void CMainWnd::OpenSystemSettings(int index) {
+    // The system's own mouse (index 1) and keyboard (index 0) settings, started on a short-lived
+    // thread so a slow start never holds up the window.
+    const QStringList panel = index == 0 ? QStringList{"keyboard"} : QStringList{"mouse"};
+    std::thread([panel] {
+        for (const char* program : {"gnome-control-center", "systemsettings", "xfce4-mouse-settings"}) {
+            if (QProcess::startDetached(QString::fromLatin1(program), panel)) {
+                return;
+            }
+        }
+        DebugLine("no system settings program found");
+    }).detach();
+}
+
 void CMainWnd::OnClick(ui::TNotifyUI& msg) {
     QWidget* sender = msg.pSender;
     const QString name = sender->objectName();
@@ -355,6 +404,9 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
         hide();
     } else if (name.compare("control_light_status", Qt::CaseInsensitive) == 0) {
         SetLightControl(m_lightControl ? 0 : 1, true);
+    } else if (SplitIndexedName(name).prefix.compare("windowdeviceset_", Qt::CaseInsensitive) ==
+               0) {
+        OpenSystemSettings(SplitIndexedName(name).index);
     } else {
         m_router.Route(msg);
     }
@@ -373,6 +425,8 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
             m_displayChanged = false;
             AdaptScale();
         }
+    } else if (msg.sType == ui::notify::kSetFocus && sender == "keyset_keyboard_text_edit") {
+        SendMessageW(GetHWND(), kMsgInputHook, 1, 0);
     } else if (msg.sType == ui::notify::kClick && msg.pSender != nullptr) {
         OnClick(msg);
     } else if (msg.sType == ui::notify::kMoveValueChanged &&

@@ -32,6 +32,7 @@ public:
     bool IsLightControlled() const { return m_lightControl != 0; }
     bool IsAwake() const { return m_awake; }
     int UIScale() const { return m_uiScale; }
+    int LanguageIndex() const { return m_languageIndex; }
     QSize ScreenSize() const { return m_screenSize; }
     NotifyRouter& Router() { return m_router; }
     MainThreads& Threads() { return m_threads; }
@@ -75,6 +76,8 @@ private:
     void OnCopyData(const COPYDATASTRUCT& data);
     void ReplyToWorkTool();
     void SetLightControl(int flag, bool broadcast);
+    void ApplyLanguage(int index);
+    void OpenSystemSettings(int index);
     void Broadcast(UINT registeredMessage, quint64 wParam, qint64 lParam);
     void BringToFront();
     void RefreshNoDeviceIndicator();

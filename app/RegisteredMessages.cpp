@@ -36,6 +36,34 @@ void RegisterStaticMessages() {
     }
 }
 
+std::vector<UINT> AdmittedMessages() {
+    const RegisteredMessages& m = g_messages;
+    return {m.UWM_APP_ACTIVATE_MSG,
+            m.UWM_UPDATE_PROGRESS_MSG,
+            m.UWM_LIGHT_OWNER_NOTIFY_MSG,
+            m.UWM_WORKTOOL_QUERY_MSG,
+            m.WM_HOOK_KEY_SINGLEKEY_MSG,
+            m.WM_HOOK_KEY_HITKEY_MSG,
+            m.WM_HOOK_KEY_KBMACRO_MSG,
+            m.WM_HOOK_KEY_MSMACRO_MSG,
+            m.WM_HOOK_KEY_KBMACROSINGLE_MSG,
+            m.WM_HOOK_KEY_KBMACROPREVIOUS_MSG,
+            m.WM_HOOK_KEY_KBMACROLATER_MSG,
+            m.WM_HOOK_MOU_SINGLEKEY_MSG,
+            m.WM_HOOK_MOU_HITKEY_MSG,
+            m.WM_HOOK_MOU_KBMACRO_MSG,
+            m.WM_HOOK_MOU_MSMACRO_MSG,
+            m.WM_HOOK_KEY_MSMACROSINGLE_MSG,
+            m.WM_HOOK_KEY_MSMACROPREVIOUS_MSG,
+            m.WM_HOOK_KEY_MSMACROLATER_MSG,
+            m.UWM_MOUSERBUTTONDOWN_USER_MSG,
+            m.UWM_MOUSERBUTTONDOWN_USER_MSG_2,
+            m.UWM_MOUSELBUTTONUP_USER_MSG,
+            m.UWM_MOUSELBUTTONDOWN_USER_MSG,
+            m.UWM_MOUSERBUTTONUP_USER_MSG,
+            m.UWM_MOUSEMOVE_USER_MSG};
+}
+
 bool RegisterActivateMessage() {
     g_messages.UWM_APP_ACTIVATE_MSG = Register(kProductTitle);
     return g_messages.UWM_APP_ACTIVATE_MSG >= kFirstRegisteredMessage &&

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string_view>
+#include <vector>
 
 #include "platform/base/Win32Types.h"
 
@@ -72,6 +73,12 @@ inline constexpr std::array<std::string_view, 5> kGuidMessageNames = {
 };
 
 const RegisteredMessages& Messages();
+
+// The registered messages the main window admits from other programs: the activation, update
+// progress, light-owner notify and WorkTool query, then the twenty hook and mouse messages
+// (both right-button-down entries). Light-owner requests, audio window commands and the game
+// messages are not in the list.
+std::vector<UINT> AdmittedMessages();
 
 // Start-up steps (each idempotent).
 void RegisterStaticMessages();

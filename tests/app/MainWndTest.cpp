@@ -245,3 +245,20 @@ TEST_F(MainWndTest, IndexedControlsReachTheirAreaWithTheirIndex) {
 }
 
 }  // namespace
+
+namespace {
+TEST_F(MainWndTest, LanguageChoiceSwitchesEveryTextAndIsStored) {
+    auto* hint = qobject_cast<QLabel*>(m_wnd->FindControl("nodevice_text"));
+    ASSERT_NE(hint, nullptr);
+    EXPECT_EQ(m_wnd->LanguageIndex(), 0);  // nothing stored: the first language of the list
+    const QString english = hint->text();
+    Send(kMsgLanguageChosen, 1, 0);
+    EXPECT_EQ(m_wnd->LanguageIndex(), 1);
+    EXPECT_NE(hint->text(), english);
+    EXPECT_EQ(hint->text(), QString::fromUtf8("请插入鼠标或其接收器"));
+    Send(kMsgLanguageChosen, 7, 0);  // not in the list: nothing changes
+    EXPECT_EQ(m_wnd->LanguageIndex(), 1);
+    Send(kMsgLanguageChosen, 0, 0);
+    EXPECT_EQ(hint->text(), english);
+}
+}  // namespace

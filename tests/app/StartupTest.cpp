@@ -116,3 +116,17 @@ TEST(StartOptions, ParsesTheTwoOptionsAndRefusesAnythingElse) {
     EXPECT_FALSE(ParseStartOptions({"q840vex", "--frobnicate"}).error.isEmpty());
     EXPECT_TRUE(ParseStartOptions({"q840vex", "--help"}).showHelp);
 }
+
+TEST(RegisteredMessages, AdmissionListLeavesOutRequestsAudioAndGameMessages) {
+    RegisterStaticMessages();
+    RegisterActivateMessage();
+    RegisterGuidMessages();
+    const std::vector<UINT> admitted = AdmittedMessages();
+    EXPECT_EQ(admitted.size(), 24u);
+    const RegisteredMessages& m = Messages();
+    for (UINT excluded : {m.UWM_LIGHT_OWNER_REQUEST_MSG, m.UWM_AUDIO_WND_CMD_MSG, m.Game_Start,
+                          m.Game_End, m.Game_Kill, m.Game_Death}) {
+        EXPECT_EQ(std::count(admitted.begin(), admitted.end(), excluded), 0);
+    }
+    EXPECT_EQ(std::count(admitted.begin(), admitted.end(), m.UWM_MOUSERBUTTONDOWN_USER_MSG), 2);
+}
