@@ -146,8 +146,9 @@ void VirtualBus::Add(const std::shared_ptr<VirtualHidDevice>& device, bool plugg
 
 void VirtualBus::Plug(const std::shared_ptr<VirtualHidDevice>& device) {
     Add(device, true);
-    if (device)
-        device->SetPlugged(true);
+    if (device) {
+        device->SetPlugged(true);  // Add leaves a device it already knows as it was
+    }
 }
 
 void VirtualBus::Unplug(const std::shared_ptr<VirtualHidDevice>& device) {

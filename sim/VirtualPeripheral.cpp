@@ -49,7 +49,7 @@ VirtualPeripheral::VirtualPeripheral(PeripheralKind kind)
       m_macro(kMacroAreaMax, 0),
       m_shoot(kShootAreaSize, 0) {}
 
-std::vector<uint8_t>* VirtualPeripheral::Region(uint8_t code, bool write, size_t* limit) {
+std::vector<uint8_t>* VirtualPeripheral::Region(uint8_t code, size_t* limit) {
     std::vector<uint8_t>* region = nullptr;
     switch (code) {
         case cmd::kReadInfo:
@@ -86,7 +86,6 @@ std::vector<uint8_t>* VirtualPeripheral::Region(uint8_t code, bool write, size_t
         // The mouse only has the memory its information record announces.
         *limit = std::min<size_t>(m_macro.size(), size_t(m_info[kInfoMacroCapacity]) * 128);
     }
-    (void)write;
     return region;
 }
 
@@ -144,7 +143,7 @@ void VirtualPeripheral::Answer(const uint8_t* command, uint8_t* reply, bool viaR
         case cmd::kReadBanked:
         case cmd::kReadColourSlots: {
             size_t limit = 0;
-            std::vector<uint8_t>* region = Region(code, false, &limit);
+            std::vector<uint8_t>* region = Region(code, &limit);
             if (length > kMaxPayload || address + length > limit) {
                 status = kStatusBadRequest;
             } else {
@@ -160,7 +159,7 @@ void VirtualPeripheral::Answer(const uint8_t* command, uint8_t* reply, bool viaR
         case cmd::kWriteMacroArea:
         case cmd::kWriteShootArea: {
             size_t limit = 0;
-            std::vector<uint8_t>* region = Region(code, true, &limit);
+            std::vector<uint8_t>* region = Region(code, &limit);
             if (length > kMaxPayload || address + length > limit) {
                 status = kStatusBadRequest;
             } else {

@@ -111,7 +111,8 @@ public:
     void OnSetOutputReport(const uint8_t* bytes, size_t length);
 
 private:
-    std::vector<uint8_t>* Region(uint8_t code, bool write, size_t* limit);
+    // The memory a command code works on and how much of it the device lets the program use.
+    std::vector<uint8_t>* Region(uint8_t code, size_t* limit);
 
     const PeripheralKind m_kind;
     mutable std::mutex m_mutex;
