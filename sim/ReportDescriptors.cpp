@@ -56,8 +56,8 @@ void ByteFields(std::vector<uint8_t>& d, uint8_t mainItem, uint8_t count) {
     d.insert(d.end(), {mainItem, kDataVarAbs});
 }
 
-CollectionSpec Begin(uint16_t page, uint16_t usage, CollectionRole role, uint8_t reportId) {
-    CollectionSpec c;
+CollectionLayout Begin(uint16_t page, uint16_t usage, CollectionRole role, uint8_t reportId) {
+    CollectionLayout c;
     c.usagePage = page;
     c.usage = usage;
     c.role = role;
@@ -69,16 +69,16 @@ CollectionSpec Begin(uint16_t page, uint16_t usage, CollectionRole role, uint8_t
 
 }  // namespace
 
-CollectionSpec CommandCollection() {
-    CollectionSpec c = Begin(0xFF1C, 0x92, CollectionRole::Command, kCommandReportId);
+CollectionLayout CommandCollection() {
+    CollectionLayout c = Begin(0xFF1C, 0x92, CollectionRole::Command, kCommandReportId);
     ByteFields(c.descriptor, kInput, kCommandReportSize - 1);
     ByteFields(c.descriptor, kOutput, kCommandReportSize - 1);
     c.descriptor.push_back(kEndCollection);
     return c;
 }
 
-CollectionSpec EventCollection() {
-    CollectionSpec c = Begin(0x0C, 0x01, CollectionRole::Event, kEventReportId);
+CollectionLayout EventCollection() {
+    CollectionLayout c = Begin(0x0C, 0x01, CollectionRole::Event, kEventReportId);
     // One 16-bit array field: the code arrives as the selected usage, low byte first.
     c.descriptor.insert(c.descriptor.end(),
                         {kLogicalMin1, 0x00, kLogicalMax2, 0xFF, 0x7F, kUsageMin1, 0x00, kUsageMax2,
@@ -87,8 +87,8 @@ CollectionSpec EventCollection() {
     return c;
 }
 
-CollectionSpec HeadsetCollection() {
-    CollectionSpec c = Begin(0x0C, 0x01, CollectionRole::Command, kCommandReportId);
+CollectionLayout HeadsetCollection() {
+    CollectionLayout c = Begin(0x0C, 0x01, CollectionRole::Command, kCommandReportId);
     ByteFields(c.descriptor, kInput, kCommandReportSize - 1);
     ByteFields(c.descriptor, kOutput, kCommandReportSize - 1);
     c.descriptor.insert(c.descriptor.end(), {kReportId, kHeadsetLedReportId});
@@ -97,8 +97,8 @@ CollectionSpec HeadsetCollection() {
     return c;
 }
 
-CollectionSpec MouseCollection(uint8_t reportId) {
-    CollectionSpec c = Begin(0x01, 0x02, CollectionRole::Filler, reportId);
+CollectionLayout MouseCollection(uint8_t reportId) {
+    CollectionLayout c = Begin(0x01, 0x02, CollectionRole::Filler, reportId);
     auto& d = c.descriptor;
     Usage(d, 0x01);  // pointer
     d.insert(d.end(), {kCollection, kPhysical});
@@ -118,8 +118,8 @@ CollectionSpec MouseCollection(uint8_t reportId) {
     return c;
 }
 
-CollectionSpec KeyboardCollection(uint8_t reportId) {
-    CollectionSpec c = Begin(0x01, 0x06, CollectionRole::Filler, reportId);
+CollectionLayout KeyboardCollection(uint8_t reportId) {
+    CollectionLayout c = Begin(0x01, 0x06, CollectionRole::Filler, reportId);
     auto& d = c.descriptor;
     Page(d, 0x07);
     d.insert(d.end(), {kUsageMin1,   0xE0,          kUsageMax1,    0xE7, kLogicalMin1, 0x00,
@@ -131,8 +131,8 @@ CollectionSpec KeyboardCollection(uint8_t reportId) {
     return c;
 }
 
-CollectionSpec SystemControlCollection(uint8_t reportId) {
-    CollectionSpec c = Begin(0x01, 0x80, CollectionRole::Filler, reportId);
+CollectionLayout SystemControlCollection(uint8_t reportId) {
+    CollectionLayout c = Begin(0x01, 0x80, CollectionRole::Filler, reportId);
     auto& d = c.descriptor;
     d.insert(d.end(),
              {kUsageMin1, 0x81, kUsageMax1, 0x83, kLogicalMin1, 0x00, kLogicalMax1, 0x03,
@@ -140,8 +140,8 @@ CollectionSpec SystemControlCollection(uint8_t reportId) {
     return c;
 }
 
-CollectionSpec VendorFillerCollection(uint8_t reportId, uint16_t usage) {
-    CollectionSpec c = Begin(0xFF00, usage, CollectionRole::Filler, reportId);
+CollectionLayout VendorFillerCollection(uint8_t reportId, uint16_t usage) {
+    CollectionLayout c = Begin(0xFF00, usage, CollectionRole::Filler, reportId);
     ByteFields(c.descriptor, kInput, 7);
     c.descriptor.push_back(kEndCollection);
     return c;

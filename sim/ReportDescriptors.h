@@ -21,7 +21,7 @@ constexpr size_t kHeadsetLedReportSize = 17;
 // One top-level collection: its own descriptor bytes and what it stands for.
 enum class CollectionRole { Filler, Command, Event };
 
-struct CollectionSpec {
+struct CollectionLayout {
     uint16_t usagePage = 0;
     uint16_t usage = 0;
     CollectionRole role = CollectionRole::Filler;
@@ -29,16 +29,16 @@ struct CollectionSpec {
 };
 
 // Vendor page 0xFF1C usage 0x92, report ID 4, 63 data bytes each way.
-CollectionSpec CommandCollection();
+CollectionLayout CommandCollection();
 // Consumer page 0x0C usage 0x01, report ID 3, one 16-bit array field carrying the event code.
-CollectionSpec EventCollection();
+CollectionLayout EventCollection();
 // The headset's single collection: consumer page 0x0C usage 0x01 carrying the 64-byte command
 // reports (ID 4) and the 17-byte LED output report (ID 0xFF).
-CollectionSpec HeadsetCollection();
+CollectionLayout HeadsetCollection();
 // Collections a mouse also exposes; they only make the interface look like the real one.
-CollectionSpec MouseCollection(uint8_t reportId);
-CollectionSpec KeyboardCollection(uint8_t reportId);
-CollectionSpec SystemControlCollection(uint8_t reportId);
-CollectionSpec VendorFillerCollection(uint8_t reportId, uint16_t usage);
+CollectionLayout MouseCollection(uint8_t reportId);
+CollectionLayout KeyboardCollection(uint8_t reportId);
+CollectionLayout SystemControlCollection(uint8_t reportId);
+CollectionLayout VendorFillerCollection(uint8_t reportId, uint16_t usage);
 
 }  // namespace q840::sim

@@ -52,7 +52,7 @@ bool TakeFault(int& counter) {
 }  // namespace
 
 VirtualHidDevice::VirtualHidDevice(std::string channel, uint16_t vendorId, uint16_t productId,
-                                   std::vector<InterfaceSpec> interfaces,
+                                   std::vector<InterfaceLayout> interfaces,
                                    std::shared_ptr<VirtualPeripheral> peripheral, bool receiver)
     : m_channel(std::move(channel)), m_peripheral(std::move(peripheral)), m_receiver(receiver) {
     m_attributes.vendorId = vendorId;
@@ -62,9 +62,9 @@ VirtualHidDevice::VirtualHidDevice(std::string channel, uint16_t vendorId, uint1
         std::vector<uint8_t> descriptor;
         const bool numbered = interfaces[i].collections.size() > 1;
         for (size_t c = 0; c < interfaces[i].collections.size(); ++c) {
-            const CollectionSpec& spec = interfaces[i].collections[c];
-            descriptor.insert(descriptor.end(), spec.descriptor.begin(), spec.descriptor.end());
-            m_collections.push_back(Collection{i, static_cast<int>(c), numbered, spec});
+            const CollectionLayout& layout = interfaces[i].collections[c];
+            descriptor.insert(descriptor.end(), layout.descriptor.begin(), layout.descriptor.end());
+            m_collections.push_back(Collection{i, static_cast<int>(c), numbered, layout});
         }
         m_descriptors.push_back(std::move(descriptor));
         m_interfaceNumbers.push_back(interfaces[i].number);
@@ -230,7 +230,7 @@ void VirtualHidDevice::Deliver(size_t collectionIndex, const uint8_t* bytes, siz
 
 void VirtualHidDevice::SendEvent(uint16_t code) {
     for (size_t i = 0; i < m_collections.size(); ++i) {
-        if (m_collections[i].spec.role == CollectionRole::Event) {
+        if (m_collections[i].layout.role == CollectionRole::Event) {
             const uint8_t report[kEventReportSize] = {kEventReportId, uint8_t(code & 0xFF),
                                                       uint8_t(code >> 8)};
             Deliver(i, report, sizeof report, ReportKind::Event, 0);
@@ -274,7 +274,7 @@ hid::HidIoStatus VirtualHidDevice::Write(size_t collectionIndex, ConnectionState
             return hid::HidIoStatus::Error;
         }
         transcript = m_transcript;
-        if (collection.spec.role == CollectionRole::Command) {
+        if (collection.layout.role == CollectionRole::Command) {
             stall = TakeFault(m_writeTimeouts);
             if (!stall) {
                 noReply = TakeFault(m_noReply);
@@ -302,7 +302,7 @@ hid::HidIoStatus VirtualHidDevice::Write(size_t collectionIndex, ConnectionState
     if (transferred) {
         *transferred = length;
     }
-    if (collection.spec.role != CollectionRole::Command) {
+    if (collection.layout.role != CollectionRole::Command) {
         return hid::HidIoStatus::Ok;  // output to other collections is taken and ignored
     }
     if (buffer[0] == kHeadsetLedReportId) {
@@ -366,24 +366,24 @@ bool VirtualHidDevice::SetOutputReport(size_t collectionIndex, const uint8_t* bu
     return true;
 }
 
-std::vector<InterfaceSpec> MouseInterfaces() {
+std::vector<InterfaceLayout> MouseInterfaces() {
     return {
-        InterfaceSpec{0, {MouseCollection(1), KeyboardCollection(2), EventCollection()}},
-        InterfaceSpec{1, {SystemControlCollection(5), CommandCollection()}},
+        InterfaceLayout{0, {MouseCollection(1), KeyboardCollection(2), EventCollection()}},
+        InterfaceLayout{1, {SystemControlCollection(5), CommandCollection()}},
     };
 }
 
-std::vector<InterfaceSpec> MousePadInterfaces() {
+std::vector<InterfaceLayout> MousePadInterfaces() {
     return {
-        InterfaceSpec{0, {MouseCollection(1), KeyboardCollection(2), EventCollection()}},
-        InterfaceSpec{1,
-                      {SystemControlCollection(5), VendorFillerCollection(6, 0x01),
-                       VendorFillerCollection(7, 0x02), CommandCollection()}},
+        InterfaceLayout{0, {MouseCollection(1), KeyboardCollection(2), EventCollection()}},
+        InterfaceLayout{1,
+                        {SystemControlCollection(5), VendorFillerCollection(6, 0x01),
+                         VendorFillerCollection(7, 0x02), CommandCollection()}},
     };
 }
 
-std::vector<InterfaceSpec> HeadsetInterfaces() {
-    return {InterfaceSpec{3, {HeadsetCollection()}}};
+std::vector<InterfaceLayout> HeadsetInterfaces() {
+    return {InterfaceLayout{3, {HeadsetCollection()}}};
 }
 
 }  // namespace q840::sim

@@ -21,9 +21,9 @@
 
 namespace q840::sim {
 
-struct InterfaceSpec {
+struct InterfaceLayout {
     uint8_t number = 0;
-    std::vector<CollectionSpec> collections;
+    std::vector<CollectionLayout> collections;
 };
 
 // The per-connection input queue; shared between the connection and the device.
@@ -46,11 +46,11 @@ public:
         size_t interfaceIndex = 0;
         int indexInInterface = 0;
         bool numbered = false;  // the interface has several collections: the path carries &col
-        CollectionSpec spec;
+        CollectionLayout layout;
     };
 
     VirtualHidDevice(std::string channel, uint16_t vendorId, uint16_t productId,
-                     std::vector<InterfaceSpec> interfaces,
+                     std::vector<InterfaceLayout> interfaces,
                      std::shared_ptr<VirtualPeripheral> peripheral, bool receiver);
 
     const std::string& Channel() const { return m_channel; }
@@ -128,10 +128,10 @@ private:
 
 // The mouse's USB devices: interface 0 holds mouse, keyboard and the event collection (col03),
 // interface 1 a system-control collection and the command collection (col02).
-std::vector<InterfaceSpec> MouseInterfaces();
+std::vector<InterfaceLayout> MouseInterfaces();
 // The mouse pad: interface 0 as the mouse, interface 1 with the command collection at col04.
-std::vector<InterfaceSpec> MousePadInterfaces();
+std::vector<InterfaceLayout> MousePadInterfaces();
 // The headset: interface 3 with one collection (no &col in the path).
-std::vector<InterfaceSpec> HeadsetInterfaces();
+std::vector<InterfaceLayout> HeadsetInterfaces();
 
 }  // namespace q840::sim
