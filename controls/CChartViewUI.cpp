@@ -100,10 +100,17 @@ QRectF CChartViewUI::PlotArea(const QSize& size) const {
         .adjusted(S(kMargin), S(kMargin), -S(kMargin), -S(kMargin));
 }
 
+qreal CChartViewUI::PieDiameter(const QSize& size) const {
+    const QRectF area = PlotArea(size);
+    // With labels the legend keeps at least 45 % of the width beside the circle.
+    const qreal room = m_showText ? area.width() * 0.55 : area.width();
+    return qMax<qreal>(0, qMin(room, area.height()));
+}
+
 QVector<CChartViewUI::Slice> CChartViewUI::GetPieSlices(const QSize& size) const {
     QVector<Slice> slices;
     const QRectF area = PlotArea(size);
-    const qreal diameter = qMin(area.width(), area.height());
+    const qreal diameter = PieDiameter(size);
     if (diameter <= 0) {
         return slices;
     }
@@ -135,7 +142,7 @@ QVector<CChartViewUI::Slice> CChartViewUI::GetPieSlices(const QSize& size) const
 
 QRectF CChartViewUI::GetLegendRect(const QSize& size, int index) const {
     const QRectF area = PlotArea(size);
-    const qreal diameter = qMax<qreal>(0, qMin(area.width(), area.height()));
+    const qreal diameter = PieDiameter(size);
     const qreal left = area.left() + diameter + S(kMargin) * 2;
     const qreal lineHeight = S(kLabelHeight);
     const qreal top = area.top() + (area.height() - lineHeight * m_items.size()) / 2;

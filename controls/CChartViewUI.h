@@ -12,7 +12,8 @@ namespace q840::controls {
 // A chart of a list of named values, as a pie ("view" = "pie") or as bars ("view" = "histpgram",
 // as layouts write it).
 //
-// Pie: a circle in the left part (a square of the control's height less an 8 px margin), slices
+// Pie: a circle in the left part (a square of the control's height less an 8 px margin, with
+// labels on never wider than 55 % of the width, so the legend keeps the rest), slices
 // clockwise from 12 o'clock in item order, each the item's share of the total; with labels on,
 // one legend line per item to the right. Bars: equal slots across the width, each bar centred in
 // its slot, "pillarimagewidth" wide (60 % of the slot without it, never wider than the slot),
@@ -70,6 +71,7 @@ protected:
 private:
     int S(int value) const { return ScaleForControl(this, value); }
     QRectF PlotArea(const QSize& size) const;
+    qreal PieDiameter(const QSize& size) const;
     void DrawLabel(QPainter& painter, const QRectF& box, const QString& text, int flags) const;
 
     QVector<Item> m_items;
