@@ -72,6 +72,11 @@ bool CWndUI::event(QEvent* event) {
             SyncWindow();
             break;
         case QEvent::Show:
+            // A sub-layout is built on its own and joins its parent afterwards: the ancestors
+            // known at the last parent change may not be the final ones.
+            WatchAncestors();
+            SyncWindow();
+            break;
         case QEvent::Hide:
         case QEvent::Move:
         case QEvent::Resize:

@@ -57,6 +57,23 @@ TEST_F(WndTest, ATopLevelWindowGoesToScreenCoordinatesWithoutActivation) {
     EXPECT_FALSE(hosted->isVisible());
 }
 
+TEST_F(WndTest, ASubLayoutThatJoinsItsParentLaterStillCarriesTheWindow) {
+    // Built apart from the window, as an included layout is, then added to it.
+    auto* part = new QWidget();
+    auto* inner = new CWndUI(part);
+    inner->setGeometry(5, 5, 50, 20);
+    auto* hosted = new QLabel("hosted", root.get());
+    inner->Attach(hosted);
+    auto* outer = new QWidget(root.get());
+    outer->setGeometry(100, 100, 150, 80);
+    part->setParent(outer);
+    part->setGeometry(10, 10, 100, 50);
+    ShowRoot();
+    EXPECT_EQ(hosted->geometry(), QRect(115, 115, 50, 20));
+    outer->move(0, 0);
+    EXPECT_EQ(hosted->geometry().topLeft(), QPoint(15, 15));
+}
+
 TEST_F(WndTest, AHostedWindowThatIsGoneIsLeftAlone) {
     auto* hosted = new QLabel("short-lived", root.get());
     host->Attach(hosted);
