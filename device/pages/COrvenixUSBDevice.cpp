@@ -68,10 +68,14 @@ COrvenixUSBDevice::COrvenixUSBDevice(QWidget* parent) : QWidget(parent) {
 }
 
 COrvenixUSBDevice::~COrvenixUSBDevice() {
+    StopThreads();
+    SetProfileData(nullptr);
+}
+
+void COrvenixUSBDevice::StopThreads() {
     StopPreview();
     CloseListener(kWiredMouseType);
     CloseListener(kReceiverMouseType);
-    m_profileData.reset();
 }
 
 // --- set-up
@@ -584,6 +588,11 @@ bool COrvenixUSBDevice::OpenListener(const catalogue::DeviceListEntry& record) {
         return false;
     }
     Listener& l = ListenerOf(record.typeCode);
+    // The thread reads the channel's capabilities and handle; neither may change under it.
+    if (l.thread.IsRunning()) {
+        CloseListener(record.typeCode);
+    }
+    l.thread.Stop(0);  // reap a thread that ended by itself
     bool opened = false;
     {
         std::lock_guard<std::recursive_mutex> lock(l.lock);
@@ -591,13 +600,12 @@ bool COrvenixUSBDevice::OpenListener(const catalogue::DeviceListEntry& record) {
         opened = l.channel.Open(record.path, true, true, true, false);
         l.open.store(opened);
     }
-    // The thread runs even when the open failed: it idles until the channel is marked open, as a
-    // reopen would leave it.
-    if (!l.thread.IsRunning()) {
-        l.thread.Stop(0);  // reap a thread that ended by itself
-        l.thread.Start([this, &l](const StopEvent& stop) { ListenerBody(l, stop); });
+    // Nothing to listen to on a channel that did not open; the next reopen starts the thread.
+    if (!opened) {
+        return false;
     }
-    return opened;
+    l.thread.Start([this, &l](const StopEvent& stop) { ListenerBody(l, stop); });
+    return true;
 }
 
 void COrvenixUSBDevice::CloseListener(int typeCode) {
@@ -625,14 +633,16 @@ bool COrvenixUSBDevice::ReopenListener(const catalogue::DeviceListEntry& record)
 }
 
 void COrvenixUSBDevice::ListenerBody(Listener& l, const StopEvent& stop) {
+    // The channel was opened before the thread started and is only closed after it is told to
+    // stop, so its report length stays valid for the thread's life.
+    size_t length = l.channel.GetCaps().inputReportByteLength;
+    if (length < 3) {
+        length = 64;
+    }
     std::vector<uint8_t> report;
     while (!stop.Wait(kListenerPollMs)) {
         if (!l.open.load()) {
             continue;
-        }
-        size_t length = l.channel.GetCaps().inputReportByteLength;
-        if (length < 3) {
-            length = 64;
         }
         report.assign(length, 0);
         size_t transferred = 0;
@@ -699,7 +709,7 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
                 if (!IsWirelessLinkUp()) {
                     m_linkMisses = (m_linkMisses + 1) % kMissCountWrap;
                     if (entryVisible) {
-                        SendToMainWindow(kMsgPageReachable, WPARAM(m_deviceTypeRow), 0);
+                        SendReachable(false);
                         if (m_entry != nullptr) {
                             m_entry->SetEntryVisible(false);
                         }
@@ -707,7 +717,7 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
                     ArmEntryTimer(kTimerLinkCheck, kLinkCheckRetryMs);
                     break;
                 }
-                SendToMainWindow(kMsgPageReachable, WPARAM(m_deviceTypeRow), 1);
+                SendReachable(true);
             }
             ReadDevice();
             m_linkMisses = 0;
@@ -737,14 +747,14 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
             }
             if (IsWirelessLinkUp()) {
                 if (!entryVisible) {
-                    SendToMainWindow(kMsgPageReachable, WPARAM(m_deviceTypeRow), 1);
+                    SendReachable(true);
                     ReadDevice();
                     if (m_powerDisplayMode != 0) {
                         ReadBattery();
                     }
                 }
             } else if (entryVisible) {
-                SendToMainWindow(kMsgPageReachable, WPARAM(m_deviceTypeRow), 0);
+                SendReachable(false);
             }
             ArmEntryTimer(kTimerReachability, kReachabilityPeriodMs);
             break;

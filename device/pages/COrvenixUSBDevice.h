@@ -92,7 +92,10 @@ public:
     static constexpr int kPreviewStopWaitMs = 1000;
 
     explicit COrvenixUSBDevice(QWidget* parent = nullptr);
+    // Stops the preview thread and both listeners. A derived page whose overrides run on those
+    // threads calls StopThreads() in its own destructor, before its part of the object is gone.
     ~COrvenixUSBDevice() override;
+    void StopThreads();
 
     virtual QString GetClass() const { return QStringLiteral("OrvenixUSBDevice"); }
 
@@ -222,7 +225,8 @@ public:
     protocol::CDeviceProtocol& EventProtocol() { return m_eventProtocol; }
 
     // Opens the event interface of `record` (type code 2: wired channel, 6: receiver channel) and
-    // starts its listener thread. False when the type is neither or the path could not be opened.
+    // starts its listener thread; a listener already running on that channel is closed first.
+    // False (and no thread) when the type is neither or the path could not be opened.
     bool OpenListener(const catalogue::DeviceListEntry& record);
     // Closes the channel of that type and stops its listener within the bounded wait.
     void CloseListener(int typeCode);
@@ -282,6 +286,16 @@ protected:
     virtual void HandleNotify(ui::TNotifyUI& /*msg*/) {}
 
     LRESULT SendToMainWindow(UINT msg, WPARAM wParam, LPARAM lParam);
+    // 0x0D01: the battery status was read; wParam is byte 4 of the 6-byte battery record.
+    void SendBatteryRead(uint8_t recordByte4) {
+        SendToMainWindow(kMsgPageBatteryRead, recordByte4, 0);
+    }
+    // 0x0D05: the device information record is valid (1) or not (0).
+    void SendInfoValid(bool valid) { SendToMainWindow(kMsgPageInfoValid, valid ? 1 : 0, 0); }
+    // 0x0D03: the wireless device became reachable (1) or unreachable (0).
+    void SendReachable(bool reachable) {
+        SendToMainWindow(kMsgPageReachable, WPARAM(m_deviceTypeRow), reachable ? 1 : 0);
+    }
     void ArmEntryTimer(int id, int ms);
     bool OnReceiverChannel() const {
         return m_protocol.GetChannel() == protocol::CDeviceProtocol::kReceiverChannel;

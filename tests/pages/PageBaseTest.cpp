@@ -362,5 +362,20 @@ TEST_F(EntryTimers, PreviewBatteryAndSettingsTimers) {
     EXPECT_EQ(1, page.refreshes);
 }
 
+TEST_F(EntryTimers, MessagesToTheMainWindowCarryTheirValues) {
+    page.SetDeviceTypeRow(2);
+    page.SendBatteryRead(7);
+    page.SendInfoValid(false);
+    page.SendInfoValid(true);
+    ASSERT_EQ(3u, window.messages.size());
+    EXPECT_TRUE(Sent(0x0D01, 7, 0));
+    EXPECT_TRUE(Sent(0x0D05, 0, 0));
+    EXPECT_TRUE(Sent(0x0D05, 1, 0));
+    // A page without a main window (not set up yet) sends nothing and does not crash.
+    page.SetMainWindow(nullptr);
+    page.SendInfoValid(true);
+    EXPECT_EQ(3u, window.messages.size());
+}
+
 }  // namespace
 }  // namespace q840::pages

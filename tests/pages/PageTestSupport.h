@@ -18,7 +18,11 @@ namespace q840::pages::test {
 class CountingPage : public COrvenixUSBDevice {
 public:
     using COrvenixUSBDevice::COrvenixUSBDevice;
+    using COrvenixUSBDevice::SendBatteryRead;
+    using COrvenixUSBDevice::SendInfoValid;
     using COrvenixUSBDevice::SetProfileData;
+    // The listeners call the overrides below; they must be stopped before this part goes.
+    ~CountingPage() override { StopThreads(); }
 
     void ReadDevice() override { ++reads; }
     void RefreshSettings() override { ++refreshes; }
