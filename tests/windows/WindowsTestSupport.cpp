@@ -45,7 +45,11 @@ void SwitchLanguage(const QString& file) {
 }
 
 QImage Screenshot(QWidget& window, const QString& name) {
+    const bool wasVisible = window.isVisible();
+    window.show();
+    QCoreApplication::processEvents();
     const QImage image = window.grab().toImage();
+    window.setVisible(wasVisible);
     const QString folder = qEnvironmentVariable("Q840_SCREENSHOT_DIR");
     if (!folder.isEmpty()) {
         QDir().mkpath(folder);
