@@ -195,6 +195,17 @@ std::array<int, 3> COrvenixUSBDevice::GetLightControlValues() {
     return m_lightControlValues;
 }
 
+void COrvenixUSBDevice::SetLedRecords(std::vector<std::array<uint8_t, kLedRecordSize>> records) {
+    std::lock_guard<std::recursive_mutex> lock(m_ledListLock);
+    m_ledRecords = std::move(records);
+}
+
+std::vector<std::array<uint8_t, COrvenixUSBDevice::kLedRecordSize>>
+COrvenixUSBDevice::GetLedRecords() const {
+    std::lock_guard<std::recursive_mutex> lock(m_ledListLock);
+    return m_ledRecords;
+}
+
 void COrvenixUSBDevice::SetKeyMap(const std::map<int, int>& map) {
     m_keyMaps[2] = map;
 }

@@ -253,6 +253,13 @@ public:
     void Notify(ui::TNotifyUI& msg) override;
     void SetAttribute(const QString& name, const QString& value) override;
 
+    // Light configuration lists (three JSON values the lighting editor fills).
+    Json::Value& LightConfigList(int which) { return m_lightConfigLists[size_t(which) % 3]; }
+    // Per-LED records (custom colours and areas): replaced whole under the LED list lock, so the
+    // preview never sees a half-rebuilt list.
+    void SetLedRecords(std::vector<std::array<uint8_t, kLedRecordSize>> records);
+    std::vector<std::array<uint8_t, kLedRecordSize>> GetLedRecords() const;
+
     std::recursive_mutex& LedLock() { return m_ledLock; }
     std::recursive_mutex& LedListLock() { return m_ledListLock; }
 

@@ -26,6 +26,7 @@ QApplication& App() {
 }
 
 void BM_RenderFrame(benchmark::State& state) {
+    App();
     COrvenixUSBDevice page;
     page.SetLedCount(15);
     PageLightSettings s;
@@ -73,6 +74,7 @@ double CpuSeconds() {
 // Runs the preview thread for a second per iteration at the given speed and reports its
 // wake-ups per second and the process CPU share it costs (the benchmark thread only sleeps).
 void BM_PreviewThreadOneSecond(benchmark::State& state) {
+    App();
     for (auto _ : state) {
         COrvenixUSBDevice page;
         page.SetLedCount(15);
