@@ -72,7 +72,8 @@ void CAboutWnd::InitWindow() {
         version->setTextFormat(Qt::PlainText);
     }
     SyncMaxRestore();
-    windows::ApplyWindowStyle(this, m_pm.GetDPI());
+    m_styledScale = m_pm.GetDPI();
+    windows::ApplyWindowStyle(this, m_styledScale);
 }
 
 void CAboutWnd::UpdateVersionText() {
@@ -91,7 +92,10 @@ void CAboutWnd::UpdateVersionText() {
 
 void CAboutWnd::OnScaleChanged() {
     windows::ReleaseFixedSize(this);
-    windows::ApplyWindowStyle(this, m_pm.GetDPI());
+    if (m_styledScale != m_pm.GetDPI()) {
+        m_styledScale = m_pm.GetDPI();
+        windows::ApplyWindowStyle(this, m_styledScale);
+    }
     if (!isMaximized() && property("dui_width").toInt() > 0) {
         resize(m_pm.Scale(kWidth), m_pm.Scale(kHeight));
     }

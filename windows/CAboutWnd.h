@@ -54,6 +54,7 @@ private:
     QPointer<QWidget> m_minBtn;
     QPointer<QWidget> m_menuBtn;
     bool m_running = false;
+    int m_styledScale = 0;  // the scale the window's style sheet was made for
 };
 
 }  // namespace q840

@@ -55,7 +55,10 @@ CMsgWnd::CMsgWnd() = default;
 
 int CMsgWnd::ShowMessage(QWidget* owner, const QString& title, const QString& text, int scale,
                          int kind, int buttons) {
+    const bool supported = windows::IsSupportedScale(scale);
     auto* box = new CMsgWnd();
+    // Built at its scale right away, so that the box is styled once, not at 96 and again.
+    box->m_pm.SetDPI(supported ? scale : 96);
     if (!box->Create(owner, QStringLiteral("msgwnd"))) {
         // Without its layout the box cannot ask anything: answer as if it was dismissed.
         DebugLine("MSG_WND layout missing");
@@ -64,7 +67,7 @@ int CMsgWnd::ShowMessage(QWidget* owner, const QString& title, const QString& te
     }
     box->SetTitle(title, kind);
     box->SetText(text, kind);
-    if (!windows::IsSupportedScale(scale)) {
+    if (!supported) {
         DebugLine("MSG_WND DPI SET ERROR");
         scale = 96;
     }
@@ -116,6 +119,8 @@ void CMsgWnd::InitWindow() {
             }
         }
     }
+    m_scale = m_pm.GetDPI();
+    m_styledScale = m_scale;
     windows::ApplyWindowStyle(this, m_scale);
 }
 
@@ -153,8 +158,15 @@ void CMsgWnd::SetScale(int dpi) {
 void CMsgWnd::OnScaleChanged() {
     m_scale = m_pm.GetDPI();
     windows::ReleaseFixedSize(this);
-    windows::ApplyWindowStyle(this, m_scale);
-    FitToText();
+    // Parsing the style sheet is the dearest step of opening a box: only when the scale changed.
+    if (m_styledScale != m_scale) {
+        m_styledScale = m_scale;
+        windows::ApplyWindowStyle(this, m_scale);
+    }
+    // A box being set up is fitted once, when its texts and buttons are in place.
+    if (isVisible()) {
+        FitToText();
+    }
 }
 
 void CMsgWnd::SetButtons(int buttons) {
@@ -224,8 +236,12 @@ LRESULT CMsgWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, boo
         SetScale(static_cast<int>(wParam & 0xFFFF));
         if (const auto* suggested = reinterpret_cast<const QRect*>(lParam)) {
             setGeometry(*suggested);
+        } else {
+            FitToText();
         }
-        layout()->activate();
+        if (layout() != nullptr) {
+            layout()->activate();
+        }
         update();
         handled = true;
     } else if (msg == windows::WM_KEYDOWN && !IsDestroyed()) {

@@ -34,6 +34,7 @@ public:
     // The steps of ShowMessage, usable on their own. Empty texts leave the layout's text.
     void SetTitle(const QString& title, int kind);
     void SetText(const QString& text, int kind);
+    // Sets the box's scale (not the other windows'); a box on screen is fitted again.
     void SetScale(int dpi);
     int GetScale() const { return m_scale; }
     void SetButtons(int buttons);
@@ -63,6 +64,7 @@ private:
     QPointer<QWidget> m_closeBtn;
     QPointer<QScrollArea> m_textArea;
     int m_scale = 96;
+    int m_styledScale = 0;  // the scale the window's style sheet was made for
     // While ShowMessage runs the box, it is deleted by ShowMessage once the run returns.
     bool m_running = false;
 };
