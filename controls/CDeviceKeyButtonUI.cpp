@@ -41,6 +41,13 @@ void CDeviceKeyButtonUI::SetSelected(bool selected) {
     }
 }
 
+void CDeviceKeyButtonUI::SetBkColor(QRgb argb) {
+    if (m_bkColor != argb) {
+        m_bkColor = argb;
+        update();
+    }
+}
+
 void CDeviceKeyButtonUI::SetLightImage(const QString& image) {
     m_lightImage = image;
     update();
@@ -58,7 +65,12 @@ void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF box = rect();
-    if (!HasStatusImage(this) && !testAttribute(Qt::WA_StyledBackground)) {
+    if (qAlpha(m_bkColor) != 0) {
+        const qreal radius = ScaleForControl(this, 4);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor::fromRgba(m_bkColor));
+        painter.drawRoundedRect(box, radius, radius);
+    } else if (!HasStatusImage(this) && !testAttribute(Qt::WA_StyledBackground)) {
         DrawFallbackButton(painter, this, underMouse(), isDown());
     }
     if (m_light) {

@@ -25,6 +25,12 @@ public:
     void SetSelected(bool selected);
     bool IsSelected() const { return m_selected; }
 
+    // The LED colour of a light preview (ARGB), drawn over the whole button before the light and
+    // key-set images; alpha 0 (the start) draws nothing. Much cheaper than a style sheet colour
+    // for a preview that changes many times a second.
+    void SetBkColor(QRgb argb);
+    QRgb GetBkColor() const { return m_bkColor; }
+
     void SetLightImage(const QString& image);
     QString GetLightImage() const { return m_lightImage; }
     void SetKeySetImage(const QString& image);
@@ -39,6 +45,7 @@ protected:
 private:
     QString m_lightImage;
     QString m_keySetImage;
+    QRgb m_bkColor = 0;
     bool m_light = false;
     bool m_keySet = true;
     bool m_selected = false;

@@ -12,6 +12,7 @@
 #include "controls/CChartViewUI.h"
 #include "controls/CDeviceKeyButtonUI.h"
 #include "controls/CSelectPanelUI.h"
+#include "platform/ui/CDialogBuilder.h"
 
 using namespace q840::controls;
 
@@ -68,6 +69,37 @@ void BM_SelectPanelBand(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SelectPanelBand);
+
+// A light preview frame: 16 LED buttons get a new colour and the picture is drawn, through the
+// button's own colour (0) or through a per-control style sheet colour (1).
+void BM_LedPreviewFrame(benchmark::State& state) {
+    QWidget picture;
+    picture.resize(400, 200);
+    std::vector<CDeviceKeyButtonUI*> leds;
+    for (int i = 0; i < 16; ++i) {
+        auto* led = new CDeviceKeyButtonUI(&picture);
+        led->setGeometry(10 + i * 24, 80, 20, 20);
+        leds.push_back(led);
+    }
+    QImage target(picture.size(), QImage::Format_ARGB32_Premultiplied);
+    unsigned frame = 0;
+    for (auto _ : state) {
+        ++frame;
+        for (size_t i = 0; i < leds.size(); ++i) {
+            const QRgb colour = qRgb((frame * 7 + i * 16) & 0xFF, (frame * 3) & 0xFF, i * 16);
+            if (state.range(0) == 0) {
+                leds[i]->SetBkColor(colour);
+            } else {
+                q840::ui::CDialogBuilder::SetAttribute(
+                    leds[i], "bkcolor", QString("#FF%1").arg(colour & 0xFFFFFF, 6, 16, QChar('0')),
+                    nullptr);
+            }
+        }
+        picture.render(&target);
+        benchmark::DoNotOptimize(target.constBits());
+    }
+}
+BENCHMARK(BM_LedPreviewFrame)->Arg(0)->Arg(1);
 
 }  // namespace
 

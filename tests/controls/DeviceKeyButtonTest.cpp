@@ -66,6 +66,19 @@ TEST_F(DeviceKeyButtonTest, LightImageShowsOnlyWhileLitAndKeySetImageOnlyWhileCl
     EXPECT_LT(mark.blue(), 80);
 }
 
+TEST_F(DeviceKeyButtonTest, PreviewColourFillsTheButtonUnderTheLightImage) {
+    button->SetBkColor(0xFFFF0000);
+    EXPECT_EQ(PixelAt(20, 20), QColor(Qt::red));
+    EXPECT_EQ(PixelAt(3, 3), QColor(Qt::red));
+    button->SetLight(true);
+    const QColor lit = PixelAt(20, 20);
+    EXPECT_GT(lit.green(), 150) << "the light image lies over the colour";
+    button->SetLight(false);
+    button->SetBkColor(0);  // transparent: the status image shows again
+    EXPECT_LT(PixelAt(20, 20).lightness(), 80);
+    EXPECT_NE(PixelAt(20, 20), QColor(Qt::red));
+}
+
 TEST_F(DeviceKeyButtonTest, SelectionDrawsARingWithoutTouchingTheCentre) {
     const QColor centre = PixelAt(20, 20);
     const QColor edge = PixelAt(1, 20);
