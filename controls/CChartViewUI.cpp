@@ -1,5 +1,6 @@
 #include "controls/CChartViewUI.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QTextDocument>
 #include <cmath>
@@ -199,21 +200,24 @@ QRectF CChartViewUI::GetShadowRect(const QSize& size) const {
 void CChartViewUI::DrawLabel(QPainter& painter, const QRectF& box, const QString& text,
                              int flags) const {
     if (m_showHtml) {
-        // Formatted labels: the text is rich text (<b>, <font color=...>), laid out in the box.
+        // Formatted labels: the text is rich text (<b>, <font color=...>), laid out in the box;
+        // text without a colour of its own takes the pen's.
         QTextDocument doc;
         doc.setDefaultFont(painter.font());
-        doc.setDefaultStyleSheet(
-            QString("body{color:%1;}").arg(palette().color(QPalette::WindowText).name()));
+        doc.setDocumentMargin(0);
         doc.setHtml(text);
         doc.setTextWidth(box.width());
-        painter.save();
         const qreal top = box.top() + (box.height() - doc.size().height()) / 2;
         const qreal left = (flags & Qt::AlignHCenter)
                                ? box.left() + (box.width() - doc.idealWidth()) / 2
                                : box.left();
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette.setColor(QPalette::Text, painter.pen().color());
+        context.clip = QRectF(box.left() - left, box.top() - top, box.width(), box.height());
+        painter.save();
         painter.translate(left, top);
-        painter.setClipRect(QRectF(box.left() - left, box.top() - top, box.width(), box.height()));
-        doc.drawContents(&painter);
+        painter.setClipRect(context.clip);
+        doc.documentLayout()->draw(&painter, context);
         painter.restore();
     } else {
         painter.drawText(box, flags | Qt::AlignVCenter, text);

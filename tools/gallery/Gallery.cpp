@@ -82,6 +82,10 @@ Gallery BuildGallery(const QString& skinFolder, int dpi) {
     if (auto* key = pm.FindControl<CDeviceKeyButtonUI>("key_2")) {
         key->SetKeySet(false);
     }
+    // LED buttons: three coloured by the layout, the last by a light preview.
+    if (auto* led = pm.FindControl<CDeviceKeyButtonUI>("light_3")) {
+        led->SetBkColor(0xFFFFB020);
+    }
     if (auto* panel = pm.FindControl<CSelectPanelUI>("gallery_select_panel")) {
         QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(pm.Scale(150), pm.Scale(66)));
         QTest::mouseMove(panel, QPoint(pm.Scale(236), pm.Scale(40)));
