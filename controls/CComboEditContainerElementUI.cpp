@@ -46,6 +46,7 @@ bool CComboEditContainerElementUI::DoInit() {
         return false;
     }
     m_content = content;
+    m_contentManager = manager;
     layout()->addWidget(content);
     m_text1 = content->findChild<QLabel*>(QStringLiteral("text1"));
     m_text2 = content->findChild<QLabel*>(QStringLiteral("text2"));
@@ -88,14 +89,35 @@ void CComboEditContainerElementUI::Select(bool selected) {
     }
 }
 
+void CComboEditContainerElementUI::AttachContentLate() {
+    // Content built before the row belonged to a window: wire its controls to the window now.
+    if (!m_content || m_contentManager) {
+        return;
+    }
+    ui::CPaintManagerUI* manager = ui::CPaintManagerUI::FromControl(this);
+    if (manager == nullptr) {
+        return;
+    }
+    m_contentManager = manager;
+    manager->AttachControl(m_content);
+    for (QWidget* child : m_content->findChildren<QWidget*>()) {
+        manager->AttachControl(child);
+    }
+}
+
 bool CComboEditContainerElementUI::event(QEvent* event) {
     // The builder attaches the window's paint manager right after creating the row: build the
     // content then, so that its controls notify through the same window.
     if (event->type() == QEvent::DynamicPropertyChange &&
         static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName() == "dui_paintmanager") {
         DoInit();
-    } else if (event->type() == QEvent::Polish || event->type() == QEvent::Show) {
-        DoInit();
+        AttachContentLate();
+    } else if (event->type() == QEvent::Polish || event->type() == QEvent::Show ||
+               event->type() == QEvent::ParentChange) {
+        if (event->type() != QEvent::ParentChange) {
+            DoInit();
+        }
+        AttachContentLate();
     }
     return QWidget::event(event);
 }
@@ -113,7 +135,11 @@ void CComboEditContainerElementUI::paintEvent(QPaintEvent*) {
 }
 
 void CComboEditContainerElementUI::keyPressEvent(QKeyEvent* event) {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && isEnabled()) {
+    // Only the row's own Enter: an Enter its edit did not take comes up here too.
+    const QWidget* focus = window()->focusWidget();
+    const bool fromChild = focus != nullptr && focus != this && isAncestorOf(focus);
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && isEnabled() &&
+        !fromChild) {
         event->accept();
         NotifyFrom(this, ui::notify::kReturn);
         return;

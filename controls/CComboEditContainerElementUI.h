@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "controls/ControlCommon.h"
+#include "platform/ui/CPaintManagerUI.h"
 
 class QLabel;
 class QLineEdit;
@@ -54,7 +55,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void AttachContentLate();
+
     QPointer<QWidget> m_content;
+    QPointer<ui::CPaintManagerUI> m_contentManager;  // the window its content notifies
     QPointer<QLabel> m_text1;
     QPointer<QLabel> m_text2;
     QPointer<QLineEdit> m_delayEdit;

@@ -115,6 +115,23 @@ TEST_F(ComboEditContainerElementTest, NotesReturnFromItsOwnEdit) {
     EXPECT_FALSE(rows[1]->TakeEditNote());
 }
 
+TEST_F(ComboEditContainerElementTest, ARowBuiltBeforeItJoinsAWindowNotifiesThroughItLater) {
+    auto* row = new CComboEditContainerElementUI();
+    ASSERT_TRUE(row->DoInit());  // no window yet
+    root->layout()->addWidget(row);
+    row->show();
+    QApplication::processEvents();
+    QLineEdit* edit = row->GetDelayEdit();
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(recorder.Count("return"), 1) << "from the edit only, not again from the row";
+    for (const Notice& notice : recorder.notices) {
+        EXPECT_EQ(notice.sender, edit) << notice.type.toStdString();
+    }
+    EXPECT_TRUE(row->TakeEditNote());
+}
+
 TEST(ComboEditContainerElementLayoutTest, MissingLayoutLeavesAnEmptyUsableRow) {
     QTemporaryDir empty;
     ASSERT_TRUE(empty.isValid());
