@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "controls/CDeviceKeyButtonUI.h"
 #include "device/pages/LedButtonPaint.h"
 #include "platform/Paths.h"
 #include "platform/base/DebugLine.h"
@@ -33,10 +34,9 @@ constexpr int kFadeStep = 15;
 
 enum FadeState : uint8_t { kFadeIdle = 0, kFadeRising = 1, kFadeFalling = 2 };
 
-// The buttons the page binds by name. Any widget for now; the key/LED button control class is
-// the only kind the layouts put under "SelectPanel".
+// Only key/LED buttons are bound; other controls under "SelectPanel" may share their names.
 bool IsDeviceKeyButton(QWidget* widget) {
-    return widget != nullptr;
+    return qobject_cast<controls::CDeviceKeyButtonUI*>(widget) != nullptr;
 }
 
 void WriteStopResult(bool ended) {

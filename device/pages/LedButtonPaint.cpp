@@ -4,6 +4,7 @@
 #include <QVariant>
 #include <QWidget>
 
+#include "controls/CDeviceKeyButtonUI.h"
 #include "device/pages/PreviewTables.h"
 
 namespace q840::pages {
@@ -20,6 +21,12 @@ void PaintLedButton(QWidget* button, uint32_t ledValue) {
     button->setProperty(kColourProperty, QColor(LedRed(ledValue), LedGreen(ledValue),
                                                 LedBlue(ledValue), LedLevel(ledValue)));
     button->setProperty(kValueProperty, QVariant::fromValue<quint32>(ledValue));
+    // The key/LED button draws the colour itself; the level is its opacity.
+    if (auto* key = qobject_cast<controls::CDeviceKeyButtonUI*>(button)) {
+        key->SetBkColor(
+            qRgba(LedRed(ledValue), LedGreen(ledValue), LedBlue(ledValue), LedLevel(ledValue)));
+        return;
+    }
     button->update();
 }
 

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
+#include "controls/CDeviceKeyButtonUI.h"
 #include "device/pages/LedButtonPaint.h"
 #include "pages/PageTestSupport.h"
 #include "platform/Paths.h"
@@ -25,7 +26,7 @@ void AddPanel(QWidget* page, const QStringList& names) {
     auto* panel = new QWidget(page);
     panel->setObjectName("SelectPanel");
     for (const QString& name : names) {
-        auto* b = new QPushButton(panel);
+        auto* b = new controls::CDeviceKeyButtonUI(panel);
         b->setObjectName(name);
     }
 }
@@ -36,8 +37,10 @@ TEST(PageLayout, BindsKeyAndLightButtonsBelowTheirCounts) {
     page.SetKeyButtonCount(11);
     page.SetLedCount(15);
     AddPanel(&page, {"key_0", "key_10", "key_12", "light_3", "light_15", "light_x", "key_01"});
-    auto* outside = new QPushButton(&page);
+    auto* outside = new controls::CDeviceKeyButtonUI(&page);
     outside->setObjectName("light_4");  // not under the select panel
+    auto* plain = new QPushButton(page.findChild<QWidget*>("SelectPanel"));
+    plain->setObjectName("light_5");  // not a key/LED button
     page.BuildLayout();
 
     EXPECT_NE(nullptr, page.GetKeyButton(0));
@@ -52,7 +55,11 @@ TEST(PageLayout, BindsKeyAndLightButtonsBelowTheirCounts) {
     EXPECT_EQ(PackLed(255, 255, 255, 255), PaintedLedValue(light3)) << "painted white";
     EXPECT_EQ(nullptr, page.GetLedButton(15));
     EXPECT_EQ(nullptr, page.GetLedButton(4));
+    EXPECT_EQ(nullptr, page.GetLedButton(5));
     EXPECT_EQ(0u, PaintedLedValue(outside));
+    EXPECT_EQ(0u, PaintedLedValue(plain));
+    EXPECT_EQ(qRgba(255, 255, 255, 255),
+              static_cast<controls::CDeviceKeyButtonUI*>(light3)->GetBkColor());
 }
 
 TEST(PageLayout, EmptyLayoutPathLeavesNoButtons) {
@@ -94,6 +101,8 @@ TEST(PageLeds, ColoursOutsideTheArrayAreIgnoredAndPushedOnlyUnderSoftwareControl
     EXPECT_EQ(0u, PaintedLedValue(page.GetLedButton(0))) << "black LEDs are painted black";
     const QColor c = page.GetLedButton(2)->property("ledColour").value<QColor>();
     EXPECT_EQ(QColor(0x10, 0x20, 0x40, 0x80), c);
+    EXPECT_EQ(qRgba(0x10, 0x20, 0x40, 0x80),
+              static_cast<controls::CDeviceKeyButtonUI*>(page.GetLedButton(2))->GetBkColor());
 }
 
 TEST(PageLeds, FadesRiseAndFallBySteps) {

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <thread>
 
+#include "controls/CDeviceKeyButtonUI.h"
 #include "device/pages/COrvenixUSBDevice.h"
 
 namespace {
@@ -50,7 +51,7 @@ void BM_PushPreview(benchmark::State& state) {
     auto* panel = new QWidget(&page);
     panel->setObjectName("SelectPanel");
     for (int i = 0; i < 15; ++i) {
-        (new QPushButton(panel))->setObjectName(QString("light_%1").arg(i));
+        (new q840::controls::CDeviceKeyButtonUI(panel))->setObjectName(QString("light_%1").arg(i));
     }
     page.BuildLayout();
     PageLightSettings s;
