@@ -144,6 +144,21 @@ TEST_F(PageThreads, UnpluggedDeviceEndsTheReadAndReopenWorksAfterReplug) {
     EXPECT_EQ(0, CountLines(kStopTimedOut));
 }
 
+TEST_F(PageThreads, OpeningAnOpenListenerAgainRestartsIt) {
+    CountingPage page;
+    FakeEntry entry;
+    page.SetEntryHost(&entry);
+    ASSERT_TRUE(page.OpenListener(EventRecord(kWiredMouseType, kCableEvent)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(page.OpenListener(EventRecord(kWiredMouseType, kCableEvent)));
+    EXPECT_EQ(1, CountLines(kStoppedInTime)) << "the first thread was stopped, not abandoned";
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    bus->Mouse()->RaiseEvent(0x0401);
+    ASSERT_TRUE(PumpUntil([&] { return !entry.armed.empty(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(1u, entry.armed.size()) << "one listener, one request";
+}
+
 TEST_F(PageThreads, OpenListenerRefusesOtherTypes) {
     CountingPage page;
     EXPECT_FALSE(page.OpenListener(EventRecord(3, kCableEvent)));
