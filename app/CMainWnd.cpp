@@ -21,6 +21,7 @@
 #include "platform/base/DebugLine.h"
 #include "platform/base/RegisteredMessage.h"
 #include "platform/ui/CResourceManager.h"
+#include "windows/CAboutWnd.h"
 
 namespace q840 {
 
@@ -119,6 +120,7 @@ void CMainWnd::ToggleFromTray() {
     RefreshNoDeviceIndicator();
     // A minimised window counts as hidden.
     const bool visible = isVisible() && !isMinimized();
+    CloseAuxiliaryWindows();
     if (visible) {
         hide();
     } else {
@@ -161,9 +163,12 @@ void CMainWnd::ShowTrayMenu() {
 
 void CMainWnd::OnMenuCommand(const ui::MenuCmd& cmd) {
     if (cmd.name.compare("exit", Qt::CaseInsensitive) == 0) {
+        CloseAuxiliaryWindows();
         Close();
     } else if (cmd.name.compare("show", Qt::CaseInsensitive) == 0) {
         BringToFront();
+    } else if (cmd.name.compare("about_menu", Qt::CaseInsensitive) == 0) {
+        CAboutWnd::ShowAbout(this, m_aboutHandle);
     } else {
         DebugLine("menu command waiting: %s", cmd.name.toUtf8().constData());
     }
@@ -209,6 +214,12 @@ void CMainWnd::OnCopyData(const COPYDATASTRUCT& data) {
         DebugLine("audio levels arrived (%u bytes)", data.cbData);
     } else if (stored == 2) {
         DebugLine("WorkTool command arrived (%u bytes)", data.cbData);
+    }
+}
+
+void CMainWnd::CloseAuxiliaryWindows() {
+    if (m_aboutHandle != nullptr) {
+        SendMessageW(m_aboutHandle, WM_CLOSE, 0, 0);
     }
 }
 
@@ -371,6 +382,10 @@ void CMainWnd::ApplyLanguage(int index) {
         m_languageIndex = index;
     }
     update();
+    // The open auxiliary windows rebuild their texts and layout.
+    if (m_aboutHandle != nullptr) {
+        SendMessageW(m_aboutHandle, kMsgLanguageChosen, 0, 0);
+    }
 }
 
 void CMainWnd::OpenSystemSettings(int index) {
@@ -391,6 +406,7 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
     QWidget* sender = msg.pSender;
     const QString name = sender->objectName();
     if (name == "closebtn") {
+        CloseAuxiliaryWindows();
         hide();
         return;
     }

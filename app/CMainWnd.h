@@ -33,6 +33,7 @@ public:
     bool IsAwake() const { return m_awake; }
     int UIScale() const { return m_uiScale; }
     int LanguageIndex() const { return m_languageIndex; }
+    HWND AboutHandle() const { return m_aboutHandle; }
     QSize ScreenSize() const { return m_screenSize; }
     NotifyRouter& Router() { return m_router; }
     MainThreads& Threads() { return m_threads; }
@@ -77,6 +78,7 @@ private:
     void ReplyToWorkTool();
     void SetLightControl(int flag, bool broadcast);
     void ApplyLanguage(int index);
+    void CloseAuxiliaryWindows();
     void OpenSystemSettings(int index);
     void Broadcast(UINT registeredMessage, quint64 wParam, qint64 lParam);
     void BringToFront();
@@ -84,6 +86,7 @@ private:
 
     ui::CTrayIcon m_tray;
     QPointer<ui::CMenuWnd> m_trayMenu;
+    HWND m_aboutHandle = nullptr;  // while the about window runs
     IProgramLink* m_link = nullptr;
     NotifyRouter m_router;
     MainThreads m_threads;

@@ -1,5 +1,15 @@
 #include "app/ControlTables.h"
 
+#include "controls/CAudioRecordUI.h"
+#include "controls/CChartViewUI.h"
+#include "controls/CComboEditContainerElementUI.h"
+#include "controls/CDeviceKeyButtonUI.h"
+#include "controls/CHandImgButtonUI.h"
+#include "controls/CHandImgSelectButtonUI.h"
+#include "controls/CRedioMacroButtonUI.h"
+#include "controls/CSelectPanelUI.h"
+#include "controls/CWndUI.h"
+
 #include "platform/ui/CControlFactory.h"
 #include "platform/ui/CDialogBuilder.h"
 
@@ -7,19 +17,19 @@ namespace q840 {
 
 const std::array<FactoryEntry, 24> kFactoryControls = {{
     {"CCircleProgressUI", nullptr},
-    {"CChartViewUI", nullptr},
-    {"CWndUI", nullptr},
-    {"CSelectPanelUI", nullptr},
-    {"CDeviceKeyButtonUI", nullptr},
+    {"CChartViewUI", &controls::CChartViewUI::Create},
+    {"CWndUI", &controls::CWndUI::Create},
+    {"CSelectPanelUI", &controls::CSelectPanelUI::Create},
+    {"CDeviceKeyButtonUI", &controls::CDeviceKeyButtonUI::Create},
     {"CCloudShareListItemUI", nullptr},
     {"CUpdateInfoListItemUI", nullptr},
     {"CDeviceOptionUI", nullptr},
     {"CMpDevicePowerUI", nullptr},
-    {"CComboEditContainerElementUI", nullptr},
-    {"CHandImgButtonUI", nullptr},
-    {"CHandImgSelectButtonUI", nullptr},
-    {"CRedioMacroButtonUI", nullptr},
-    {"CAudioRecordUI", nullptr},
+    {"CComboEditContainerElementUI", &controls::CComboEditContainerElementUI::Create},
+    {"CHandImgButtonUI", &controls::CHandImgButtonUI::Create},
+    {"CHandImgSelectButtonUI", &controls::CHandImgSelectButtonUI::Create},
+    {"CRedioMacroButtonUI", &controls::CRedioMacroButtonUI::Create},
+    {"CAudioRecordUI", &controls::CAudioRecordUI::Create},
     {"CLightControlUI", nullptr},
     {"CMacroControlUI", nullptr},
     {"CKeySetControlUI", nullptr},
@@ -34,13 +44,13 @@ const std::array<FactoryEntry, 24> kFactoryControls = {{
 
 const std::array<MainTagEntry, 26> kMainWindowTags = {{
     {"CircleProgress", nullptr, nullptr},
-    {"SelectPanel", nullptr, nullptr},
-    {"DeviceKeyButton", nullptr, nullptr},
-    {"HandImgButton", nullptr, nullptr},
-    {"AudioRecord", nullptr, nullptr},
-    {"HandImgSelectButton", nullptr, nullptr},
-    {"RedioMacroButton", nullptr, nullptr},
-    {"ComboEditContainerElement", nullptr, nullptr},
+    {"SelectPanel", &controls::CSelectPanelUI::Create, nullptr},
+    {"DeviceKeyButton", &controls::CDeviceKeyButtonUI::Create, nullptr},
+    {"HandImgButton", &controls::CHandImgButtonUI::Create, nullptr},
+    {"AudioRecord", &controls::CAudioRecordUI::Create, nullptr},
+    {"HandImgSelectButton", &controls::CHandImgSelectButtonUI::Create, nullptr},
+    {"RedioMacroButton", &controls::CRedioMacroButtonUI::Create, nullptr},
+    {"ComboEditContainerElement", &controls::CComboEditContainerElementUI::Create, nullptr},
     {"OrvenixMousePadDevice", nullptr, nullptr},
     {"OrvenixVA6533Device", nullptr, nullptr},
     {"OrvenixMouseDevice", nullptr, nullptr},

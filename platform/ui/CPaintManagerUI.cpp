@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLayout>
 #include <QLineEdit>
@@ -256,6 +257,9 @@ void CPaintManagerUI::SetDPI(int dpi) {
     m_dpi = dpi;
     if (m_root) {
         ApplyScale(m_root);
+        // Let every layout take in the new sizes now, so that the window's minimum size is the
+        // new one before anybody resizes it.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     }
 }
 

@@ -70,8 +70,8 @@ bool WindowImplBase::Create(QWidget* parent, const QString& title) {
     }
     const QStringList size = attributes.value("size").split(',');
     if (size.size() == 2) {
-        setProperty("dui_width", size[0].toInt());
-        setProperty("dui_height", size[1].toInt());
+        // The window's own size is a starting size, not a fixed one: it is not kept as a layout
+        // size attribute, so a change of scale never pins the window.
         resize(m_pm.Scale(size[0].toInt()), m_pm.Scale(size[1].toInt()));
     }
     const QStringList caption = attributes.value("caption").split(',');
@@ -146,7 +146,13 @@ int WindowImplBase::ShowModal() {
     QEventLoop loop;
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
     setProperty("dui_modalloop", QVariant::fromValue<QObject*>(&loop));
+    // The window may be deleted while its loop runs (with its owner, say): then its result is 0
+    // and nothing of it is touched again.
+    QPointer<WindowImplBase> alive(this);
     loop.exec();
+    if (!alive) {
+        return 0;
+    }
     m_inModal = false;
     return m_modalResult;
 }

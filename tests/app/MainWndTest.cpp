@@ -211,6 +211,19 @@ TEST_F(MainWndTest, ScaleFollowsTheMonitor) {
     m_wnd->AdaptScale();
     EXPECT_EQ(m_wnd->UIScale(), 96);
     EXPECT_EQ(m_wnd->size(), QSize(1000, 640));
+    EXPECT_GT(m_wnd->maximumWidth(), 4000);  // a change of scale never pins the window's size
+}
+
+TEST_F(MainWndTest, AboutMenuOpensTheAboutWindowAndExitClosesIt) {
+    bool sawAbout = false;
+    ui::ModalSeam::SetAnswerer([&](ui::WindowImplBase& window) {
+        sawAbout = m_wnd->AboutHandle() == window.GetHWND();
+        return 0;
+    });
+    Send(kMsgMenuCommand, reinterpret_cast<WPARAM>(new ui::MenuCmd{"about_menu", "", "", false}), 0);
+    ui::ModalSeam::SetAnswerer(nullptr);
+    EXPECT_TRUE(sawAbout);
+    EXPECT_EQ(m_wnd->AboutHandle(), nullptr);  // cleared once it closed
 }
 
 TEST_F(MainWndTest, IndexedControlsReachTheirAreaWithTheirIndex) {
