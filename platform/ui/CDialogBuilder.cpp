@@ -22,6 +22,7 @@
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
 #include "platform/ui/ImageDesc.h"
+#include "platform/ui/StyleSheet.h"
 
 namespace q840::ui {
 
@@ -79,13 +80,10 @@ void SetStylePiece(QWidget* control, const QString& key, const QString& value) {
     QVariantMap pieces = control->property("dui_style").toMap();
     pieces.insert(key, value);
     control->setProperty("dui_style", pieces);
-    QString body;
-    for (auto it = pieces.constBegin(); it != pieces.constEnd(); ++it) {
-        body += it.key() + ':' + it.value().toString() + ';';
-    }
     control->setAttribute(Qt::WA_StyledBackground);
-    control->setStyleSheet(
-        QString("*[dui_uid=\"%1\"]{%2}").arg(control->property("dui_uid").toInt()).arg(body));
+    CDialogBuilder::ApplyStylePieces(control, CPaintManagerUI::FromControl(control)
+                                                  ? CPaintManagerUI::FromControl(control)->GetDPI()
+                                                  : 96);
 }
 
 Qt::Alignment ParseAlign(const QString& value) {
@@ -109,6 +107,19 @@ QWidget* NewBox(bool vertical) {
     return box;
 }
 }  // namespace
+
+void CDialogBuilder::ApplyStylePieces(QWidget* control, int dpi) {
+    const QVariantMap pieces = control->property("dui_style").toMap();
+    if (pieces.isEmpty()) {
+        return;
+    }
+    QString body;
+    for (auto it = pieces.constBegin(); it != pieces.constEnd(); ++it) {
+        body += it.key() + ':' + it.value().toString() + ';';
+    }
+    control->setStyleSheet(ScaleStyleSheet(
+        QString("*[dui_uid=\"%1\"]{%2}").arg(control->property("dui_uid").toInt()).arg(body), dpi));
+}
 
 QWidget* CDialogBuilder::Create(const QString& fileOrKey, IDialogBuilderCallback* callback,
                                 CPaintManagerUI* manager, QWidget* parent) {
@@ -304,6 +315,13 @@ void CDialogBuilder::AddToParent(QWidget* control, QWidget* parent) {
         stack->addWidget(control);
         return;
     }
+    if (auto* list = qobject_cast<QListWidget*>(parent)) {
+        // A control inside a list is one row of it.
+        auto* item = new QListWidgetItem(list);
+        item->setSizeHint(control->sizeHint());
+        list->setItemWidget(item, control);
+        return;
+    }
     QLayout* layout = parent->layout();
     if (layout == nullptr) {
         control->setParent(parent);
@@ -395,7 +413,8 @@ void CDialogBuilder::SetAttribute(QWidget* control, const QString& name, const Q
         SetStylePiece(control, "border-style", "solid");
         SetStylePiece(control, "border-width", QString::number(value.toInt()) + "px");
     } else if (name == "borderround") {
-        SetStylePiece(control, "border-radius", QString::number(value.split(',')[0].toInt()) + "px");
+        SetStylePiece(control, "border-radius",
+                      QString::number(value.split(',')[0].toInt()) + "px");
     } else if (name == "align") {
         if (auto* label = qobject_cast<QLabel*>(control)) {
             label->setAlignment(ParseAlign(value));
@@ -409,6 +428,9 @@ void CDialogBuilder::SetAttribute(QWidget* control, const QString& name, const Q
     } else if (name == "cursor") {
         if (value == "hand") {
             control->setCursor(Qt::PointingHandCursor);
+        }
+        if (auto* custom = dynamic_cast<IUIAttributes*>(control)) {
+            custom->SetAttribute(name, value);
         }
     } else if (name == "readonly") {
         if (auto* edit = qobject_cast<QLineEdit*>(control)) {

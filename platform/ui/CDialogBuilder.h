@@ -35,6 +35,9 @@ public:
     static void SetAttribute(QWidget* control, const QString& name, const QString& value,
                              CPaintManagerUI* manager);
 
+    // Re-makes a control's own style sheet (bkcolor, borders, ...) with its lengths at the scale.
+    static void ApplyStylePieces(QWidget* control, int dpi);
+
 private:
     QWidget* BuildRoot(const QDomElement& root, QWidget* parent);
     QWidget* BuildElement(const QDomElement& element, QWidget* parent);

@@ -1,5 +1,7 @@
 #include "platform/ui/CPaintManagerUI.h"
 
+#include "platform/ui/CDialogBuilder.h"
+
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -300,6 +302,9 @@ void CPaintManagerUI::ApplyScale(QWidget* control) {
         if (const int spacing = IntProperty(control, "dui_childpadding"); spacing >= 0) {
             layout->setSpacing(Scale(spacing));
         }
+    }
+    if (control->property("dui_style").isValid()) {
+        CDialogBuilder::ApplyStylePieces(control, m_dpi);
     }
     if (const int size = IntProperty(control, "dui_fontsize"); size > 0) {
         QFont font = control->font();

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLayout>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
@@ -201,4 +202,26 @@ TEST_F(DialogBuilderTest, PaddingTakesRoomOnlyWhileTheControlIsShown) {
     EXPECT_FALSE(wrapper->isHidden());
 }
 
+}  // namespace
+
+namespace {
+TEST_F(DialogBuilderTest, OwnColoursAndBordersFollowTheScaleAndListRowsAreItems) {
+    const char* xml = R"(<VerticalLayout name="root">
+        <Control name="round" bkcolor="#FF00B4FF" borderround="6" bordersize="2"/>
+        <List name="list"><HorizontalLayout name="row"><Label name="row_label"/></HorizontalLayout></List>
+      </VerticalLayout>)";
+    CDialogBuilder builder;
+    std::unique_ptr<QWidget> root(builder.CreateFromText(xml, nullptr, &m_pm));
+    m_pm.AttachRoot(root.get());
+    QWidget* round = m_pm.FindControl("round");
+    EXPECT_TRUE(round->styleSheet().contains("border-radius:6px"));
+    EXPECT_TRUE(round->styleSheet().contains("rgba(0,180,255,255)"));
+    m_pm.SetDPI(144);
+    EXPECT_TRUE(round->styleSheet().contains("border-radius:9px"));
+    EXPECT_TRUE(round->styleSheet().contains("border-width:3px"));
+
+    auto* list = m_pm.FindControl<QListWidget>("list");
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->itemWidget(list->item(0)), m_pm.FindControl("row"));
+}
 }  // namespace
