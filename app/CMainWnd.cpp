@@ -21,6 +21,7 @@
 #include "platform/base/DebugLine.h"
 #include "platform/base/RegisteredMessage.h"
 #include "platform/ui/CResourceManager.h"
+#include "platform/ui/StyleSheet.h"
 #include "windows/CAboutWnd.h"
 
 namespace q840 {
@@ -104,9 +105,19 @@ void CMainWnd::RefreshNoDeviceIndicator() {
         visibleEntries += entry != nullptr && !entry->isHidden();
     }
     if (visibleEntries == 0) {
-        noDevice->show();
+        ShowNoDevice(true);
     } else if (m_deviceInfoValid) {
-        noDevice->hide();
+        ShowNoDevice(false);
+    }
+}
+
+void CMainWnd::ShowNoDevice(bool show) {
+    // The empty state and the device pages share one place: one of them is shown.
+    if (QWidget* noDevice = FindControl("No_device_Link")) {
+        noDevice->setVisible(show);
+    }
+    if (QWidget* pages = FindControl("device_switch")) {
+        pages->setVisible(!show);
     }
 }
 
@@ -137,6 +148,10 @@ void CMainWnd::AdaptScale() {
         scale = 96;
     }
     const bool wasVisible = isVisible() && !isMinimized();
+    if (scale != m_uiScale) {
+        // Fonts and lengths of the global style follow the window's scale.
+        ui::ApplyGlobalStyleSheet("style.qss", scale);
+    }
     m_uiScale = scale;
     m_pm.SetDPI(scale);
     resize(m_pm.Scale(1000), m_pm.Scale(640));
@@ -349,9 +364,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         }
         case kMsgDeviceInfoValid:
             m_deviceInfoValid = wParam != 0;
-            if (QWidget* noDevice = FindControl("No_device_Link")) {
-                noDevice->setVisible(!m_deviceInfoValid);
-            }
+            ShowNoDevice(!m_deviceInfoValid);
             return 0;
         case WM_COPYDATA:
             if (lParam != 0) {

@@ -83,6 +83,7 @@ private:
     void Broadcast(UINT registeredMessage, quint64 wParam, qint64 lParam);
     void BringToFront();
     void RefreshNoDeviceIndicator();
+    void ShowNoDevice(bool show);
 
     ui::CTrayIcon m_tray;
     QPointer<ui::CMenuWnd> m_trayMenu;

@@ -261,7 +261,13 @@ void CPaintManagerUI::SetDPI(int dpi) {
         ApplyScale(m_root);
         // Let every layout take in the new sizes now, so that the window's minimum size is the
         // new one before anybody resizes it.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        // A layout that takes in its children's sizes asks its parent next: one round per level.
+        for (int round = 0; round < 32; ++round) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        }
+        if (QWidget* window = m_root->window(); window && window->layout()) {
+            window->layout()->activate();
+        }
     }
 }
 

@@ -70,8 +70,11 @@ protected:
 
 TEST_F(MainWndTest, StartsVisibleWithItsTitleBarAndTellsOthersItDrivesTheLighting) {
     EXPECT_TRUE(m_wnd->isVisible());
-    for (const char* name : {"closebtn", "minbtn", "setbtn", "skinbtn", "control_light_status",
-                             "device_select_layout", "No_device_Link", "str_test"}) {
+    for (const char* name : {"closebtn", "minbtn", "maxbtn", "restorebtn", "setbtn", "skinbtn",
+                             "gamemodebtn", "cloudbtn", "smarteyesbtn", "control_light_status",
+                             "device_select_layout", "device_switch", "device_power_switch",
+                             "device_select_prev", "device_select_next", "deng_same_mode",
+                             "No_device_Link", "nodevice_ok_btn", "str_test", "setting_progress"}) {
         EXPECT_NE(m_wnd->FindControl(name), nullptr) << name;
     }
     EXPECT_TRUE(m_wnd->FindControl("maxbtn")->isHidden());
@@ -81,6 +84,10 @@ TEST_F(MainWndTest, StartsVisibleWithItsTitleBarAndTellsOthersItDrivesTheLightin
     EXPECT_EQ(m_link.broadcasts[0].lParam, 1);
     EXPECT_EQ(CMainWnd::MainHandle(), m_wnd->GetHWND());
     EXPECT_FALSE(m_wnd->FindControl("No_device_Link")->isHidden());  // nothing attached
+    EXPECT_TRUE(m_wnd->FindControl("device_switch")->isHidden());
+    Send(kMsgDeviceInfoValid, 1, 0);
+    EXPECT_TRUE(m_wnd->FindControl("No_device_Link")->isHidden());
+    EXPECT_FALSE(m_wnd->FindControl("device_switch")->isHidden());
 }
 
 TEST_F(MainWndTest, CloseButtonHidesToTheTrayAndTheTrayIconBringsItBack) {
