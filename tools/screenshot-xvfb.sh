@@ -7,7 +7,7 @@ out=${1:?output file}
 shift
 here=$(cd "$(dirname "$0")/.." && pwd)
 display=:${Q840_XVFB_DISPLAY:-97}
-Xvfb "$display" -screen 0 1280x800x24 >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 ${Q840_XVFB_SIZE:-1280x800}x24 >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $prog $tray $xvfb 2>/dev/null || true' EXIT
 export DISPLAY=$display
