@@ -308,6 +308,10 @@ protected:
         return m_protocol.GetChannel() == protocol::CDeviceProtocol::kReceiverChannel;
     }
     void SetProfileData(std::unique_ptr<profile::CBasicProfiledata> data);
+    // The 34-byte device information record (filled by the derived page's identity read).
+    std::array<uint8_t, protocol::CDeviceProtocol::kInfoRecordSize>& InfoRecord() {
+        return m_infoRecord;
+    }
 
     ui::CPaintManagerUI* m_paintManager = nullptr;
 
