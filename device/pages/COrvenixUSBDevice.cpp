@@ -78,8 +78,7 @@ void COrvenixUSBDevice::StopThreads() {
     CloseListener(kReceiverMouseType);
 }
 
-// --- set-up
-// ---------------------------------------------------------------------------------------
+// --- set-up ------------------------------------------------------------------------------------
 
 void COrvenixUSBDevice::SetKeyButtonCount(int count) {
     m_keyButtonCount = std::clamp(count, 0, kMaxKeys);
@@ -158,8 +157,7 @@ void COrvenixUSBDevice::BuildLayout() {
     }
 }
 
-// --- light settings and LED state
-// -----------------------------------------------------------------
+// --- light settings and LED state ---------------------------------------------------------
 
 void COrvenixUSBDevice::SetLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
     PageLightSettings s;
@@ -309,8 +307,7 @@ void COrvenixUSBDevice::ClearPreview() {
     m_ledPattern.fill(0);
 }
 
-// --- renderers
-// ------------------------------------------------------------------------------------
+// --- renderers ----------------------------------------------------------------------------
 
 COrvenixUSBDevice::FrameParams COrvenixUSBDevice::CurrentFrameParams() const {
     const PageLightSettings s = GetLightSettingsRecord();
@@ -521,8 +518,7 @@ void COrvenixUSBDevice::PushPreview() {
     }
 }
 
-// --- preview thread
-// -------------------------------------------------------------------------------
+// --- preview thread -----------------------------------------------------------------------
 
 void COrvenixUSBDevice::StartPreview() {
     StopPreview();
@@ -567,8 +563,7 @@ void COrvenixUSBDevice::PreviewBody(const StopEvent& stop) {
     DebugLine("MS灯光线程设定退出");
 }
 
-// --- event channels
-// -------------------------------------------------------------------------------
+// --- event channels -----------------------------------------------------------------------
 
 COrvenixUSBDevice::Listener& COrvenixUSBDevice::ListenerOf(int typeCode) {
     return typeCode == kReceiverMouseType ? *m_receiverListener : *m_wiredListener;
@@ -686,8 +681,7 @@ void COrvenixUSBDevice::ListenerBody(Listener& l, const StopEvent& stop) {
     DebugLine("MS 设备同步线程设定退出");
 }
 
-// --- selector entry timers
-// ------------------------------------------------------------------------
+// --- selector entry timers ----------------------------------------------------------------
 
 void COrvenixUSBDevice::ArmEntryTimer(int id, int ms) {
     if (m_entry != nullptr) {
@@ -774,7 +768,7 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
     }
 }
 
-// --- light control, panels, notifications --------------------------------------------------------
+// --- light control, panels, notifications -------------------------------------------------
 
 void COrvenixUSBDevice::SetSoftwareLightControl(bool on) {
     m_softwareLightControl.store(on);
@@ -841,8 +835,7 @@ void COrvenixUSBDevice::SetAttribute(const QString& /*name*/, const QString& /*v
     // The page takes no attributes of its own; the builder handles size and placement.
 }
 
-// --- files
-// ----------------------------------------------------------------------------------------
+// --- files --------------------------------------------------------------------------------
 
 QString COrvenixUSBDevice::DeviceFolder() const {
     const QString folder = UserDataFolder() + m_deviceKindName + QLatin1Char('/');

@@ -135,8 +135,7 @@ public:
     QWidget* GetKeyButton(int index) const;
     QWidget* GetLedButton(int index) const;
 
-    // --- virtual operations, in slot order
-    // --------------------------------------------------------
+    // --- virtual operations, in slot order ----------------------------------------------------
     virtual void BuildLayout();
     virtual void LoadLightState() {}
     virtual void RenderBreathing();
@@ -184,7 +183,7 @@ public:
     virtual void SetAudioLevels(const int* /*levels*/, int /*count*/) {}
     virtual void SetAudioColours(const uint32_t* /*colours*/, int /*count*/) {}
 
-    // --- state the main window sets -------------------------------------------------------------
+    // --- state the main window sets -----------------------------------------------------------
     // Software light control broadcast; switching it on makes the wired keyboard take the lighting
     // back from the device (LightControl); other pages only store it.
     void SetSoftwareLightControl(bool on);
@@ -209,7 +208,7 @@ public:
     std::array<uint8_t, kLedPatternLength> GetLedPattern() const;
     void SetLedPattern(const std::array<uint8_t, kLedPatternLength>& pattern);
 
-    // --- files of the page ----------------------------------------------------------------------
+    // --- files of the page --------------------------------------------------------------------
     // The user's data folder + device kind name + '/', created when missing.
     QString DeviceFolder() const;
     QString ProfilePath() const;         // device folder + profile name + ".Json"
@@ -220,7 +219,7 @@ public:
     QString MacroEventsPath(const QString& guid) const;  // device folder + guid + ".mac"
     QString ShootPatternPath(int n) const;  // device folder + "ShootData_N.Shoot", N 0-3; "" else
 
-    // --- protocols and event channels -----------------------------------------------------------
+    // --- protocols and event channels ---------------------------------------------------------
     protocol::CDeviceProtocol& CommandProtocol() { return m_protocol; }
     protocol::CDeviceProtocol& EventProtocol() { return m_eventProtocol; }
 
@@ -234,7 +233,7 @@ public:
     bool IsListenerOpen(int typeCode) const;
     bool IsListenerRunning(int typeCode) const;
 
-    // --- preview thread -------------------------------------------------------------------------
+    // --- preview thread -----------------------------------------------------------------------
     // (Re)starts the thread that renders the preview frames.
     void StartPreview();
     void StopPreview();
@@ -244,12 +243,12 @@ public:
     // One frame of the current effect, as the preview thread renders it.
     virtual void RenderFrame(int effect);
 
-    // --- timers of the selector entry -----------------------------------------------------------
+    // --- timers of the selector entry ---------------------------------------------------------
     // Runs the page's work for one tick of the entry's timer `id` and arms what follows.
     void OnEntryTimer(int id);
     int GetLinkMissCount() const { return m_linkMisses; }
 
-    // --- notifications --------------------------------------------------------------------------
+    // --- notifications ------------------------------------------------------------------------
     void Notify(ui::TNotifyUI& msg) override;
     void SetAttribute(const QString& name, const QString& value) override;
 
