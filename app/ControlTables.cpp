@@ -9,6 +9,7 @@
 #include "controls/CRedioMacroButtonUI.h"
 #include "controls/CSelectPanelUI.h"
 #include "controls/CWndUI.h"
+#include "device/pages/COrvenixUSBDevice.h"
 
 #include "platform/ui/CControlFactory.h"
 #include "platform/ui/CDialogBuilder.h"
@@ -37,7 +38,7 @@ const std::array<FactoryEntry, 24> kFactoryControls = {{
     {"CShootControlUI", nullptr},
     {"CMagicControlUI", nullptr},
     {"CVoice6533ControlUI", nullptr},
-    {"COrvenixUSBDevice", nullptr},
+    {"COrvenixUSBDevice", [] { return static_cast<QWidget*>(new pages::COrvenixUSBDevice()); }},
     {"COrvenixMousePadDevice", nullptr},
     {"COrvenixVA6533Device", nullptr},
 }};

@@ -96,7 +96,7 @@ void CAboutWnd::OnScaleChanged() {
         m_styledScale = m_pm.GetDPI();
         windows::ApplyWindowStyle(this, m_styledScale);
     }
-    if (!isMaximized() && property("dui_width").toInt() > 0) {
+    if (!isMaximized() && GetInitSize().width() > 0) {
         resize(m_pm.Scale(kWidth), m_pm.Scale(kHeight));
     }
     Relayout();

@@ -186,8 +186,8 @@ void CMsgWnd::SetButtons(int buttons) {
 }
 
 void CMsgWnd::FitToText() {
-    const int baseWidth = m_pm.Scale(property("dui_width").toInt());
-    const int baseHeight = m_pm.Scale(property("dui_height").toInt());
+    const int baseWidth = m_pm.Scale(GetInitSize().width());
+    const int baseHeight = m_pm.Scale(GetInitSize().height());
     if (baseWidth <= 0 || baseHeight <= 0 || layout() == nullptr) {
         return;
     }

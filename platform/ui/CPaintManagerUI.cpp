@@ -269,6 +269,7 @@ void CPaintManagerUI::SetDPI(int dpi) {
             window->layout()->activate();
         }
     }
+    emit dpiChanged(dpi);
 }
 
 void CPaintManagerUI::ApplyScale(QWidget* control) {

@@ -70,6 +70,10 @@ public:
     // Re-applies the scaled geometry of one control (and its children) from its layout attributes.
     void ApplyScale(QWidget* control);
 
+signals:
+    // After SetDPI changed the scale and every control took in its new sizes.
+    void dpiChanged(int dpi);
+
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -43,6 +43,12 @@ void PostQuitMessage(int exitCode) {
 WindowImplBase::WindowImplBase() : m_messageTarget(std::make_unique<Target>(this)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     m_pm.AddNotifier(this);
+    // A new scale gives the window its layout size at that scale (a maximised one stays so).
+    connect(&m_pm, &CPaintManagerUI::dpiChanged, this, [this](int) {
+        if (m_initSize.isValid() && !isMaximized()) {
+            resize(m_pm.Scale(m_initSize.width()), m_pm.Scale(m_initSize.height()));
+        }
+    });
 }
 
 WindowImplBase::~WindowImplBase() { m_pm.RemoveNotifier(this); }
@@ -72,7 +78,8 @@ bool WindowImplBase::Create(QWidget* parent, const QString& title) {
     if (size.size() == 2) {
         // The window's own size is a starting size, not a fixed one: it is not kept as a layout
         // size attribute, so a change of scale never pins the window.
-        resize(m_pm.Scale(size[0].toInt()), m_pm.Scale(size[1].toInt()));
+        m_initSize = QSize(size[0].toInt(), size[1].toInt());
+        resize(m_pm.Scale(m_initSize.width()), m_pm.Scale(m_initSize.height()));
     }
     const QStringList caption = attributes.value("caption").split(',');
     if (caption.size() == 4) {

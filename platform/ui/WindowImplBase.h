@@ -32,6 +32,8 @@ public:
     bool Create(QWidget* parent, const QString& title);
     HWND GetHWND();
     CPaintManagerUI& PaintManager() { return m_pm; }
+    // The window's size at scale 96 as its layout gives it (<Window size="w,h">); empty if none.
+    QSize GetInitSize() const { return m_initSize; }
     QWidget* FindControl(const QString& name) const { return m_pm.FindControl(name); }
 
     void ShowWindow(bool show = true);
@@ -82,6 +84,7 @@ private:
     QHash<UINT, QTimer*> m_timers;
     QWidget* m_root = nullptr;
     int m_captionHeight = 0;
+    QSize m_initSize;
     bool m_initSent = false;
     bool m_destroyed = false;
     bool m_inModal = false;

@@ -56,7 +56,15 @@ TEST(ControlTables, FactoryOrderAndTheMainWindowTagsFallThroughWhenUnknown) {
     EXPECT_EQ(RegisterCustomControls(), withCreator);
     EXPECT_EQ(ui::CControlFactory::GetInstance().RegisteredNames().size(), withCreator);
 
+    // Classes that are part of the program build through the factory by their registered name.
+    for (const char* name : {"CDeviceKeyButtonUI", "CSelectPanelUI", "COrvenixUSBDevice"}) {
+        std::unique_ptr<QWidget> control(ui::CControlFactory::GetInstance().CreateControl(name));
+        EXPECT_NE(control, nullptr) << name;
+    }
     ui::CPaintManagerUI pm;
+    std::unique_ptr<QWidget> key(CreateMainWindowControl("devicekeybutton", &pm));
+    EXPECT_NE(key, nullptr);
+    EXPECT_EQ(CreateMainWindowControl("OrvenixMouseDevice", &pm), nullptr);  // not yet a class
     EXPECT_EQ(CreateMainWindowControl("Button", &pm), nullptr);
     EXPECT_EQ(CreateMainWindowControl("NoSuchThing", &pm), nullptr);
     // Sub-layout tags are compared without regard to case; a missing file gives no control.
