@@ -2,10 +2,12 @@
 
 #include "controls/CAudioRecordUI.h"
 #include "controls/CChartViewUI.h"
+#include "controls/CCircleProgressUI.h"
 #include "controls/CComboEditContainerElementUI.h"
 #include "controls/CDeviceKeyButtonUI.h"
 #include "controls/CHandImgButtonUI.h"
 #include "controls/CHandImgSelectButtonUI.h"
+#include "controls/CMpDevicePowerUI.h"
 #include "controls/CRedioMacroButtonUI.h"
 #include "controls/CSelectPanelUI.h"
 #include "controls/CWndUI.h"
@@ -15,10 +17,12 @@ namespace q840::controls {
 
 namespace {
 const ControlEntry kEntries[] = {
+    {"CCircleProgressUI", "CircleProgress", &CCircleProgressUI::Create},
     {"CChartViewUI", nullptr, &CChartViewUI::Create},
     {"CWndUI", nullptr, &CWndUI::Create},
     {"CSelectPanelUI", "SelectPanel", &CSelectPanelUI::Create},
     {"CDeviceKeyButtonUI", "DeviceKeyButton", &CDeviceKeyButtonUI::Create},
+    {"CMpDevicePowerUI", nullptr, &CMpDevicePowerUI::Create},
     {"CComboEditContainerElementUI", "ComboEditContainerElement",
      &CComboEditContainerElementUI::Create},
     {"CHandImgButtonUI", "HandImgButton", &CHandImgButtonUI::Create},
