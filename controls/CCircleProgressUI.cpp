@@ -49,6 +49,9 @@ CCircleProgressUI::CCircleProgressUI(QWidget* parent)
     setRange(0, 100);
     setValue(0);
     setTextVisible(false);
+    // Only the circle is painted: the corners show what lies under the control, even when the
+    // layout's "bkcolor" gives it a styled background.
+    setAttribute(Qt::WA_NoSystemBackground);
 }
 
 void CCircleProgressUI::SetAttribute(const QString& name, const QString& value) {

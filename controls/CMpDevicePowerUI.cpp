@@ -10,6 +10,7 @@
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
+#include "platform/ui/StyleSheet.h"
 
 namespace q840::controls {
 
@@ -58,6 +59,12 @@ bool CMpDevicePowerUI::LookUpControls() {
     }
     if (!m_progress) {
         m_progress = qobject_cast<QProgressBar*>(find("device_Power_progress"));
+        if (m_progress) {
+            // The percentage is already written beside the bar.
+            m_progress->setTextVisible(false);
+            // The bar's value is the used part: drawn from the right over the charge colour.
+            m_progress->setInvertedAppearance(true);
+        }
     }
     if (!m_status) {
         m_status = find("device_power_status");
@@ -159,9 +166,23 @@ void CMpDevicePowerUI::ShowLow(bool low) {
             ui::CDialogBuilder::ApplyStylePieces(m_value, manager ? manager->GetDPI() : 96);
         }
     }
-    // Style sheets may also colour the bar: QProgressBar[low="true"]::chunk.
     m_progress->setProperty("low", low);
     m_value->setProperty("low", low);
+    StyleBar();
+}
+
+void CMpDevicePowerUI::StyleBar() {
+    if (m_progress->property("dui_style").isValid()) {
+        return;  // the skin styles this bar itself
+    }
+    // The remaining charge is the bar's groove (accent, or the warning colour when low); the
+    // used part (the value) is the track colour laid over it from the right.
+    const QString sheet = QStringLiteral(
+                              "QProgressBar{background:%1;border:none;border-radius:2px;}"
+                              "QProgressBar::chunk{background:#2F343E;border-radius:2px;}")
+                              .arg(m_low ? QStringLiteral("#FFB020") : QStringLiteral("#00B4FF"));
+    ui::CPaintManagerUI* manager = ui::CPaintManagerUI::FromControl(m_progress);
+    m_progress->setStyleSheet(ui::ScaleStyleSheet(sheet, manager ? manager->GetDPI() : 96));
 }
 
 void CMpDevicePowerUI::ShowPanel(bool show) {

@@ -53,6 +53,7 @@ public:
 private:
     bool LookUpControls();
     void ShowLow(bool low);
+    void StyleBar();
 
     int m_typeCode = 0;
     int m_secondValue = 0;

@@ -95,6 +95,7 @@ TEST_P(CircleProgressScaleTest, AQuarterRingStartsAtTheBottomAndRunsTowardsTheLe
     EXPECT_EQ(at(270), QColor(0, 0, 255)) << "top is background";
     EXPECT_EQ(at(315), QColor(0, 0, 255));
     EXPECT_EQ(image.pixelColor(int(c), int(c)), QColor(Qt::white)) << "hollow middle";
+    EXPECT_NE(image.pixelColor(1, 1), QColor(0, 0, 255)) << "the corners are not the circle";
     // The white disc is inset by 10 px at scale 96.
     EXPECT_EQ(
         ring->GetInnerRect(QSizeF(size, size)),

@@ -190,11 +190,13 @@ TEST_F(MpDevicePowerTest, LowBatteryOnBatteryTakesTheWarningColourAndGivesItBack
     EXPECT_EQ(colour(), "rgba(255,176,32,255)");
     EXPECT_TRUE(progress->property("low").toBool());
     EXPECT_TRUE(value->styleSheet().contains("rgba(255,176,32,255)"));
+    EXPECT_TRUE(progress->styleSheet().contains("#FFB020")) << "the remaining charge too";
 
     Feed({20, 1, 0, 1, 0, 0});
     EXPECT_FALSE(power->IsLow()) << "charging is not a warning";
     EXPECT_EQ(colour(), normal);
     EXPECT_FALSE(value->styleSheet().contains("rgba(255,176,32,255)"));
+    EXPECT_TRUE(progress->styleSheet().contains("#00B4FF"));
 
     Feed({5, 2, 0, 1, 0, 0});
     EXPECT_TRUE(power->IsLow());
