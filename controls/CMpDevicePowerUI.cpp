@@ -141,6 +141,10 @@ void CMpDevicePowerUI::SetPowerInfo(const unsigned char* record, int length) {
 }
 
 void CMpDevicePowerUI::ShowLow(bool low) {
+    if (m_lowShown && m_low == low) {
+        return;  // restyling re-polishes the controls; only a change needs it
+    }
+    m_lowShown = true;
     m_low = low;
     // The percentage takes the warning colour; the skin's own text colour comes back after.
     QVariantMap pieces = m_value->property("dui_style").toMap();

@@ -58,6 +58,7 @@ private:
     int m_typeCode = 0;
     int m_secondValue = 0;
     bool m_low = false;
+    bool m_lowShown = false;  // the colours of m_low are applied
     QPointer<QWidget> m_layout;
     QPointer<QLabel> m_value;
     QPointer<QProgressBar> m_progress;
