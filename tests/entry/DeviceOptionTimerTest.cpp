@@ -1,0 +1,180 @@
+#include <QTest>
+#include <memory>
+
+#include "tests/entry/EntryTestSupport.h"
+#include "tests/pages/PageTestSupport.h"
+
+using namespace q840::entry;
+using namespace q840::entry::test;
+using q840::LPARAM;
+using q840::UINT;
+using q840::WPARAM;
+using q840::pages::kMsgPageReachable;
+using q840::pages::kTimerBattery;
+using q840::pages::kTimerLinkCheck;
+using q840::pages::kTimerPreview;
+using q840::pages::kTimerReachability;
+using q840::pages::kTimerSettingsReread;
+using q840::pages::test::CountingPage;
+using q840::pages::test::RecordingWindow;
+
+namespace {
+
+class DeviceOptionTimers : public EntryFixture {
+protected:
+    void SetUp() override {
+        EntryFixture::SetUp();
+        entry = AddEntry();
+        ASSERT_NE(entry, nullptr);
+        page = std::make_unique<CountingPage>();
+        page->SetMainWindow(&window);
+        entry->SetPage(page.get());
+        ShowRoot();
+    }
+    void TearDown() override {
+        page.reset();
+        EntryFixture::TearDown();
+    }
+    bool Sent(UINT msg, WPARAM w, LPARAM l) const {
+        for (const auto& m : window.messages) {
+            if (m.msg == msg && m.w == w && m.l == l) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    CDeviceOptionUI* entry = nullptr;
+    std::unique_ptr<CountingPage> page;
+    RecordingWindow window;
+};
+
+TEST_F(DeviceOptionTimers, PageAndEntryAreLinkedBothWays) {
+    EXPECT_EQ(entry->GetPage(), page.get());
+    EXPECT_EQ(page->GetEntryHost(), entry);
+    // Another page takes the entry over; the first no longer reaches it.
+    CountingPage other;
+    entry->SetPage(&other);
+    EXPECT_EQ(page->GetEntryHost(), nullptr);
+    EXPECT_EQ(other.GetEntryHost(), entry);
+    entry->SetPage(page.get());
+    EXPECT_EQ(other.GetEntryHost(), nullptr);
+}
+
+TEST_F(DeviceOptionTimers, ArmingOperationsUseTheirPeriodsAndConditions) {
+    entry->ArmLinkCheck();
+    EXPECT_EQ(entry->GetTimerPeriod(kTimerLinkCheck), 500);
+
+    // Reachability and battery only while the command protocol is open.
+    EXPECT_FALSE(entry->ArmReachability(2000));
+    EXPECT_FALSE(entry->IsTimerArmed(kTimerReachability));
+    page->SetPowerDisplayMode(1);
+    EXPECT_FALSE(entry->ArmBattery());
+    page->CommandProtocol().SetOpen(true);
+    EXPECT_TRUE(entry->ArmReachability(2000));
+    EXPECT_EQ(entry->GetTimerPeriod(kTimerReachability), 2000);
+    EXPECT_TRUE(entry->ArmBattery());
+    EXPECT_EQ(entry->GetTimerPeriod(kTimerBattery), 50);
+
+    // A page without a battery display gets no battery timer.
+    entry->KillTimer(kTimerBattery);
+    EXPECT_EQ(entry->GetTimerPeriod(kTimerBattery), -1);
+    page->SetPowerDisplayMode(0);
+    EXPECT_FALSE(entry->ArmBattery());
+    page->CommandProtocol().SetOpen(false);
+
+    // What the page arms from its own work lands on the entry's timers: the cable's first read
+    // starts the preview at 5 ms.
+    entry->KillTimer(kTimerLinkCheck);
+    page->OnEntryTimer(kTimerLinkCheck);
+    EXPECT_EQ(page->reads, 1);
+    EXPECT_EQ(entry->GetTimerPeriod(kTimerPreview), 5);
+    entry->KillTimer(kTimerPreview);
+}
+
+TEST_F(DeviceOptionTimers, AFiredTimerRunsThePageOnceUntilArmedAgain) {
+    entry->ArmTimer(kTimerSettingsReread, 10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page->refreshes > 0; }, 2000));
+    QTest::qWait(60);
+    EXPECT_EQ(page->refreshes, 1) << "one tick per arming";
+    EXPECT_FALSE(entry->IsTimerArmed(kTimerSettingsReread));
+
+    // The battery timer re-arms itself at 10 s while the page shows a battery.
+    page->SetPowerDisplayMode(1);
+    page->CommandProtocol().SetOpen(true);
+    ASSERT_TRUE(entry->ArmBattery());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page->batteryReads > 0; }, 2000));
+    EXPECT_EQ(entry->GetTimerPeriod(kTimerBattery), 10000);
+    // Re-arming replaces the pending tick rather than adding one.
+    entry->ArmTimer(kTimerBattery, 20);
+    entry->ArmTimer(kTimerBattery, 20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page->batteryReads > 1; }, 2000));
+    QTest::qWait(60);
+    EXPECT_EQ(page->batteryReads, 2);
+    entry->KillTimer(kTimerBattery);
+}
+
+TEST_F(DeviceOptionTimers, SleepingReceiverHidesTheEntryAndKeepsCheckingSlowly) {
+    page->CommandProtocol().SetChannel(2);
+    page->linkUp = false;
+    entry->ArmLinkCheck();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !entry->IsEntryVisible(); }, 3000));
+    EXPECT_FALSE(entry->isVisible());
+    EXPECT_TRUE(Sent(kMsgPageReachable, 0, 0));
+    EXPECT_EQ(entry->GetTimerPeriod(kTimerLinkCheck), 5000) << "retries while hidden";
+    EXPECT_EQ(page->reads, 0);
+
+    // The mouse wakes: the next check reads it and hands over to the reachability timer.
+    page->linkUp = true;
+    entry->ArmTimer(kTimerLinkCheck, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page->reads > 0; }, 2000));
+    EXPECT_TRUE(Sent(kMsgPageReachable, 0, 1));
+    EXPECT_EQ(entry->GetTimerPeriod(kTimerReachability), 2000);
+    EXPECT_FALSE(entry->IsTimerArmed(kTimerLinkCheck));
+    entry->KillTimer(kTimerReachability);
+    entry->KillTimer(kTimerPreview);
+}
+
+TEST_F(DeviceOptionTimers, TimersOutliveNeitherThePageNorTheEntry) {
+    // A tick that comes after the page went away does nothing.
+    entry->ArmTimer(kTimerSettingsReread, 5);
+    page.reset();
+    EXPECT_EQ(entry->GetPage(), nullptr);
+    QTest::qWait(30);
+    EXPECT_FALSE(entry->IsTimerArmed(kTimerSettingsReread));
+
+    // An entry that goes first unhooks itself from its page.
+    CountingPage survivor;
+    auto* doomed = AddEntry();
+    ASSERT_NE(doomed, nullptr);
+    doomed->SetPage(&survivor);
+    doomed->ArmTimer(kTimerSettingsReread, 5);
+    delete doomed;
+    EXPECT_EQ(survivor.GetEntryHost(), nullptr);
+    QTest::qWait(30);
+    EXPECT_EQ(survivor.refreshes, 0);
+}
+
+TEST_F(DeviceOptionTimers, PreviewRepaintGoesToThePictureControl) {
+    QWidget picture(root.get());
+    int paints = 0;
+    struct Counter : QObject {
+        int* n;
+        explicit Counter(int* count) : n(count) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            *n += e->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } counter(&paints);
+    picture.installEventFilter(&counter);
+    picture.resize(20, 20);
+    picture.show();
+    QApplication::processEvents();
+    paints = 0;
+    entry->SetPreviewControl(&picture);
+    entry->RepaintPreview();
+    QApplication::processEvents();
+    EXPECT_GE(paints, 1);
+}
+
+}  // namespace
