@@ -171,10 +171,7 @@ TEST_F(DeviceOptionTest, AnEntryWithoutItsOptionsAnswersSafely) {
     EXPECT_FALSE(bare.IsEntrySelected());
     bare.SetSynchro(true);
     EXPECT_FALSE(bare.IsSynchro());
-    bare.SetEntryDeviceType(2, 0);
-    EXPECT_EQ(bare.GetIcons()[0], "entry/ms_device_normal.svg");
     bare.SetEntryName("ms_device_name_text");
-    bare.SetOptionGroup("device_select");
     bare.ShowSynchroOption(true);
 }
 
