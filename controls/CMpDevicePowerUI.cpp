@@ -52,7 +52,7 @@ bool CMpDevicePowerUI::LookUpControls() {
         m_layout = find("device_power_Layout");
     }
     if (!m_value) {
-        m_value = qobject_cast<QLabel*>(find("device_power_value"));
+        m_value = find("device_power_value");
     }
     if (!m_wireless) {
         m_wireless = find("device_wuxian_logo");
@@ -70,7 +70,7 @@ bool CMpDevicePowerUI::LookUpControls() {
         m_status = find("device_power_status");
     }
     if (!m_phone) {
-        m_phone = qobject_cast<QLabel*>(find("device_phone_type"));
+        m_phone = find("device_phone_type");
     }
     return m_value && m_wireless && m_progress && m_status && m_phone;
 }

@@ -6,7 +6,6 @@
 
 #include "controls/ControlCommon.h"
 
-class QLabel;
 class QProgressBar;
 
 namespace q840::controls {
@@ -60,11 +59,11 @@ private:
     bool m_low = false;
     bool m_lowShown = false;  // the colours of m_low are applied
     QPointer<QWidget> m_layout;
-    QPointer<QLabel> m_value;
+    QPointer<QWidget> m_value;  // a label in the skin; any control with a text will do
     QPointer<QProgressBar> m_progress;
     QPointer<QWidget> m_status;
     QPointer<QWidget> m_wireless;
-    QPointer<QLabel> m_phone;
+    QPointer<QWidget> m_phone;
 };
 
 }  // namespace q840::controls
