@@ -5,6 +5,7 @@
 #include <QStackedWidget>
 #include <QTest>
 
+#include "platform/ui/StyleSheet.h"
 #include "tests/entry/EntryTestSupport.h"
 
 using namespace q840::entry;
@@ -225,11 +226,19 @@ TEST_F(DeviceOptionTest, LinksNameVisibilityAndActivation) {
 
 // Renders two entries (the first selected) at a scale, saves the picture for a look and checks the
 // accent underline of the selected one.
-class DeviceOptionPaint : public EntryFixture, public ::testing::WithParamInterface<int> {};
+class DeviceOptionPaint : public EntryFixture, public ::testing::WithParamInterface<int> {
+protected:
+    void TearDown() override {
+        qApp->setStyleSheet(QString());
+        EntryFixture::TearDown();
+    }
+};
 
 TEST_P(DeviceOptionPaint, SelectedEntryIsUnderlinedInTheAccentColour) {
     const int dpi = GetParam();
-    root->setStyleSheet("background-color: #14161B; color: #E6E8EB;");
+    // The program's own look: the skin's global style at this scale.
+    ASSERT_TRUE(q840::ui::ApplyGlobalStyleSheet("style.qss", dpi));
+    root->setStyleSheet("background-color: #14161B;");
     CDeviceOptionUI* mouse = AddEntry();
     CDeviceOptionUI* pad = AddEntry();
     ASSERT_TRUE(mouse && pad);
