@@ -174,10 +174,18 @@ TEST_F(MpDevicePowerTest, ChargingPadShowsThePhoneKindWithItsTextAndPicture) {
         EXPECT_EQ(Image(phone), QString("file='power/%1.png'").arg(c.key)) << c.kind;
         EXPECT_FALSE(phone->isHidden());
     }
+    // The texts are language keys: they follow a change of language.
+    Feed({100, 0, 0, 0, 0, 2});
+    ASSERT_TRUE(CResourceManager::GetInstance().LoadLanguage("lan_cn.xml"));
+    CResourceManager::GetInstance().ReloadText();
+    EXPECT_EQ(phone->text(), QString::fromUtf8("三星"));
+    ASSERT_TRUE(CResourceManager::GetInstance().LoadLanguage("lan_en.xml"));
+    CResourceManager::GetInstance().ReloadText();
+    EXPECT_EQ(phone->text(), "Samsung");
     // Another device type never touches the phone.
     power->SetType(CMpDevicePowerUI::kTypeMouse, 0);
     Feed({100, 0, 0, 0, 0, 1});
-    EXPECT_EQ(CResourceManager::RawText(phone), "Phone_type_no_device");
+    EXPECT_EQ(CResourceManager::RawText(phone), "Phone_type_samsung");
 }
 
 TEST_F(MpDevicePowerTest, LowBatteryOnBatteryTakesTheWarningColourAndGivesItBack) {
