@@ -37,37 +37,40 @@ TEST(CircleProgressTest, SweepIsTheValueShareOfTheRangeInWholeDegreesFromTheBott
     EXPECT_EQ(circle.GetSweepDegrees(), 0);
 }
 
-// Draws the ring from a layout at a scale and returns the picture.
-QImage PaintRing(int dpi, int value, CCircleProgressUI** made = nullptr) {
-    UsePowerSkin(dpi);
-    static q840::ui::CPaintManagerUI pm;
-    pm.SetDPI(dpi);
-    q840::ui::CDialogBuilder builder;
-    static std::unique_ptr<QWidget> root;
-    root.reset(builder.CreateFromText(
-        QString(R"(<VerticalLayout><CircleProgress name="ring" width="100" height="100"
-                      min="0" max="100" value="%1" bkcolor="#FF0000FF" forecolor="#FFFF0000"/>
-                   </VerticalLayout>)")
-            .arg(value),
-        nullptr, &pm));
-    pm.AttachRoot(root.get());
-    auto* ring = pm.FindControl<CCircleProgressUI>("ring");
-    EXPECT_NE(ring, nullptr);
-    if (ring == nullptr) {
-        return {};
-    }
-    if (made != nullptr) {
-        *made = ring;
-    }
-    root->setAttribute(Qt::WA_DontShowOnScreen);
-    root->show();
-    QApplication::processEvents();
-    return ring->grab().toImage();
-}
-
 class CircleProgressScaleTest : public ::testing::TestWithParam<int> {
 protected:
-    void TearDown() override { q840::ui::CControlFactory::GetInstance().Clear(); }
+    void TearDown() override {
+        root.reset();
+        q840::ui::CControlFactory::GetInstance().Clear();
+    }
+    // Draws the ring from a layout at a scale and returns the picture.
+    QImage PaintRing(int dpi, int value, CCircleProgressUI** made = nullptr) {
+        UsePowerSkin(dpi);
+        pm.SetDPI(dpi);
+        q840::ui::CDialogBuilder builder;
+        root.reset(builder.CreateFromText(
+            QString(R"(<VerticalLayout><CircleProgress name="ring" width="100" height="100"
+                      min="0" max="100" value="%1" bkcolor="#FF0000FF" forecolor="#FFFF0000"/>
+                   </VerticalLayout>)")
+                .arg(value),
+            nullptr, &pm));
+        pm.AttachRoot(root.get());
+        auto* ring = pm.FindControl<CCircleProgressUI>("ring");
+        EXPECT_NE(ring, nullptr);
+        if (ring == nullptr) {
+            return {};
+        }
+        if (made != nullptr) {
+            *made = ring;
+        }
+        root->setAttribute(Qt::WA_DontShowOnScreen);
+        root->show();
+        QApplication::processEvents();
+        return ring->grab().toImage();
+    }
+
+    q840::ui::CPaintManagerUI pm;
+    std::unique_ptr<QWidget> root;
 };
 
 TEST_P(CircleProgressScaleTest, AQuarterRingStartsAtTheBottomAndRunsTowardsTheLeft) {
