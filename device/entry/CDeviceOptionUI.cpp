@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QStackedWidget>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 
@@ -325,6 +326,12 @@ void CDeviceOptionUI::SetEntryVisible(bool visible) {
 }
 
 void CDeviceOptionUI::ArmTimer(int id, int elapseMs) {
+    if (QThread::currentThread() != thread()) {
+        // A timer belongs to the controls' thread; a request from elsewhere is handed over.
+        QMetaObject::invokeMethod(
+            this, [this, id, elapseMs] { ArmTimer(id, elapseMs); }, Qt::QueuedConnection);
+        return;
+    }
     QTimer*& timer = m_timers[id];
     if (timer == nullptr) {
         timer = new QTimer(this);
@@ -335,6 +342,11 @@ void CDeviceOptionUI::ArmTimer(int id, int elapseMs) {
 }
 
 void CDeviceOptionUI::KillTimer(int id) {
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(
+            this, [this, id] { KillTimer(id); }, Qt::QueuedConnection);
+        return;
+    }
     if (QTimer* timer = m_timers.value(id, nullptr)) {
         timer->stop();
     }

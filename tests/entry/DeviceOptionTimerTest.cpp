@@ -1,5 +1,6 @@
 #include <QTest>
 #include <memory>
+#include <thread>
 
 #include "tests/entry/EntryTestSupport.h"
 #include "tests/pages/PageTestSupport.h"
@@ -86,6 +87,10 @@ TEST_F(DeviceOptionTimers, AFiredTimerRunsThePageOnceUntilArmedAgain) {
     QTest::qWait(60);
     EXPECT_EQ(page->refreshes, 1) << "one tick per arming";
     EXPECT_FALSE(entry->IsTimerArmed(kTimerSettingsReread));
+
+    // A request from another thread is carried out on the controls' thread.
+    std::thread([this] { entry->ArmTimer(kTimerSettingsReread, 1); }).join();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page->refreshes > 1; }, 2000));
 
     // The battery timer re-arms itself at 10 s while the page shows a battery.
     page->SetPowerDisplayMode(1);
