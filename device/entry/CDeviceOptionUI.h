@@ -38,7 +38,7 @@ const DeviceIcons* IconsForDeviceType(int type, int variant);
 //
 // The entry also owns the timers that drive its page's periodic work: when one fires it is stopped
 // and the page's OnEntryTimer runs; the page arms it again when it wants another tick. Timers run
-// on the thread that owns the controls.
+// on the thread that owns the controls; an arm or kill asked from another thread is handed over.
 class CDeviceOptionUI : public QWidget,
                         public ui::IUIAttributes,
                         public controls::IControlClass,
