@@ -1,6 +1,8 @@
 #include "app/ControlTables.h"
 
 #include "controls/CAudioRecordUI.h"
+#include "controls/CCircleProgressUI.h"
+#include "controls/CMpDevicePowerUI.h"
 #include "controls/CChartViewUI.h"
 #include "controls/CComboEditContainerElementUI.h"
 #include "controls/CDeviceKeyButtonUI.h"
@@ -17,7 +19,7 @@
 namespace q840 {
 
 const std::array<FactoryEntry, 24> kFactoryControls = {{
-    {"CCircleProgressUI", nullptr},
+    {"CCircleProgressUI", &controls::CCircleProgressUI::Create},
     {"CChartViewUI", &controls::CChartViewUI::Create},
     {"CWndUI", &controls::CWndUI::Create},
     {"CSelectPanelUI", &controls::CSelectPanelUI::Create},
@@ -25,7 +27,7 @@ const std::array<FactoryEntry, 24> kFactoryControls = {{
     {"CCloudShareListItemUI", nullptr},
     {"CUpdateInfoListItemUI", nullptr},
     {"CDeviceOptionUI", nullptr},
-    {"CMpDevicePowerUI", nullptr},
+    {"CMpDevicePowerUI", &controls::CMpDevicePowerUI::Create},
     {"CComboEditContainerElementUI", &controls::CComboEditContainerElementUI::Create},
     {"CHandImgButtonUI", &controls::CHandImgButtonUI::Create},
     {"CHandImgSelectButtonUI", &controls::CHandImgSelectButtonUI::Create},
@@ -44,7 +46,7 @@ const std::array<FactoryEntry, 24> kFactoryControls = {{
 }};
 
 const std::array<MainTagEntry, 26> kMainWindowTags = {{
-    {"CircleProgress", nullptr, nullptr},
+    {"CircleProgress", &controls::CCircleProgressUI::Create, nullptr},
     {"SelectPanel", &controls::CSelectPanelUI::Create, nullptr},
     {"DeviceKeyButton", &controls::CDeviceKeyButtonUI::Create, nullptr},
     {"HandImgButton", &controls::CHandImgButtonUI::Create, nullptr},
