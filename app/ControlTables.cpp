@@ -11,6 +11,7 @@
 #include "controls/CRedioMacroButtonUI.h"
 #include "controls/CSelectPanelUI.h"
 #include "controls/CWndUI.h"
+#include "device/entry/CDeviceOptionUI.h"
 #include "device/pages/COrvenixUSBDevice.h"
 
 #include "platform/ui/CControlFactory.h"
@@ -26,7 +27,7 @@ const std::array<FactoryEntry, 24> kFactoryControls = {{
     {"CDeviceKeyButtonUI", &controls::CDeviceKeyButtonUI::Create},
     {"CCloudShareListItemUI", nullptr},
     {"CUpdateInfoListItemUI", nullptr},
-    {"CDeviceOptionUI", nullptr},
+    {"CDeviceOptionUI", &entry::CDeviceOptionUI::Create},
     {"CMpDevicePowerUI", &controls::CMpDevicePowerUI::Create},
     {"CComboEditContainerElementUI", &controls::CComboEditContainerElementUI::Create},
     {"CHandImgButtonUI", &controls::CHandImgButtonUI::Create},
