@@ -145,9 +145,13 @@ int RunApplication(const StartOptions& options) {
     //    A screenshot run is a headless render and never takes part.
     if (options.screenshotPath.isEmpty() && bus.Connect()) {
         if (bus.AcquireSingleInstance() == ipc::CBusLink::InstanceRole::Second) {
-            bus.ActivateFirstInstance(QString::fromLatin1(kProductTitle), 0, 1);
-            UnloadFonts(fonts);
-            return 0;
+            // When the running instance does not take the hand-over (it may be ending right
+            // now), try once more to become the first rather than leave nothing running.
+            if (bus.ActivateFirstInstance(QString::fromLatin1(kProductTitle), 0, 1) ||
+                bus.AcquireSingleInstance() == ipc::CBusLink::InstanceRole::Second) {
+                UnloadFonts(fonts);
+                return 0;
+            }
         }
     }
 
