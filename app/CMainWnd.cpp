@@ -23,6 +23,9 @@
 #include "platform/ui/CResourceManager.h"
 #include "platform/ui/StyleSheet.h"
 #include "windows/CAboutWnd.h"
+#include "windows/CMsgWnd.h"
+#include "device/entry/CDeviceOptionUI.h"
+#include "device/pages/COrvenixUSBDevice.h"
 
 namespace q840 {
 
@@ -34,7 +37,15 @@ const char* const kWorkToolTitle = "WorkTool";
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 }  // namespace
 
+namespace {
+// The firmware and program upgrade program in the "Update" folder (a constant of the build).
+const char* const kUpgradeProgram = "q840update";
+}  // namespace
+
 CMainWnd::CMainWnd() {
+    m_launcher = [](const QString& program, const QStringList& arguments, const QString& folder) {
+        return QProcess::startDetached(program, arguments, folder);
+    };
     m_monitorSize = [this]() -> QSize {
         QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
         return screen ? screen->geometry().size() : QSize(1000, 640);
@@ -123,6 +134,7 @@ void CMainWnd::ShowNoDevice(bool show) {
 
 void CMainWnd::OnActivate() {
     RefreshNoDeviceIndicator();
+    SetPagesHidden(false);
     BringToFront();
     emit activated();
 }
@@ -134,10 +146,12 @@ void CMainWnd::ToggleFromTray() {
     CloseAuxiliaryWindows();
     if (visible) {
         hide();
+        SetPagesHidden(true);
     } else {
         BringToFront();
         AdaptScale();
         update();
+        SetPagesHidden(false);
     }
 }
 
@@ -198,6 +212,7 @@ void CMainWnd::SetLightControl(int flag, bool broadcast) {
     if (broadcast) {
         Broadcast(Messages().UWM_LIGHT_OWNER_NOTIFY_MSG, 1, flag);
     }
+    ForEachPage([flag](pages::COrvenixUSBDevice& page) { page.SetSoftwareLightControl(flag != 0); });
 }
 
 void CMainWnd::OnGameMessage(WPARAM wParam, LPARAM lParam) {
@@ -229,6 +244,75 @@ void CMainWnd::OnCopyData(const COPYDATASTRUCT& data) {
         DebugLine("audio levels arrived (%u bytes)", data.cbData);
     } else if (stored == 2) {
         DebugLine("WorkTool command arrived (%u bytes)", data.cbData);
+    }
+}
+
+pages::COrvenixUSBDevice* CMainWnd::CurrentPage() const {
+    QWidget* strip = FindControl("device_select_layout");
+    if (strip == nullptr) {
+        return nullptr;
+    }
+    for (QObject* child : strip->children()) {
+        auto* entry = qobject_cast<entry::CDeviceOptionUI*>(child);
+        if (entry != nullptr && entry->IsEntryVisible() && entry->IsEntrySelected()) {
+            return entry->GetPage();
+        }
+    }
+    return nullptr;
+}
+
+void CMainWnd::ForEachPage(const std::function<void(pages::COrvenixUSBDevice&)>& action) const {
+    // Every page that has a selector entry in the strip.
+    QWidget* strip = FindControl("device_select_layout");
+    if (strip == nullptr) {
+        return;
+    }
+    for (QObject* child : strip->children()) {
+        auto* entry = qobject_cast<entry::CDeviceOptionUI*>(child);
+        if (entry != nullptr && entry->GetPage() != nullptr) {
+            action(*entry->GetPage());
+        }
+    }
+}
+
+void CMainWnd::SetPagesHidden(bool hidden) {
+    // A hidden window pauses the pages' device polling.
+    ForEachPage([hidden](pages::COrvenixUSBDevice& page) { page.SetHiddenFlag(hidden); });
+}
+
+void CMainWnd::RestoreDefaults() {
+    pages::COrvenixUSBDevice* page = CurrentPage();
+    if (page == nullptr) {
+        return;
+    }
+    if (CMsgWnd::ShowMessage(this, QString(), "message_text_22", m_uiScale, 1, 1) != 1) {
+        return;
+    }
+    page->LoadDefaultProfile();
+    page->ApplyKeys(0);
+    page->WriteSettingsBlock(m_screenSize.width(), m_screenSize.height());
+}
+
+void CMainWnd::CheckFirmware(LPARAM version) {
+    pages::COrvenixUSBDevice* page = CurrentPage();
+    if (page == nullptr) {
+        return;
+    }
+    if (version >= 294) {
+        page->SetUpgradeRequest(false);
+        m_deviceInfoValid = true;
+        return;
+    }
+    m_deviceInfoValid = false;
+    ShowNoDevice(true);
+    if (CMsgWnd::ShowMessage(this, "UpdateTiShi", "UpdateTiShiText", m_uiScale, 1, 1) == 1) {
+        page->SetUpgradeRequest(true);
+        const QString folder = ProgramFolder() + "Update";
+        m_launcher(folder + '/' + kUpgradeProgram, {"On", "the", "upgrade"}, folder);
+    } else {
+        // The user declined an upgrade the device needs: the program ends (cleanly, with 0).
+        CloseAuxiliaryWindows();
+        Close();
     }
 }
 
@@ -269,6 +353,8 @@ void CMainWnd::OnTimer(UINT id) {
 void CMainWnd::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange) {
         m_activeFlags = isActiveWindow() ? 1 : 0;
+        const bool active = m_activeFlags != 0;
+        ForEachPage([active](pages::COrvenixUSBDevice& page) { page.SetHover(active); });
     }
     ui::WindowImplBase::changeEvent(event);
 }
@@ -331,6 +417,9 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
             }
             return 0;
         }
+        case kMsgFirmwareCheck:
+            CheckFirmware(lParam);
+            return 0;
         case kMsgShowSettingProgress:
             if (QWidget* progress = FindControl("setting_progress")) {
                 progress->show();
@@ -421,6 +510,7 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
     if (name == "closebtn") {
         CloseAuxiliaryWindows();
         hide();
+        SetPagesHidden(true);
         return;
     }
     if (sender == FindControl("minbtn")) {
@@ -431,6 +521,8 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
         SysCommand(SC_RESTORE);
     } else if (name.compare("nodevice_ok_btn", Qt::CaseInsensitive) == 0) {
         hide();
+    } else if (name.compare("default_btn", Qt::CaseInsensitive) == 0) {
+        RestoreDefaults();
     } else if (name.compare("control_light_status", Qt::CaseInsensitive) == 0) {
         SetLightControl(m_lightControl ? 0 : 1, true);
     } else if (SplitIndexedName(name).prefix.compare("windowdeviceset_", Qt::CaseInsensitive) ==

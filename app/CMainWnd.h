@@ -13,6 +13,10 @@
 #include "platform/ui/CTrayIcon.h"
 #include "platform/ui/WindowImplBase.h"
 
+namespace q840::pages {
+class COrvenixUSBDevice;
+}
+
 namespace q840 {
 
 // The program's main window: hosts the device strip and pages, the title bar and the tray icon,
@@ -50,6 +54,14 @@ public:
     // Runs the scale adaptation now (timer 1011, display changes, showing from the tray).
     void AdaptScale();
 
+    // The page of the first selector entry that is visible and selected; null when there is none.
+    pages::COrvenixUSBDevice* CurrentPage() const;
+    bool IsDeviceInfoValid() const { return m_deviceInfoValid; }
+    // Where the firmware upgrade program is started from, and how; tests replace the launcher.
+    using Launcher = std::function<bool(const QString& program, const QStringList& arguments,
+                                        const QString& workingFolder)>;
+    void SetLauncher(Launcher launcher) { m_launcher = std::move(launcher); }
+
     void Notify(ui::TNotifyUI& msg) override;
     QWidget* CreateControl(const QString& tagName) override;
 
@@ -79,6 +91,10 @@ private:
     void SetLightControl(int flag, bool broadcast);
     void ApplyLanguage(int index);
     void CloseAuxiliaryWindows();
+    void ForEachPage(const std::function<void(pages::COrvenixUSBDevice&)>& action) const;
+    void SetPagesHidden(bool hidden);
+    void CheckFirmware(LPARAM version);
+    void RestoreDefaults();
     void OpenSystemSettings(int index);
     void Broadcast(UINT registeredMessage, quint64 wParam, qint64 lParam);
     void BringToFront();
@@ -94,6 +110,7 @@ private:
     WorkToolBuffers m_workTool;
     std::function<QSize()> m_monitorSize;
     GameLightHooks m_gameLight;
+    Launcher m_launcher;
     int m_gameLightRestoreMs = 5000;
     QSize m_screenSize;
     int m_lightControl = 1;

@@ -193,6 +193,9 @@ public:
     void SetHiddenFlag(bool hidden) { m_hidden.store(hidden); }
     bool GetHiddenFlag() const { return m_hidden.load(); }
     void SetHover(bool hover) { m_hover.store(hover); }
+    // Set while the user has agreed to a firmware upgrade of this device.
+    void SetUpgradeRequest(bool requested) { m_upgradeRequest.store(requested); }
+    bool GetUpgradeRequest() const { return m_upgradeRequest.load(); }
     bool GetHover() const { return m_hover.load(); }
     void SetMultiDevice(bool multi) { m_multiDevice = multi; }
     bool IsMultiDevice() const { return m_multiDevice; }
@@ -356,6 +359,7 @@ private:
     std::vector<std::array<uint8_t, kLedRecordSize>> m_ledRecords;
     std::atomic<bool> m_softwareLightControl{true};
     std::atomic<bool> m_hover{true};
+    std::atomic<bool> m_upgradeRequest{false};
 
     // Preview state: written by the renderers (the preview thread, or the caller of a renderer).
     int m_breathPhase = 0;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -14,6 +15,8 @@
 #include "app/CMainWnd.h"
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
+#include "device/entry/CDeviceOptionUI.h"
+#include "device/pages/COrvenixUSBDevice.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CMenuWnd.h"
 
@@ -280,5 +283,118 @@ TEST_F(MainWndTest, LanguageChoiceSwitchesEveryTextAndIsStored) {
     EXPECT_EQ(m_wnd->LanguageIndex(), 1);
     Send(kMsgLanguageChosen, 0, 0);
     EXPECT_EQ(hint->text(), english);
+}
+}  // namespace
+
+// A page with an entry in the device strip: what the main window asks of the current page.
+namespace {
+class RecordingPage : public pages::COrvenixUSBDevice {
+public:
+    void LoadDefaultProfile() override { calls << "LoadDefaultProfile"; }
+    int ApplyKeys(int bank) override {
+        calls << QString("ApplyKeys %1").arg(bank);
+        return 1;
+    }
+    int WriteSettingsBlock(int w, int h) override {
+        calls << QString("WriteSettingsBlock %1 %2").arg(w).arg(h);
+        return 1;
+    }
+    QStringList calls;
+};
+
+class MainWndPageTest : public MainWndTest {
+protected:
+    void SetUp() override {
+        MainWndTest::SetUp();
+        m_page = new RecordingPage();
+        // Built from the skin's entry layout, as the device list does.
+        ui::CDialogBuilder builder;
+        m_entry = qobject_cast<entry::CDeviceOptionUI*>(
+            builder.Create(QString::fromLatin1(entry::CDeviceOptionUI::kLayoutFile), nullptr,
+                           &m_wnd->PaintManager(), nullptr));
+        ASSERT_NE(m_entry, nullptr);
+        m_wnd->FindControl("device_select_layout")->layout()->addWidget(m_entry);
+        m_entry->SetPage(m_page);
+        m_entry->SetEntryVisible(true);
+        m_entry->SelectEntry(true);
+    }
+    void TearDown() override {
+        if (m_entry != nullptr) {
+            m_entry->SetPage(nullptr);
+        }
+        delete m_page;
+        ui::ModalSeam::SetAnswerer(nullptr);
+    }
+    RecordingPage* m_page = nullptr;
+    entry::CDeviceOptionUI* m_entry = nullptr;
+};
+
+TEST_F(MainWndPageTest, TheCurrentPageIsTheVisibleSelectedEntrysPage) {
+    EXPECT_EQ(m_wnd->CurrentPage(), m_page);
+    m_entry->SelectEntry(false);
+    EXPECT_EQ(m_wnd->CurrentPage(), nullptr);
+    m_entry->SelectEntry(true);
+    m_entry->SetEntryVisible(false);
+    EXPECT_EQ(m_wnd->CurrentPage(), nullptr);
+}
+
+TEST_F(MainWndPageTest, RestoringDefaultsAsksFirstThenResetsTheCurrentPage) {
+    QStringList asked;
+    ui::ModalSeam::SetAnswerer([&](ui::WindowImplBase& box) {
+        asked << box.objectName();
+        return 0;  // Cancel
+    });
+    m_wnd->PaintManager().SendNotify(m_wnd->FindControl("closebtn"), "click");  // hides
+    Send(kMsgTrayIcon, 0, WM_LBUTTONUP);  // back
+    QPushButton button;
+    button.setObjectName("default_btn");
+    m_wnd->PaintManager().SendNotify(&button, "click");
+    EXPECT_EQ(asked.size(), 1);
+    EXPECT_TRUE(m_page->calls.isEmpty());
+    ui::ModalSeam::SetAnswerer([](ui::WindowImplBase&) { return 1; });  // OK
+    m_wnd->PaintManager().SendNotify(&button, "click");
+    const QSize screen = m_wnd->ScreenSize();
+    EXPECT_EQ(m_page->calls,
+              QStringList({"LoadDefaultProfile", "ApplyKeys 0",
+                           QString("WriteSettingsBlock %1 %2").arg(screen.width()).arg(screen.height())}));
+}
+
+TEST_F(MainWndPageTest, FirmwareCheckAsksForOldFirmwareAndStartsTheUpgradeProgram) {
+    QStringList launched;
+    m_wnd->SetLauncher([&](const QString& program, const QStringList& args, const QString& folder) {
+        launched << program << args.join(' ') << folder;
+        return true;
+    });
+    int asked = 0;
+    ui::ModalSeam::SetAnswerer([&](ui::WindowImplBase&) {
+        ++asked;
+        return 1;
+    });
+    Send(kMsgFirmwareCheck, 0, 294);  // new enough: nothing to ask
+    EXPECT_EQ(asked, 0);
+    EXPECT_TRUE(m_wnd->IsDeviceInfoValid());
+    Send(kMsgFirmwareCheck, 0, 293);
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(m_wnd->IsDeviceInfoValid());
+    EXPECT_TRUE(m_page->GetUpgradeRequest());
+    ASSERT_EQ(launched.size(), 3);
+    EXPECT_TRUE(launched[0].endsWith("/Update/q840update"));
+    EXPECT_EQ(launched[1], "On the upgrade");
+    EXPECT_TRUE(launched[2].endsWith("/Update"));
+    EXPECT_FALSE(m_wnd->FindControl("No_device_Link")->isHidden());
+    Send(kMsgFirmwareCheck, 0, 300);
+    EXPECT_FALSE(m_page->GetUpgradeRequest());
+
+    // Declining ends the program.
+    ui::ModalSeam::SetAnswerer([](ui::WindowImplBase&) { return 0; });
+    Send(kMsgFirmwareCheck, 0, 100);
+    EXPECT_TRUE(m_wnd->IsDestroyed());
+}
+
+TEST_F(MainWndPageTest, HidingTheWindowPausesThePages) {
+    Click("closebtn");
+    EXPECT_TRUE(m_page->GetHiddenFlag());
+    Send(kMsgTrayIcon, 0, WM_LBUTTONUP);
+    EXPECT_FALSE(m_page->GetHiddenFlag());
 }
 }  // namespace
