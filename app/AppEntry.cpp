@@ -12,6 +12,7 @@
 #include "app/CMainWnd.h"
 #include "app/ControlTables.h"
 #include "app/FontFile.h"
+#include "app/PowerEvents.h"
 #include "app/RegisteredMessages.h"
 #include "platform/Paths.h"
 #include "platform/base/DebugLine.h"
@@ -203,6 +204,12 @@ int RunApplication(const StartOptions& options) {
                 mainWnd->Close();
             });
         });
+    }
+
+    // Suspend and resume, from logind on the system bus when there is one.
+    PowerEvents power(mainWnd->GetHWND());
+    if (options.screenshotPath.isEmpty()) {
+        power.Listen(QDBusConnection::systemBus());
     }
 
     mainWnd->CenterWindow();

@@ -13,6 +13,7 @@
 
 #include "app/AppEntry.h"
 #include "app/CMainWnd.h"
+#include "app/PowerEvents.h"
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
 #include "device/entry/CDeviceOptionUI.h"
@@ -148,6 +149,18 @@ TEST_F(MainWndTest, WhileAsleepTrayClicksAndTimersDoNothing) {
     Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     Send(kMsgTrayIcon, 0, WM_LBUTTONUP);
     EXPECT_FALSE(m_wnd->isVisible());
+}
+
+TEST_F(MainWndTest, SleepAndWakeOfTheMachineReachTheWindowAsPowerMessages) {
+    PowerEvents power(m_wnd->GetHWND());
+    power.OnPrepareForSleep(true);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(m_wnd->IsAwake());
+    power.OnPrepareForSleep(false);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_wnd->IsAwake());
+    // No system bus here, or one without logind: listening fails or stays silent, nothing breaks.
+    power.Listen(QDBusConnection(QStringLiteral("not-connected")));
 }
 
 TEST_F(MainWndTest, GameMessagesKeepTheGameEffectUntilTheLastOnePlusTheDelay) {
