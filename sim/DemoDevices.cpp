@@ -35,7 +35,9 @@ constexpr size_t kStageSize = 9;
 constexpr size_t kSetBleSleep1 = 77;
 constexpr size_t kSetDebounce = 81;
 
-// The physical keys the program recognises, as their factory assignments.
+// The physical keys the program recognises, as their factory assignments. Written out here
+// rather than taken from the program's codecs on purpose: the simulated mouse is an independent
+// model of the device, so a wrong table in the program shows up as a failing test.
 constexpr std::array<std::array<uint8_t, 3>, 11> kKeyIdentification = {{
     {0x10, 0x01, 0x00},
     {0x10, 0x02, 0x00},

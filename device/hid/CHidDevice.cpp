@@ -277,47 +277,45 @@ bool CHidDevice::IsOpen() const {
     return m_impl->Current() != nullptr;
 }
 
-bool CHidDevice::ReadReport(uint8_t* buffer, size_t length, size_t* transferred, int timeoutMs) {
+namespace {
+// One read or write on the open connection: the connection is held for the length of the call,
+// so a Close from another thread wakes it and waits for it instead of freeing it underneath.
+template <typename DeviceImpl, typename Io>
+bool RunOperation(DeviceImpl& impl, bool validBuffer, size_t* transferred, Io io) {
     if (transferred) {
         *transferred = 0;
     }
-    if (!buffer || length == 0) {
+    if (!validBuffer) {
         return false;
     }
-    std::shared_ptr<IHidConnection> c = m_impl->BeginOperation();
+    std::shared_ptr<IHidConnection> c = impl.BeginOperation();
     if (!c) {
         return false;
     }
     size_t n = 0;
-    const HidIoStatus status = c->Read(buffer, length, &n, timeoutMs);
+    const HidIoStatus status = io(*c, &n);
     if (status == HidIoStatus::Ok && transferred) {
         *transferred = n;
     }
     c.reset();
-    m_impl->EndOperation();
+    impl.EndOperation();
     return status == HidIoStatus::Ok;
+}
+}  // namespace
+
+bool CHidDevice::ReadReport(uint8_t* buffer, size_t length, size_t* transferred, int timeoutMs) {
+    return RunOperation(*m_impl, buffer && length > 0, transferred,
+                        [&](IHidConnection& c, size_t* n) {
+                            return c.Read(buffer, length, n, timeoutMs);
+                        });
 }
 
 bool CHidDevice::WriteReport(const uint8_t* buffer, size_t length, size_t* transferred,
                              int timeoutMs) {
-    if (transferred) {
-        *transferred = 0;
-    }
-    if (!buffer || length == 0) {
-        return false;
-    }
-    std::shared_ptr<IHidConnection> c = m_impl->BeginOperation();
-    if (!c) {
-        return false;
-    }
-    size_t n = 0;
-    const HidIoStatus status = c->Write(buffer, length, &n, timeoutMs);
-    if (status == HidIoStatus::Ok && transferred) {
-        *transferred = n;
-    }
-    c.reset();
-    m_impl->EndOperation();
-    return status == HidIoStatus::Ok;
+    return RunOperation(*m_impl, buffer && length > 0, transferred,
+                        [&](IHidConnection& c, size_t* n) {
+                            return c.Write(buffer, length, n, timeoutMs);
+                        });
 }
 
 bool CHidDevice::UnpackInputReport(const uint8_t* report, size_t length) {
