@@ -98,6 +98,14 @@ public:
     void StopThreads();
 
     virtual QString GetClass() const { return QStringLiteral("OrvenixUSBDevice"); }
+    // Device kind the main window routes by: 1 keyboard, 2 mouse, 3 mouse pad, 7 headset; 0 for
+    // a page of no kind.
+    virtual int GetDeviceKind() const { return 0; }
+    // The main window hands the page every notification of its settings controls (DPI stages,
+    // report rate, sensor, sleep and system options). The page stores the value in its profile
+    // data, updates its other controls and returns true when the profile changed; the main window
+    // then calls SaveProfile() and WriteSettingsBlock(0, 0).
+    virtual bool ApplySettingsControl(ui::TNotifyUI& /*msg*/) { return false; }
 
     // --- set-up, in the order the main window makes the calls ---------------------------------
     void SetPaintManager(ui::CPaintManagerUI* manager) { m_paintManager = manager; }

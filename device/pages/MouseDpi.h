@@ -1,0 +1,25 @@
+#pragma once
+
+// What the mouse's DPI slider and edit box show: the sensor takes an index, the user sees a DPI
+// number. The mapping depends on the sensor; the generic one uses the DPI step (information
+// byte 11) and base (bytes 14-15) the mouse reports. Divisions truncate toward zero.
+
+#include <cstdint>
+
+namespace q840::pages {
+
+constexpr int kDpiEditMax = 10000;  // the edit boxes accept 0 to 10 000
+constexpr int kDpi3104Max = 8000;
+constexpr int kDpiSlider8925Max = 149;
+
+// The DPI number index `index` stands for.
+int DpiIndexToNumber(uint16_t sensor, int step, int base, int index);
+// The index to store for a typed DPI number. Never negative; a sensor with a DPI step of 0 (a
+// record that was never read) gives 0.
+int DpiNumberToIndex(uint16_t sensor, int step, int base, int number);
+
+// The slider maximum after an identity read: 149 for 0x8925, (information bytes 12-13) - 10 for
+// 0x3104 (never below 0), -1 for sensors whose slider keeps the layout's range.
+int DpiSliderMaximum(uint16_t sensor, int sliderMaxPlus10);
+
+}  // namespace q840::pages
