@@ -71,7 +71,9 @@ struct MousePage {
         }
         pm.AttachRoot(root.get());
         // The page's own looks come after the global sheet, scaled the same way.
-        root->setStyleSheet(ui::ScaleStyleSheet(ReadSkinFile("mouse/mouse.qss"), dpi));
+        QString sheet = ReadSkinFile("mouse/mouse.qss");
+        sheet.replace("url(", "url(" + SourceSkin());
+        root->setStyleSheet(ui::ScaleStyleSheet(sheet, dpi));
         root->setAttribute(Qt::WA_DontShowOnScreen);
         root->resize(pm.Scale(kPageWidth), pm.Scale(kPageHeight));
         root->show();

@@ -150,6 +150,15 @@ TEST_P(MouseTextsFit, EveryTextFitsItsControl) {
                     EXPECT_LE(widest + page.pm.Scale(36), combo->width()) << where;
                 }
             }
+            if (QString(language) != "lan_en.xml") {
+                // The other language's pictures, for looking at.
+                page.root->grab().toImage().save(BuildDir() +
+                                                 QString("/mouse-page-%1-%2-tab%3-%4.png")
+                                                     .arg(dpi)
+                                                     .arg(QString(language).mid(4, 2))
+                                                     .arg(tab)
+                                                     .arg(key));
+            }
         }
     }
 }
