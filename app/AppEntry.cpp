@@ -14,6 +14,7 @@
 #include "app/FontFile.h"
 #include "app/PowerEvents.h"
 #include "app/RegisteredMessages.h"
+#include "device/hid/HidBackend.h"
 #include "platform/Paths.h"
 #include "platform/base/DebugLine.h"
 #include "platform/base/RegisteredMessage.h"
@@ -117,6 +118,9 @@ void ResourceSetup() {
 
 namespace {
 
+constexpr int kScreenshotReadWaitMs = 5000;
+constexpr int kScreenshotSettleMs = 150;
+
 bool WriteScreenshot(QWidget& window, const QString& path) {
     const QFileInfo info(path);
     QDir().mkpath(info.absolutePath());
@@ -162,7 +166,7 @@ int RunApplication(const StartOptions& options) {
     ui::ApplyGlobalStyleSheet("style.qss", 96);
 
 #if Q840_HAVE_SIM
-    std::shared_ptr<void> simulation;
+    std::shared_ptr<sim::VirtualBus> simulation;
     if (options.simulate) {
         simulation = sim::StartSimulation(options.simulateStateFile.toStdString());
     }
@@ -177,22 +181,36 @@ int RunApplication(const StartOptions& options) {
                          const UINT id = RegisterWindowMessageW(name.toStdString());
                          PostMessageW(mainWnd->GetHWND(), id, w, static_cast<LPARAM>(l));
                      });
-    QObject::connect(&bus, &ipc::CBusLink::copyDataReceived, mainWnd.get(),
-                     [&mainWnd](quint64 dwData, const QByteArray& data) {
-                         COPYDATASTRUCT copy{dwData, static_cast<uint32_t>(data.size()),
-                                             data.constData()};
-                         SendMessageW(mainWnd->GetHWND(), WM_COPYDATA, 0,
-                                      reinterpret_cast<LPARAM>(&copy));
-                     });
+    QObject::connect(
+        &bus, &ipc::CBusLink::copyDataReceived, mainWnd.get(),
+        [&mainWnd](quint64 dwData, const QByteArray& data) {
+            COPYDATASTRUCT copy{dwData, static_cast<uint32_t>(data.size()), data.constData()};
+            SendMessageW(mainWnd->GetHWND(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy));
+        });
     if (!mainWnd->Create(nullptr, QString::fromLatin1(kProductTitle))) {
         DebugLine("main layout not loaded");
     }
 
     int exitCode = 0;
     if (!options.screenshotPath.isEmpty()) {
-        QObject::connect(mainWnd.get(), &CMainWnd::activated, mainWnd.get(), [&] {
-            // One more turn of the loop so that the layout has settled.
-            QTimer::singleShot(0, mainWnd.get(), [&] {
+        // The picture is taken once the devices that are there have been read (at most
+        // kScreenshotReadWaitMs after the first activation), so it shows their settings.
+        auto* poll = new QTimer(mainWnd.get());
+        poll->setInterval(20);
+        auto waited = std::make_shared<QElapsedTimer>();
+        QObject::connect(mainWnd.get(), &CMainWnd::activated, poll, [poll, waited] {
+            if (!waited->isValid()) {
+                waited->start();
+                poll->start();
+            }
+        });
+        QObject::connect(poll, &QTimer::timeout, mainWnd.get(), [&, poll, waited] {
+            if (!mainWnd->FirstReadsDone() && waited->elapsed() < kScreenshotReadWaitMs) {
+                return;
+            }
+            poll->stop();
+            // A few preview frames and one more turn of the loop, so the layout has settled.
+            QTimer::singleShot(kScreenshotSettleMs, mainWnd.get(), [&] {
                 const bool ok = WriteScreenshot(*mainWnd, options.screenshotPath);
                 DebugLine("start-up to screenshot: %lld ms",
                           static_cast<long long>(startClock.elapsed()));
@@ -222,7 +240,14 @@ int RunApplication(const StartOptions& options) {
     // Shut-down, in reverse.
     mainWnd.reset();
 #if Q840_HAVE_SIM
-    simulation.reset();
+    if (simulation) {
+        // What the program wrote to the simulated devices stays in the state file.
+        if (!simulation->StateFile().empty() && !simulation->Save()) {
+            fprintf(stderr, "q840vex: cannot save %s\n", simulation->StateFile().c_str());
+        }
+        hid::SetHidBackend(nullptr);
+        simulation.reset();
+    }
 #endif
     ui::CResourceManager::GetInstance().Release();
     bus.Disconnect();

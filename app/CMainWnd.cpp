@@ -1,22 +1,26 @@
 #include "app/CMainWnd.h"
 
+#include <QAbstractButton>
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QScreen>
 #include <QSlider>
-#include <QProcess>
 #include <QThread>
-#include <thread>
 #include <atomic>
+#include <cstring>
+#include <thread>
 
 #include "app/ControlTables.h"
 #include "app/Language.h"
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
 #include "app/WindowPlacement.h"
+#include "device/entry/CDeviceOptionUI.h"
+#include "device/pages/COrvenixUSBDevice.h"
 #include "platform/Paths.h"
 #include "platform/base/DebugLine.h"
 #include "platform/base/RegisteredMessage.h"
@@ -24,8 +28,6 @@
 #include "platform/ui/StyleSheet.h"
 #include "windows/CAboutWnd.h"
 #include "windows/CMsgWnd.h"
-#include "device/entry/CDeviceOptionUI.h"
-#include "device/pages/COrvenixUSBDevice.h"
 
 namespace q840 {
 
@@ -34,7 +36,32 @@ std::atomic<HWND> g_mainHandle{nullptr};
 
 const char* const kWorkToolTitle = "WorkTool";
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
+QString Utf8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// The page keeps its light settings as four words; the record is the same 16 bytes.
+void StoreLightRecord(pages::COrvenixUSBDevice& page, const pages::PageLightSettings& record) {
+    uint32_t words[4];
+    static_assert(sizeof(words) == sizeof(record));
+    std::memcpy(words, &record, sizeof(words));
+    page.SetLightSettings(words[0], words[1], words[2], words[3]);
+}
+
+// Byte 13 of the light record: the effect to go back to after a game's light reaction.
+constexpr size_t kPreviousModeSpare = 13 - 8;
+constexpr int kMouseKind = 2;
+
+// Editor tab numbers of the page tab options.
+struct PageTab {
+    const char* name;
+    int tab;
+};
+constexpr PageTab kPageTabs[] = {
+    {"deng_Op_tab", 1},   {"key_Op_tab", 2},        {"macro_Op_tab", 3},
+    {"system_Op_tab", 4}, {"cursor_Op_tab", 5},     {"6533_voice_Op_tab", 6},
+    {"magic_Op_tab", 7},  {"Virtual7.1_Op_tab", 8}, {"otherset_Op_tab", 9},
+};
 }  // namespace
 
 namespace {
@@ -42,7 +69,9 @@ namespace {
 const char* const kUpgradeProgram = "q840update";
 }  // namespace
 
-CMainWnd::CMainWnd() {
+CMainWnd::CMainWnd() : m_devices(std::make_unique<DeviceSwitching>(*this)) {
+    InstallRouteHandlers();
+    InstallGameLightHooks();
     m_launcher = [](const QString& program, const QStringList& arguments, const QString& folder) {
         return QProcess::startDetached(program, arguments, folder);
     };
@@ -60,7 +89,9 @@ CMainWnd::~CMainWnd() {
     g_mainHandle.compare_exchange_strong(self, nullptr);
 }
 
-HWND CMainWnd::MainHandle() { return g_mainHandle.load(); }
+HWND CMainWnd::MainHandle() {
+    return g_mainHandle.load();
+}
 
 QWidget* CMainWnd::CreateControl(const QString& tagName) {
     return CreateMainWindowControl(tagName, &m_pm);
@@ -82,11 +113,12 @@ void CMainWnd::OnWindowInit() {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         m_screenSize = screen->geometry().size();
     }
+    // The device list and the built-in mouse and keyboard pages.
+    m_devices->AttachBuiltInPages();
     // Hidden until the activation message: the device scan posts it after its first pass.
-    // Until the scan thread is part of the program, the window activates itself once the event
-    // loop runs.
     hide();
-    PostMessageW(GetHWND(), Messages().UWM_APP_ACTIVATE_MSG, 0, 0);
+    m_threads.Start(kThreadDeviceScan, m_devices->ScanBody());
+    m_threads.Start(kThreadLightSync, m_devices->LightSyncBody());
     SetTimer(kTimerScaleAdaptation, 100);
 }
 
@@ -212,7 +244,8 @@ void CMainWnd::SetLightControl(int flag, bool broadcast) {
     if (broadcast) {
         Broadcast(Messages().UWM_LIGHT_OWNER_NOTIFY_MSG, 1, flag);
     }
-    ForEachPage([flag](pages::COrvenixUSBDevice& page) { page.SetSoftwareLightControl(flag != 0); });
+    ForEachPage(
+        [flag](pages::COrvenixUSBDevice& page) { page.SetSoftwareLightControl(flag != 0); });
 }
 
 void CMainWnd::OnGameMessage(WPARAM wParam, LPARAM lParam) {
@@ -233,9 +266,9 @@ void CMainWnd::ReplyToWorkTool() {
         return;
     }
     const std::array<int32_t, 256> block = BuildWorkToolReply();
-    m_link->CopyDataToWindow(kWorkToolTitle, kWorkToolReplyDataId,
-                             QByteArray(reinterpret_cast<const char*>(block.data()),
-                                        static_cast<int>(sizeof(block))));
+    m_link->CopyDataToWindow(
+        kWorkToolTitle, kWorkToolReplyDataId,
+        QByteArray(reinterpret_cast<const char*>(block.data()), static_cast<int>(sizeof(block))));
 }
 
 void CMainWnd::OnCopyData(const COPYDATASTRUCT& data) {
@@ -280,6 +313,97 @@ void CMainWnd::SetPagesHidden(bool hidden) {
     ForEachPage([hidden](pages::COrvenixUSBDevice& page) { page.SetHiddenFlag(hidden); });
 }
 
+void CMainWnd::WritePageSettings(pages::COrvenixUSBDevice& page, QSize screen) {
+    // The mouse always writes the block of profile 0 with byte 0 = 0; its two arguments are the
+    // profile and byte 0, so the screen size other pages take would address far past its
+    // settings area.
+    if (page.GetDeviceKind() == kMouseKind) {
+        page.WriteSettingsBlock(0, 0);
+    } else {
+        page.WriteSettingsBlock(screen.width(), screen.height());
+    }
+}
+
+bool CMainWnd::FirstReadsDone() const {
+    int open = 0;
+    for (pages::COrvenixUSBDevice* page : m_devices->AllPages()) {
+        open += page->CommandProtocol().IsOpen() ? 1 : 0;
+    }
+    return m_devices->FirstScanDone() && m_infoMessages >= open;
+}
+
+void CMainWnd::InstallRouteHandlers() {
+    m_router.SetHandler(RouteArea::PageSettings, [this](ui::TNotifyUI& msg, const IndexedName&) {
+        pages::COrvenixUSBDevice* page = CurrentPage();
+        if (page == nullptr) {
+            return false;
+        }
+        if (page->ApplySettingsControl(msg)) {
+            page->SaveProfile();
+            WritePageSettings(*page, m_screenSize);
+        }
+        return true;
+    });
+    m_router.SetHandler(RouteArea::PageTabs, [this](ui::TNotifyUI& msg, const IndexedName&) {
+        pages::COrvenixUSBDevice* page = CurrentPage();
+        auto* option = qobject_cast<QAbstractButton*>(msg.pSender);
+        if (page == nullptr || (option != nullptr && !option->isChecked())) {
+            return false;
+        }
+        const QString name = msg.pSender->objectName();
+        for (const PageTab& tab : kPageTabs) {
+            if (name.compare(QLatin1String(tab.name), Qt::CaseInsensitive) == 0) {
+                page->ShowFunctionPanel(tab.tab);
+                return true;
+            }
+        }
+        return false;
+    });
+    m_router.SetHandler(RouteArea::DeviceList, [this](ui::TNotifyUI& msg, const IndexedName&) {
+        if (msg.pSender->objectName().compare("deng_same_mode", Qt::CaseInsensitive) == 0) {
+            m_devices->ApplySameMode(CurrentPage());
+            return true;
+        }
+        return m_devices->OnNotify(msg);
+    });
+}
+
+void CMainWnd::InstallGameLightHooks() {
+    GameLightHooks hooks;
+    hooks.apply = [this](WPARAM wParam, LPARAM lParam) {
+        pages::COrvenixUSBDevice* page = CurrentPage();
+        if (page == nullptr) {
+            return;
+        }
+        page->SetLightSyncFlag(false);
+        pages::PageLightSettings record = page->GetLightSettingsRecord();
+        if (wParam == 0) {
+            // Remember the effect to go back to; an effect of 0 or above 20 goes back to 1.
+            const uint8_t current = record.effect;
+            record.spare[kPreviousModeSpare] = (current == 0 || current > 20) ? 1 : current;
+        }
+        record.effect = static_cast<uint8_t>(lParam & 0xFF);
+        StoreLightRecord(*page, record);
+        page->SaveProfile();
+        page->LoadLightState();
+        WritePageSettings(*page, m_screenSize);
+    };
+    hooks.restore = [this] {
+        pages::COrvenixUSBDevice* page = CurrentPage();
+        if (page == nullptr) {
+            return;
+        }
+        page->SetLightSyncFlag(false);
+        pages::PageLightSettings record = page->GetLightSettingsRecord();
+        record.effect = record.spare[kPreviousModeSpare];
+        StoreLightRecord(*page, record);
+        page->SaveProfile();
+        page->LoadLightState();
+        WritePageSettings(*page, m_screenSize);
+    };
+    m_gameLight = std::move(hooks);
+}
+
 void CMainWnd::RestoreDefaults() {
     pages::COrvenixUSBDevice* page = CurrentPage();
     if (page == nullptr) {
@@ -290,7 +414,7 @@ void CMainWnd::RestoreDefaults() {
     }
     page->LoadDefaultProfile();
     page->ApplyKeys(0);
-    page->WriteSettingsBlock(m_screenSize.width(), m_screenSize.height());
+    WritePageSettings(*page, m_screenSize);
 }
 
 void CMainWnd::CheckFirmware(LPARAM version) {
@@ -313,6 +437,14 @@ void CMainWnd::CheckFirmware(LPARAM version) {
         // The user declined an upgrade the device needs: the program ends (cleanly, with 0).
         CloseAuxiliaryWindows();
         Close();
+    }
+}
+
+void CMainWnd::OpenAuxiliaryWindow(const std::function<void()>& opener, const char* what) {
+    if (opener) {
+        opener();
+    } else {
+        DebugLine("%s window waiting: not part of the program yet", what);
     }
 }
 
@@ -389,13 +521,48 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
     if (msg == WM_POWERBROADCAST) {
         if (wParam == PBT_APMRESUMEAUTOMATIC) {
             m_awake = true;
+            const int flag = m_lightControl;
+            ForEachPage([flag](pages::COrvenixUSBDevice& page) {
+                page.SetSoftwareLightControl(flag != 0);
+            });
         } else if (wParam == PBT_APMSUSPEND) {
             m_awake = false;
+            ForEachPage(
+                [](pages::COrvenixUSBDevice& page) { page.SetSoftwareLightControl(false); });
         }
         return 0;
     }
     if (!m_awake) {
         return 0;  // asleep: everything below waits for the resume
+    }
+    if (msg != 0 && msg == messages.WM_HOOK_KEY_HITKEY_MSG) {
+        return 0;
+    }
+    if (msg != 0 && msg == messages.WM_HOOK_KEY_SINGLEKEY_MSG) {
+        if (m_inputHook.singleKey) {
+            m_inputHook.singleKey(wParam, lParam);
+        } else {
+            DebugLine("captured key waiting: no key assignment editor");
+        }
+        return 0;
+    }
+    for (UINT macroMessage :
+         {messages.WM_HOOK_KEY_KBMACRO_MSG, messages.WM_HOOK_KEY_KBMACROLATER_MSG,
+          messages.WM_HOOK_KEY_KBMACROPREVIOUS_MSG, messages.WM_HOOK_KEY_KBMACROSINGLE_MSG,
+          messages.WM_HOOK_KEY_MSMACRO_MSG, messages.WM_HOOK_KEY_MSMACROLATER_MSG,
+          messages.WM_HOOK_KEY_MSMACROPREVIOUS_MSG, messages.WM_HOOK_KEY_MSMACROSINGLE_MSG}) {
+        if (msg == 0 || msg != macroMessage) {
+            continue;
+        }
+        if (msg == messages.WM_HOOK_KEY_MSMACRO_MSG) {
+            DebugLine("WM_HOOK_KEY_MSMACRO");
+        }
+        if (m_inputHook.macro) {
+            m_inputHook.macro(msg, wParam, lParam);
+        } else {
+            DebugLine("recorded input waiting: no macro editor");
+        }
+        return 0;
     }
     if (msg != 0 && (msg == messages.Game_Start || msg == messages.Game_End ||
                      msg == messages.Game_Kill || msg == messages.Game_Death)) {
@@ -429,6 +596,9 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         case kMsgBatteryRead:
         case kMsgIgnored:
             return 0;
+        case kMsgOpenSettings:
+            OpenAuxiliaryWindow(m_windowOpeners.settings, "settings");
+            return 0;
         case kMsgLanguageChosen:
             ApplyLanguage(static_cast<int>(wParam));
             return 0;
@@ -438,7 +608,17 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
                 setbtn->update();
             }
             return 0;
+        case kMsgDeviceArrived:
+            m_devices->Bind(static_cast<int>(wParam));
+            return 0;
+        case kMsgDeviceRemoved:
+            m_devices->Release(static_cast<int>(wParam));
+            return 0;
+        case kMsgEntryReachable:
+            m_devices->OnEntryReachable(static_cast<int>(wParam), lParam != 0);
+            return 0;
         case kMsgInputHook:
+            m_hookInstalled = wParam != 0;
             DebugLine("input hook %s waiting: recording is not part of the program yet",
                       wParam ? "install" : "removal");
             return 0;
@@ -452,6 +632,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
             return 0;
         }
         case kMsgDeviceInfoValid:
+            ++m_infoMessages;
             m_deviceInfoValid = wParam != 0;
             ShowNoDevice(!m_deviceInfoValid);
             return 0;
@@ -495,7 +676,8 @@ void CMainWnd::OpenSystemSettings(int index) {
     // thread so a slow start never holds up the window.
     const QStringList panel = index == 0 ? QStringList{"keyboard"} : QStringList{"mouse"};
     std::thread([panel] {
-        for (const char* program : {"gnome-control-center", "systemsettings", "xfce4-mouse-settings"}) {
+        for (const char* program :
+             {"gnome-control-center", "systemsettings", "xfce4-mouse-settings"}) {
             if (QProcess::startDetached(QString::fromLatin1(program), panel)) {
                 return;
             }
@@ -519,6 +701,12 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
         SysCommand(SC_MAXIMIZE);
     } else if (sender == FindControl("restorebtn")) {
         SysCommand(SC_RESTORE);
+    } else if (sender == FindControl("setbtn")) {
+        OpenAuxiliaryWindow(m_windowOpeners.settings, "settings");
+    } else if (sender == FindControl("skinbtn")) {
+        OpenAuxiliaryWindow(m_windowOpeners.skin, "skin");
+    } else if (name.compare("music_setting_btn", Qt::CaseInsensitive) == 0) {
+        OpenAuxiliaryWindow(m_windowOpeners.audioStyle, "audio style");
     } else if (name.compare("nodevice_ok_btn", Qt::CaseInsensitive) == 0) {
         hide();
     } else if (name.compare("default_btn", Qt::CaseInsensitive) == 0) {
@@ -554,7 +742,8 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
                SplitIndexedName(sender).prefix == "zelta_DPI_slider_") {
         // The main window's own DPI pair: the slider's value shows in the edit of the same index.
         const IndexedName split = SplitIndexedName(sender);
-        if (auto* edit = m_pm.FindControl<QLineEdit>("zelta_DPI_edit_" + QString::number(split.index))) {
+        if (auto* edit =
+                m_pm.FindControl<QLineEdit>("zelta_DPI_edit_" + QString::number(split.index))) {
             edit->setText(QString::number(static_cast<int>(msg.wParam)));
         }
     } else if (msg.sType == ui::notify::kKillFocus &&

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/DeviceSwitching.h"
 #include "app/MainThreads.h"
 #include "app/NotifyRouting.h"
 #include "app/ProgramLink.h"
@@ -21,7 +22,7 @@ namespace q840 {
 
 // The program's main window: hosts the device strip and pages, the title bar and the tray icon,
 // handles the process's window messages and routes the controls' notifications.
-class CMainWnd : public ui::WindowImplBase {
+class CMainWnd : public ui::WindowImplBase, public IDeviceSwitchHost {
     Q_OBJECT
 public:
     CMainWnd();
@@ -50,6 +51,20 @@ public:
         std::function<void()> restore;                            // 5 s after the last message
     };
     void SetGameLightHooks(GameLightHooks hooks) { m_gameLight = std::move(hooks); }
+    // Where the input hook's messages go: the captured key to the current page's key
+    // assignment, recorded input to its macro editor. The editors install these.
+    struct InputHookHandlers {
+        std::function<void(WPARAM wParam, LPARAM lParam)> singleKey;
+        std::function<void(UINT message, WPARAM wParam, LPARAM lParam)> macro;
+    };
+    void SetInputHookHandlers(InputHookHandlers handlers) { m_inputHook = std::move(handlers); }
+    // The auxiliary windows the title bar and 3093 open; each window's code installs its opener.
+    struct WindowOpeners {
+        std::function<void()> settings;    // "setbtn", 3093
+        std::function<void()> skin;        // "skinbtn"
+        std::function<void()> audioStyle;  // "music_setting_btn"
+    };
+    void SetWindowOpeners(WindowOpeners openers) { m_windowOpeners = std::move(openers); }
     void SetGameLightRestoreMs(int ms) { m_gameLightRestoreMs = ms; }  // 5000; tests shorten it
     // Runs the scale adaptation now (timer 1011, display changes, showing from the tray).
     void AdaptScale();
@@ -64,6 +79,22 @@ public:
 
     void Notify(ui::TNotifyUI& msg) override;
     QWidget* CreateControl(const QString& tagName) override;
+
+    // IDeviceSwitchHost
+    ui::CPaintManagerUI& PaintManager() override { return m_pm; }
+    ui::IDialogBuilderCallback* BuilderCallback() override { return this; }
+    HWND WindowHandle() override { return GetHWND(); }
+    void RunActivation() override { OnActivate(); }
+    void CloseAuxiliaryWindows() override;
+    bool IsInputHookInstalled() const override { return m_hookInstalled; }
+
+    // The attached devices: device list, pages, selector.
+    DeviceSwitching& Devices() { return *m_devices; }
+    // Every page whose command interface is open has had its first read (the information
+    // message arrived once per open page), or there is none.
+    bool FirstReadsDone() const;
+    // Writes the current settings of a page to its device (the mouse's block of profile 0).
+    static void WritePageSettings(pages::COrvenixUSBDevice& page, QSize screen);
 
 signals:
     // The window was restored and raised by the activation message (start-up complete).
@@ -90,7 +121,6 @@ private:
     void ReplyToWorkTool();
     void SetLightControl(int flag, bool broadcast);
     void ApplyLanguage(int index);
-    void CloseAuxiliaryWindows();
     void ForEachPage(const std::function<void(pages::COrvenixUSBDevice&)>& action) const;
     void SetPagesHidden(bool hidden);
     void CheckFirmware(LPARAM version);
@@ -99,7 +129,10 @@ private:
     void Broadcast(UINT registeredMessage, quint64 wParam, qint64 lParam);
     void BringToFront();
     void RefreshNoDeviceIndicator();
-    void ShowNoDevice(bool show);
+    void ShowNoDevice(bool show) override;
+    void OpenAuxiliaryWindow(const std::function<void()>& opener, const char* what);
+    void InstallRouteHandlers();
+    void InstallGameLightHooks();
 
     ui::CTrayIcon m_tray;
     QPointer<ui::CMenuWnd> m_trayMenu;
@@ -110,6 +143,8 @@ private:
     WorkToolBuffers m_workTool;
     std::function<QSize()> m_monitorSize;
     GameLightHooks m_gameLight;
+    InputHookHandlers m_inputHook;
+    WindowOpeners m_windowOpeners;
     Launcher m_launcher;
     int m_gameLightRestoreMs = 5000;
     QSize m_screenSize;
@@ -120,6 +155,9 @@ private:
     bool m_deviceInfoValid = false;
     int m_activeFlags = 0;
     int m_languageIndex = -1;
+    bool m_hookInstalled = false;
+    int m_infoMessages = 0;
+    std::unique_ptr<DeviceSwitching> m_devices;
 };
 
 }  // namespace q840

@@ -1,17 +1,18 @@
 #include "app/ControlTables.h"
 
 #include "controls/CAudioRecordUI.h"
-#include "controls/CCircleProgressUI.h"
-#include "controls/CMpDevicePowerUI.h"
 #include "controls/CChartViewUI.h"
+#include "controls/CCircleProgressUI.h"
 #include "controls/CComboEditContainerElementUI.h"
 #include "controls/CDeviceKeyButtonUI.h"
 #include "controls/CHandImgButtonUI.h"
 #include "controls/CHandImgSelectButtonUI.h"
+#include "controls/CMpDevicePowerUI.h"
 #include "controls/CRedioMacroButtonUI.h"
 #include "controls/CSelectPanelUI.h"
 #include "controls/CWndUI.h"
 #include "device/entry/CDeviceOptionUI.h"
+#include "device/pages/COrvenixMouseDevice.h"
 #include "device/pages/COrvenixUSBDevice.h"
 
 #include "platform/ui/CControlFactory.h"
@@ -57,7 +58,7 @@ const std::array<MainTagEntry, 26> kMainWindowTags = {{
     {"ComboEditContainerElement", &controls::CComboEditContainerElementUI::Create, nullptr},
     {"OrvenixMousePadDevice", nullptr, nullptr},
     {"OrvenixVA6533Device", nullptr, nullptr},
-    {"OrvenixMouseDevice", nullptr, nullptr},
+    {"OrvenixMouseDevice", &pages::COrvenixMouseDevice::Create, nullptr},
     {"OrvenixKeyboardDevice", nullptr, nullptr},
     {"DeviceProfile", nullptr, nullptr},
     {"LightControl", nullptr, nullptr},

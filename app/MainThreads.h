@@ -10,6 +10,10 @@ namespace q840 {
 
 // The main window's worker thread slots, each with its own manual-reset stop event. Slot 0 is the
 // device scan, 1 the audio recorder watcher, 8 the light synchronisation; the others stay empty.
+constexpr int kThreadDeviceScan = 0;
+constexpr int kThreadAudioWatcher = 1;
+constexpr int kThreadLightSync = 8;
+
 class MainThreads {
 public:
     static constexpr int kCount = 20;

@@ -74,11 +74,26 @@ protected:
 
 TEST_F(MainWndTest, StartsVisibleWithItsTitleBarAndTellsOthersItDrivesTheLighting) {
     EXPECT_TRUE(m_wnd->isVisible());
-    for (const char* name : {"closebtn", "minbtn", "maxbtn", "restorebtn", "setbtn", "skinbtn",
-                             "gamemodebtn", "cloudbtn", "smarteyesbtn", "control_light_status",
-                             "device_select_layout", "device_switch", "device_power_switch",
-                             "device_select_prev", "device_select_next", "deng_same_mode",
-                             "No_device_Link", "nodevice_ok_btn", "str_test", "setting_progress"}) {
+    for (const char* name : {"closebtn",
+                             "minbtn",
+                             "maxbtn",
+                             "restorebtn",
+                             "setbtn",
+                             "skinbtn",
+                             "gamemodebtn",
+                             "cloudbtn",
+                             "smarteyesbtn",
+                             "control_light_status",
+                             "device_select_layout",
+                             "device_switch",
+                             "device_power_switch",
+                             "device_select_prev",
+                             "device_select_next",
+                             "deng_same_mode",
+                             "No_device_Link",
+                             "nodevice_ok_btn",
+                             "str_test",
+                             "setting_progress"}) {
         EXPECT_NE(m_wnd->FindControl(name), nullptr) << name;
     }
     EXPECT_TRUE(m_wnd->FindControl("maxbtn")->isHidden());
@@ -149,6 +164,37 @@ TEST_F(MainWndTest, WhileAsleepTrayClicksAndTimersDoNothing) {
     Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     Send(kMsgTrayIcon, 0, WM_LBUTTONUP);
     EXPECT_FALSE(m_wnd->isVisible());
+}
+
+TEST_F(MainWndTest, TitleBarButtonsAndMessage3093OpenTheAuxiliaryWindows) {
+    int settings = 0, skin = 0;
+    m_wnd->SetWindowOpeners({[&] { ++settings; }, [&] { ++skin; }, {}});
+    Click("setbtn");
+    Click("skinbtn");
+    Send(kMsgOpenSettings, 0, 0);
+    EXPECT_EQ(settings, 2);
+    EXPECT_EQ(skin, 1);
+    m_wnd->SetWindowOpeners({});
+    Click("setbtn");  // no window yet: a debug line, nothing else
+    EXPECT_TRUE(m_wnd->isVisible());
+}
+
+TEST_F(MainWndTest, InputHookMessagesGoToTheEditorsAndWaitWhileAsleep) {
+    std::vector<std::pair<UINT, WPARAM>> macro;
+    int keys = 0;
+    m_wnd->SetInputHookHandlers({[&](WPARAM, LPARAM) { ++keys; },
+                                 [&](UINT m, WPARAM w, LPARAM) { macro.emplace_back(m, w); }});
+    const RegisteredMessages& m = Messages();
+    Send(m.WM_HOOK_KEY_SINGLEKEY_MSG, 0, 0);
+    Send(m.WM_HOOK_KEY_HITKEY_MSG, 0, 0);  // ignored
+    Send(m.WM_HOOK_KEY_MSMACRO_MSG, 7, 0);
+    Send(m.WM_HOOK_KEY_KBMACROLATER_MSG, 8, 0);
+    Send(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    Send(m.WM_HOOK_KEY_KBMACRO_MSG, 9, 0);
+    Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    EXPECT_EQ(keys, 1);
+    EXPECT_EQ(macro, (std::vector<std::pair<UINT, WPARAM>>{{m.WM_HOOK_KEY_MSMACRO_MSG, 7},
+                                                           {m.WM_HOOK_KEY_KBMACROLATER_MSG, 8}}));
 }
 
 TEST_F(MainWndTest, SleepAndWakeOfTheMachineReachTheWindowAsPowerMessages) {
@@ -243,7 +289,8 @@ TEST_F(MainWndTest, AboutMenuOpensTheAboutWindowAndExitClosesIt) {
         sawAbout = m_wnd->AboutHandle() == window.GetHWND();
         return 0;
     });
-    Send(kMsgMenuCommand, reinterpret_cast<WPARAM>(new ui::MenuCmd{"about_menu", "", "", false}), 0);
+    Send(kMsgMenuCommand, reinterpret_cast<WPARAM>(new ui::MenuCmd{"about_menu", "", "", false}),
+         0);
     ui::ModalSeam::SetAnswerer(nullptr);
     EXPECT_TRUE(sawAbout);
     EXPECT_EQ(m_wnd->AboutHandle(), nullptr);  // cleared once it closed
@@ -358,7 +405,7 @@ TEST_F(MainWndPageTest, RestoringDefaultsAsksFirstThenResetsTheCurrentPage) {
         return 0;  // Cancel
     });
     m_wnd->PaintManager().SendNotify(m_wnd->FindControl("closebtn"), "click");  // hides
-    Send(kMsgTrayIcon, 0, WM_LBUTTONUP);  // back
+    Send(kMsgTrayIcon, 0, WM_LBUTTONUP);                                        // back
     QPushButton button;
     button.setObjectName("default_btn");
     m_wnd->PaintManager().SendNotify(&button, "click");
@@ -368,8 +415,9 @@ TEST_F(MainWndPageTest, RestoringDefaultsAsksFirstThenResetsTheCurrentPage) {
     m_wnd->PaintManager().SendNotify(&button, "click");
     const QSize screen = m_wnd->ScreenSize();
     EXPECT_EQ(m_page->calls,
-              QStringList({"LoadDefaultProfile", "ApplyKeys 0",
-                           QString("WriteSettingsBlock %1 %2").arg(screen.width()).arg(screen.height())}));
+              QStringList(
+                  {"LoadDefaultProfile", "ApplyKeys 0",
+                   QString("WriteSettingsBlock %1 %2").arg(screen.width()).arg(screen.height())}));
 }
 
 TEST_F(MainWndPageTest, FirmwareCheckAsksForOldFirmwareAndStartsTheUpgradeProgram) {

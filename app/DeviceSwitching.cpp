@@ -1,0 +1,801 @@
+#include "app/DeviceSwitching.h"
+
+#include <QBoxLayout>
+#include <QStackedWidget>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "app/PrivateMessages.h"
+#include "app/RegisteredMessages.h"
+#include "controls/CMpDevicePowerUI.h"
+#include "device/catalogue/Catalogue.h"
+#include "device/entry/CDeviceOptionUI.h"
+#include "device/hid/CHidDevice.h"
+#include "device/pages/COrvenixUSBDevice.h"
+#include "platform/base/DebugLine.h"
+#include "platform/ui/CDialogBuilder.h"
+#include "platform/ui/CPaintManagerUI.h"
+
+namespace q840 {
+
+using catalogue::DeviceListEntry;
+using pages::COrvenixUSBDevice;
+
+namespace {
+
+int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool IsKeyboardType(int type) {
+    return type == catalogue::kTypeKeyboard || type == catalogue::kTypeKeyboardReceiver;
+}
+bool IsMouseType(int type) {
+    return type == catalogue::kTypeMouse || type == catalogue::kTypeMouseReceiver;
+}
+
+// The page's copy of its interface record with the bound interface's path: the identity stays
+// the device's own (for a receiver, its cable partner's), so the page is found again by it.
+void HandEntryToPage(COrvenixUSBDevice& page, const DeviceListEntry& bound) {
+    DeviceListEntry record = page.GetInterfaceRecord();
+    record.path = bound.path;
+    record.connected = 1;
+    page.SetInterfaceRecord(record);
+}
+
+}  // namespace
+
+DeviceSwitching::DeviceSwitching(IDeviceSwitchHost& host)
+    : m_host(host), m_list(std::make_shared<catalogue::DeviceList>()) {}
+
+DeviceSwitching::~DeviceSwitching() = default;
+
+QWidget* DeviceSwitching::Find(const char* name) const {
+    return m_host.PaintManager().FindControl(QString::fromLatin1(name));
+}
+
+std::vector<COrvenixUSBDevice*>* DeviceSwitching::PageListOfType(int typeCode) {
+    switch (catalogue::PageKindOfType(static_cast<uint16_t>(typeCode))) {
+        case catalogue::PageKind::Keyboard:
+            return &m_keyboardPages;
+        case catalogue::PageKind::Mouse:
+            return &m_mousePages;
+        case catalogue::PageKind::MousePad:
+            return &m_padPages;
+        case catalogue::PageKind::Headset:
+            return &m_headsetPages;
+        default:
+            return nullptr;
+    }
+}
+
+std::vector<COrvenixUSBDevice*> DeviceSwitching::AllPages() const {
+    std::lock_guard<std::mutex> lock(m_pagesMutex);
+    std::vector<COrvenixUSBDevice*> all;
+    for (const auto* list : {&m_keyboardPages, &m_mousePages, &m_padPages, &m_headsetPages}) {
+        all.insert(all.end(), list->begin(), list->end());
+    }
+    return all;
+}
+
+int DeviceSwitching::EntryIndexOf(const entry::CDeviceOptionUI* entry) const {
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i] == entry) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+int DeviceSwitching::VisibleEntryCount() const {
+    int visible = 0;
+    for (const entry::CDeviceOptionUI* entry : m_entries) {
+        visible += entry->IsEntryVisible() ? 1 : 0;
+    }
+    return visible;
+}
+
+COrvenixUSBDevice* DeviceSwitching::PageOfDeviceEntry(const DeviceListEntry& entry) const {
+    for (COrvenixUSBDevice* page : AllPages()) {
+        if (catalogue::IdenticalEntries(page->GetInterfaceRecord(), entry)) {
+            return page;
+        }
+    }
+    return nullptr;
+}
+
+COrvenixUSBDevice* DeviceSwitching::PageOfEventEntry(const DeviceListEntry& entry) const {
+    // An event interface belongs to the page whose own device, or whose partner, has the same
+    // vendor, product and type code.
+    const auto sameDevice = [&entry](const DeviceListEntry& other) {
+        return other.vendorId == entry.vendorId && other.productId == entry.productId &&
+               other.typeCode == entry.typeCode;
+    };
+    for (COrvenixUSBDevice* page : AllPages()) {
+        if (catalogue::PageKindOfType(static_cast<uint16_t>(page->GetInterfaceRecord().typeCode)) !=
+            catalogue::PageKindOfType(entry.typeCode)) {
+            continue;
+        }
+        const DeviceListEntry& own = page->GetInterfaceRecord();
+        if (sameDevice(own)) {
+            return page;
+        }
+        const int self = [&] {
+            for (size_t i = 0; i < m_list->Size(); ++i) {
+                if (catalogue::IdenticalEntries(m_list->Entry(int(i)), own)) {
+                    return int(i);
+                }
+            }
+            return -1;
+        }();
+        const DeviceListEntry& mine = m_list->Entry(self);
+        if (self >= 0 && mine.hasPartner && sameDevice(m_list->Entry(mine.partner))) {
+            return page;
+        }
+    }
+    return nullptr;
+}
+
+// --- building a device's user interface ---------------------------------------------------------
+
+void DeviceSwitching::AttachBuiltInPages() {
+    // The mouse and the keyboard get their pages before any device arrives; their entries stay
+    // hidden until one does.
+    for (size_t record = 0; record < 2 && record < catalogue::kDeviceTypeRowCount; ++record) {
+        const catalogue::DeviceTypeRow& type = catalogue::kDeviceTypeTable[record];
+        for (size_t row = 0; row < catalogue::kInterfaceRowCount; ++row) {
+            const DeviceListEntry& e = m_list->Entry(static_cast<int>(row));
+            if (e.vendorId == type.vendorId && e.productId == type.productId &&
+                e.typeCode == type.typeCode && type.subIndex == 0) {
+                if (!Attach(static_cast<int>(row), type.subIndex)) {
+                    DebugLine("built-in page of \"%s\" could not be built", type.kindName);
+                }
+                break;
+            }
+        }
+    }
+}
+
+bool DeviceSwitching::Attach(int row, int key) {
+    if (!m_list->IsValidIndex(row)) {
+        return false;
+    }
+    const int deviceIndex = m_list->DeviceEntryOf(row);
+    const DeviceListEntry device = m_list->Entry(deviceIndex);
+    if (PageListOfType(device.typeCode) == nullptr) {
+        return false;
+    }
+    const int typeRow = catalogue::FindDeviceTypeRow(device.vendorId, device.productId,
+                                                     device.typeCode, static_cast<uint16_t>(key));
+    if (typeRow < 0) {
+        return false;
+    }
+    const catalogue::DeviceTypeRow& type = catalogue::kDeviceTypeTable[size_t(typeRow)];
+    const catalogue::DeviceLayoutRow& layout = catalogue::kDeviceLayoutTable[size_t(typeRow)];
+
+    ui::CPaintManagerUI& pm = m_host.PaintManager();
+    auto* strip = Find(kEntryStrip);
+    auto* pageTabs = qobject_cast<QStackedWidget*>(Find(kPageTabs));
+    auto* powerTabs = qobject_cast<QStackedWidget*>(Find(kPowerTabs));
+    if (strip == nullptr || strip->layout() == nullptr || pageTabs == nullptr ||
+        powerTabs == nullptr) {
+        return false;
+    }
+
+    // Power panel, selector entry, page: a layout that yields nothing ends the attach, and what
+    // was already built is dropped again.
+    ui::CDialogBuilder builder;
+    std::unique_ptr<QWidget> power(
+        builder.Create(QString::fromLatin1(kPowerLayout), m_host.BuilderCallback(), &pm));
+    if (!power) {
+        return false;
+    }
+    std::unique_ptr<QWidget> entryWidget(
+        builder.Create(QString::fromLatin1(type.entryLayout), m_host.BuilderCallback(), &pm));
+    auto* entry = qobject_cast<entry::CDeviceOptionUI*>(entryWidget.get());
+    if (entry == nullptr) {
+        return false;
+    }
+    std::unique_ptr<QWidget> pageWidget(
+        builder.Create(QString::fromLatin1(layout.pageLayoutFile), m_host.BuilderCallback(), &pm));
+    auto* page = qobject_cast<COrvenixUSBDevice*>(pageWidget.get());
+    if (page == nullptr) {
+        DebugLine("no page for \"%s\" (%s)", type.kindName, layout.pageLayoutFile);
+        return false;
+    }
+
+    // The power panel.
+    const int powerIndex = powerTabs->count();
+    power->setObjectName(QStringLiteral("device_power_%1").arg(powerIndex));
+    if (auto* panel = qobject_cast<controls::CMpDevicePowerUI*>(power.get())) {
+        panel->SetType(type.typeCode, type.subIndex);
+    }
+    QWidget* powerControl = power.release();
+    powerTabs->addWidget(powerControl);
+    m_powerControls.push_back(powerControl);
+
+    // The page: set-up in the order the page expects, then its content.
+    page->SetPaintManager(&pm);
+    page->SetLayoutPath(QString::fromLatin1(layout.pageLayoutFile));
+    page->SetMainWindow(m_host.WindowHandle());
+    page->SetKeyButtonCount(layout.keyButtons);
+    page->SetLedCount(layout.lightButtons);
+    page->SetDeviceTypeRow(typeRow);
+    page->SetPowerDisplayMode(layout.powerDisplayMode);
+    page->SetExtraValue(layout.extraValue);
+    // The profile list names the current profile; until a page has one, the first profile.
+    page->SetProfileName(QStringLiteral("Profile1"));
+    page->SetDeviceKindName(QString::fromLatin1(type.kindName));
+    page->SetBatteryControl(powerControl);
+    page->SetInterfaceRecord(device);
+    page->SetLightListIndex(type.lightListIndex);
+    page->SetLightConfigName(QString::fromLatin1(layout.lightConfigName));
+    page->BuildLayout();
+    pageWidget.release();
+    const int pageIndex = pageTabs->addWidget(page);
+    {
+        std::lock_guard<std::mutex> lock(m_pagesMutex);
+        PageListOfType(device.typeCode)->push_back(page);
+    }
+
+    // The selector entry: hidden and not selected until its device is there.
+    entryWidget.release();
+    qobject_cast<QBoxLayout*>(strip->layout()) != nullptr
+        ? qobject_cast<QBoxLayout*>(strip->layout())->addWidget(entry)
+        : strip->layout()->addWidget(entry);
+    m_entries.push_back(entry);
+    entry->SetOptionGroup(QString::fromLatin1(kEntryGroup));
+    entry->SelectEntry(false);
+    entry->BindTab(QString::fromLatin1(kPageTabs), pageIndex);
+    entry->SetPowerControl(powerControl->objectName(),
+                           layout.powerDisplayMode != 0 ? powerIndex : -1);
+    entry->SetEntryDeviceType(type.typeCode, type.subIndex);
+    if (const entry::DeviceIcons* icons = entry::IconsForDeviceType(type.typeCode, type.subIndex)) {
+        entry->SetEntryName(QString::fromLatin1(icons->nameKey));
+    }
+    entry->SetEntryVisible(false);
+    entry->SetPage(page);
+    page->SetEntryHost(entry);
+    return true;
+}
+
+// --- arrival and removal ------------------------------------------------------------------------
+
+void DeviceSwitching::Bind(int index) {
+    if (!m_list->IsValidIndex(index)) {
+        return;
+    }
+    const DeviceListEntry e = m_list->Entry(index);
+    if (IsKeyboardType(e.typeCode)) {
+        OutputDebugLine("添加一个键盘设备");
+    } else if (IsMouseType(e.typeCode)) {
+        OutputDebugLine("添加一个鼠标设备");
+    } else if (e.typeCode == catalogue::kTypeMousePad || e.typeCode == catalogue::kTypeHeadset) {
+        OutputDebugLine("添加一个鼠标垫设备");
+    }
+
+    const DeviceListEntry device = m_list->Entry(m_list->DeviceEntryOf(index));
+    if (e.role == catalogue::kRoleCommand) {
+        if (PageOfDeviceEntry(device) == nullptr) {
+            Attach(index, 0);
+        }
+    } else if (PageOfEventEntry(e) == nullptr) {
+        // An event interface never gets a page of its own: the page is its device's, built from
+        // the device's command interface row when the event interface comes first.
+        const int commandRow = catalogue::FindInterfaceRow(e.vendorId, e.productId, e.typeCode,
+                                                           catalogue::kRoleCommand);
+        if (commandRow >= 0 &&
+            PageOfDeviceEntry(m_list->Entry(m_list->DeviceEntryOf(commandRow))) == nullptr) {
+            Attach(commandRow, 0);
+        }
+    }
+
+    if (e.role == catalogue::kRoleCommand && m_list->ShouldBindCommandInterface(index)) {
+        COrvenixUSBDevice* page = PageOfDeviceEntry(device);
+        if (page != nullptr) {
+            protocol::CDeviceProtocol& protocol = page->CommandProtocol();
+            const bool receiver = catalogue::IsReceiverType(e.typeCode);
+            if (!protocol.IsOpen()) {
+                std::lock_guard<std::recursive_mutex> lock(protocol.IoLock());
+                hid::CHidDevice& channel =
+                    receiver ? protocol.ReceiverChannel() : protocol.PrimaryChannel();
+                if (channel.Open(e.path, true, true, true, false)) {
+                    protocol.SetOpen(true);
+                    protocol.SetChannel(receiver ? 2 : 1);
+                    HandEntryToPage(*page, e);
+                } else {
+                    DebugLine("could not open %s", e.path.c_str());
+                }
+            }
+            auto* entry =
+                qobject_cast<entry::CDeviceOptionUI*>(dynamic_cast<QObject*>(page->GetEntryHost()));
+            const int entryIndex = EntryIndexOf(entry);
+            if (entryIndex >= 0) {
+                if (e.typeCode != catalogue::kTypeMouseReceiver) {
+                    ShowEntry(entryIndex, true, VisibleEntryCount() == 0);
+                }
+                entry->ArmLinkCheck();
+            }
+        }
+    } else if (e.role == catalogue::kRoleCommand && m_list->SwitchesChannel(index)) {
+        InterfaceSwitch(index);
+    } else if (e.role == catalogue::kRoleEvent) {
+        if (COrvenixUSBDevice* page = PageOfEventEntry(e)) {
+            page->OpenListener(e);
+        }
+    }
+    m_host.RunActivation();
+}
+
+void DeviceSwitching::Release(int index) {
+    if (!m_list->IsValidIndex(index)) {
+        return;
+    }
+    const DeviceListEntry e = m_list->Entry(index);
+    if (IsKeyboardType(e.typeCode)) {
+        OutputDebugLine("删除一个键盘设备");
+    } else if (IsMouseType(e.typeCode)) {
+        OutputDebugLine("删除一个鼠标设备");
+    } else if (e.typeCode == catalogue::kTypeMousePad || e.typeCode == catalogue::kTypeHeadset) {
+        OutputDebugLine("删除一个鼠标垫设备");
+    }
+    if (e.role == catalogue::kRoleCommand && !m_list->PartnerBound(index)) {
+        if (IsMouseType(e.typeCode)) {
+            OutputDebugLine("鼠标设备丢失");
+        }
+        COrvenixUSBDevice* page = PageOfDeviceEntry(m_list->Entry(m_list->DeviceEntryOf(index)));
+        if (page == nullptr) {
+            return;
+        }
+        protocol::CDeviceProtocol& protocol = page->CommandProtocol();
+        protocol.SetOpen(false);
+        protocol.PrimaryChannel().Close();
+        protocol.ReceiverChannel().Close();
+        DeviceListEntry record = page->GetInterfaceRecord();
+        record.path.clear();
+        record.connected = 0;
+        page->SetInterfaceRecord(record);
+        const int entryIndex = EntryIndexOf(
+            qobject_cast<entry::CDeviceOptionUI*>(dynamic_cast<QObject*>(page->GetEntryHost())));
+        HideEntry(entryIndex);
+    } else if (e.role == catalogue::kRoleCommand && m_list->SwitchesChannel(index)) {
+        InterfaceSwitch(index);
+    } else if (e.role == catalogue::kRoleEvent) {
+        if (COrvenixUSBDevice* page = PageOfEventEntry(e)) {
+            page->CloseListener(e.typeCode);
+        }
+    }
+}
+
+void DeviceSwitching::InterfaceSwitch(int index) {
+    // `index` is the cable entry (type 2) whose receiver partner is bound.
+    const DeviceListEntry cable = m_list->Entry(index);
+    const DeviceListEntry receiver = m_list->Entry(cable.partner);
+    COrvenixUSBDevice* page = PageOfDeviceEntry(cable);
+    if (page == nullptr) {
+        page = PageOfDeviceEntry(receiver);
+    }
+    if (page == nullptr) {
+        return;
+    }
+    protocol::CDeviceProtocol& protocol = page->CommandProtocol();
+    const bool onReceiver = protocol.GetChannel() == protocol::CDeviceProtocol::kReceiverChannel;
+    bool opened = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(protocol.IoLock());
+        protocol.SetOpen(false);
+        if (onReceiver) {
+            protocol.PrimaryChannel().Close();
+            opened = !cable.path.empty() &&
+                     protocol.PrimaryChannel().Open(cable.path, true, true, true, false);
+            if (opened) {
+                HandEntryToPage(*page, cable);
+            }
+        } else {
+            protocol.ReceiverChannel().Close();
+            opened = !receiver.path.empty() &&
+                     protocol.ReceiverChannel().Open(receiver.path, true, true, true, false);
+            if (opened) {
+                HandEntryToPage(*page, receiver);
+            }
+        }
+    }
+    if (!opened) {
+        DebugLine("interface switch: the other interface could not be opened");
+        return;
+    }
+    protocol.SetOpen(true);
+    auto* entry =
+        qobject_cast<entry::CDeviceOptionUI*>(dynamic_cast<QObject*>(page->GetEntryHost()));
+    if (onReceiver) {
+        // Now on the cable.
+        protocol.SetChannel(1);
+        if (entry != nullptr) {
+            entry->ArmLinkCheck();
+        }
+        SendMessageW(m_host.WindowHandle(), kMsgEntryReachable, WPARAM(page->GetDeviceTypeRow()),
+                     1);
+        page->ReadBattery();
+        return;
+    }
+    // Now on the receiver: wait until the mouse answers through it, within a bounded time.
+    protocol.SetChannel(2);
+    const int64_t started = NowMs();
+    for (int misses = 0; !protocol.LinkCheck();) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kSwitchLinkPauseMs));
+        if (++misses >= kSwitchLinkChecks || NowMs() - started > kSwitchLinkBudgetMs) {
+            break;
+        }
+        OutputDebugLine("获取2.4G模式失败");
+    }
+    OutputDebugLine("获取2");
+    page->ReadBattery();
+    if (entry != nullptr) {
+        entry->ArmReachability(2000);
+    }
+}
+
+// --- the selector -------------------------------------------------------------------------------
+
+void DeviceSwitching::ShowPowerOf(entry::CDeviceOptionUI* entry) {
+    auto* powerTabs = qobject_cast<QStackedWidget*>(Find(kPowerTabs));
+    if (powerTabs == nullptr) {
+        return;
+    }
+    const int battery = entry->GetBatteryValue();
+    if (battery < 0 || battery >= powerTabs->count()) {
+        powerTabs->hide();
+        return;
+    }
+    powerTabs->show();
+    powerTabs->setCurrentIndex(battery);
+}
+
+void DeviceSwitching::ShowEntry(int index, bool visible, bool select) {
+    if (index < 0 || index >= static_cast<int>(m_entries.size())) {
+        return;
+    }
+    entry::CDeviceOptionUI* entry = m_entries[size_t(index)];
+    entry->SetEntryVisible(visible);
+    if (select) {
+        if (auto* tabs = qobject_cast<QStackedWidget*>(
+                m_host.PaintManager().FindControl(entry->GetBoundTabName()))) {
+            if (entry->GetBoundTabIndex() >= 0 && entry->GetBoundTabIndex() < tabs->count()) {
+                tabs->setCurrentIndex(entry->GetBoundTabIndex());
+            }
+        }
+        ShowPowerOf(entry);
+        entry->ArmBattery();
+        // One selected entry at a time, also where the option group does not enforce it.
+        for (entry::CDeviceOptionUI* other : m_entries) {
+            if (other != entry && other->IsEntrySelected()) {
+                other->SelectEntry(false);
+            }
+        }
+    }
+    entry->SelectEntry(select);
+
+    const int visibleCount = VisibleEntryCount();
+    if (visibleCount > 0) {
+        m_host.ShowNoDevice(false);
+    } else {
+        m_host.ShowNoDevice(true);
+        if (auto* power = qobject_cast<QStackedWidget*>(Find(kPowerTabs));
+            power && power->count()) {
+            power->setCurrentIndex(0);
+        }
+        if (auto* pages = qobject_cast<QStackedWidget*>(Find(kPageTabs)); pages && pages->count()) {
+            pages->setCurrentIndex(0);
+        }
+    }
+    SetPagesMultiDevice(visibleCount > 1);
+    ClearSynchroWhenAlone();
+}
+
+void DeviceSwitching::SetPagesMultiDevice(bool multi) {
+    for (COrvenixUSBDevice* page : AllPages()) {
+        page->SetMultiDevice(multi);
+    }
+    if (!multi) {
+        std::lock_guard<std::mutex> lock(m_pagesMutex);
+        for (COrvenixUSBDevice* page : m_headsetPages) {
+            page->SetLightSyncFlag(false);
+        }
+    }
+}
+
+void DeviceSwitching::ClearSynchroWhenAlone() {
+    int synchro = 0;
+    for (entry::CDeviceOptionUI* entry : m_entries) {
+        synchro += entry->IsEntryVisible() && entry->IsSynchro() ? 1 : 0;
+    }
+    if (synchro > 1) {
+        return;
+    }
+    for (entry::CDeviceOptionUI* entry : m_entries) {
+        if (entry->IsSynchro()) {
+            entry->SetSynchro(false);
+        }
+    }
+}
+
+void DeviceSwitching::HideEntry(int index) {
+    if (index < 0 || index >= static_cast<int>(m_entries.size())) {
+        return;
+    }
+    entry::CDeviceOptionUI* entry = m_entries[size_t(index)];
+    int other = -1;
+    if (entry->IsEntryVisible() && entry->IsEntrySelected()) {
+        m_host.CloseAuxiliaryWindows();
+        if (m_host.IsInputHookInstalled()) {
+            SendMessageW(m_host.WindowHandle(), kMsgInputHook, 0, 0);
+            // Macro recording stops with the hook; the strip is usable again.
+            if (QWidget* strip = Find(kEntryStrip)) {
+                strip->setEnabled(true);
+            }
+            if (COrvenixUSBDevice* page = entry->GetPage()) {
+                page->setEnabled(true);
+            }
+        }
+        for (size_t i = 0; i < m_entries.size(); ++i) {
+            if (int(i) != index && m_entries[i]->IsEntryVisible()) {
+                other = int(i);
+                break;
+            }
+        }
+    }
+    ShowEntry(index, false, false);
+    if (other >= 0) {
+        ShowEntry(other, true, true);
+    }
+}
+
+void DeviceSwitching::OnEntryReachable(int row, bool reachable) {
+    // The message names the page's device type row; its entry is the one whose page has it.
+    int index = -1;
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        COrvenixUSBDevice* page = m_entries[i]->GetPage();
+        if (page != nullptr && page->GetDeviceTypeRow() == row) {
+            index = int(i);
+            break;
+        }
+    }
+    if (index < 0) {
+        return;
+    }
+    if (!reachable) {
+        OutputDebugLine("2.4gcesvdfherhue 1");
+        HideEntry(index);
+        return;
+    }
+    if (!m_entries[size_t(index)]->IsEntryVisible()) {
+        ShowEntry(index, true, VisibleEntryCount() == 0);
+    }
+}
+
+void DeviceSwitching::OnSelectionChanged() {
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        entry::CDeviceOptionUI* entry = m_entries[i];
+        if (entry->IsEntrySelected()) {
+            m_selected = int(i);
+            m_selectedType = entry->GetEntryDeviceType();
+            m_selectedVariant = entry->GetEntryDeviceVariant();
+            ShowPowerOf(entry);
+            return;
+        }
+    }
+}
+
+void DeviceSwitching::SelectNeighbour(int direction) {
+    int selected = -1;
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i]->IsEntryVisible() && m_entries[i]->IsEntrySelected()) {
+            selected = int(i);
+            break;
+        }
+    }
+    if (selected < 0) {
+        return;
+    }
+    if (direction < 0) {
+        for (int i = selected - 1; i >= 0; --i) {
+            if (m_entries[size_t(i)]->IsEntryVisible()) {
+                ShowEntry(i, true, true);
+                return;
+            }
+        }
+    } else {
+        for (int i = selected + 1; i < int(m_entries.size()); ++i) {
+            if (m_entries[size_t(i)]->IsEntryVisible()) {
+                ShowEntry(i, true, true);
+                return;
+            }
+        }
+    }
+}
+
+bool DeviceSwitching::OnNotify(ui::TNotifyUI& msg) {
+    const QString name = msg.pSender != nullptr ? msg.pSender->objectName() : QString();
+    if (msg.sType == ui::notify::kSelectChanged && name == "device_select") {
+        OnSelectionChanged();
+        return true;
+    }
+    if (msg.sType == ui::notify::kSelectChanged && name == "synchro_device_select") {
+        return true;
+    }
+    if (msg.sType == ui::notify::kClick && name == "device_select_prev") {
+        SelectNeighbour(-1);
+        return true;
+    }
+    if (msg.sType == ui::notify::kClick && name == "device_select_next") {
+        SelectNeighbour(1);
+        return true;
+    }
+    return false;
+}
+
+// --- synchronised lighting ----------------------------------------------------------------------
+
+void DeviceSwitching::ApplySameMode(COrvenixUSBDevice* current) {
+    if (current == nullptr) {
+        return;
+    }
+    const int column = SyncColumnOfKind(current->GetDeviceKind());
+    if (column < 0) {
+        return;
+    }
+    const pages::PageLightSettings record = current->GetLightSettingsRecord();
+    const int effect = SyncEffectOfCode(static_cast<SyncColumn>(column), record.effect);
+    if (effect < 0) {
+        return;
+    }
+    SyncParams params;
+    params.effect = effect;
+    params.brightness = record.brightness;
+    params.speed = record.speed;
+    params.direction = record.direction;
+    params.colourful = record.multiColour;
+    params.red = record.red;
+    params.green = record.green;
+    params.blue = record.blue;
+    m_sync.SetParams(params);
+
+    for (COrvenixUSBDevice* page : AllPages()) {
+        const int pageColumn = SyncColumnOfKind(page->GetDeviceKind());
+        if (pageColumn < 0 || !page->CommandProtocol().IsOpen()) {
+            continue;
+        }
+        pages::PageLightSettings settings = page->GetLightSettingsRecord();
+        settings.effect =
+            static_cast<uint8_t>(CodeOfSyncEffect(static_cast<SyncColumn>(pageColumn), effect));
+        uint32_t words[4];
+        static_assert(sizeof(words) == sizeof(settings));
+        std::memcpy(words, &settings, sizeof(words));
+        page->SetLightSettings(words[0], words[1], words[2], words[3]);
+        page->SaveProfile();
+        page->LoadLightState();
+        page->WriteSettingsBlock(0, 0);
+        // From now on the synchronisation thread drives the page's preview.
+        page->SetLightSyncFlag(true);
+    }
+}
+
+bool DeviceSwitching::SyncStep(int64_t nowMs) {
+    std::vector<COrvenixUSBDevice*> open;
+    bool active = false;
+    for (COrvenixUSBDevice* page : AllPages()) {
+        if (page->CommandProtocol().IsOpen()) {
+            open.push_back(page);
+            active = active || page->GetLightSyncFlag();
+        }
+    }
+    if (!active) {
+        return false;
+    }
+    const uint32_t colour = m_sync.Step(nowMs);
+    for (COrvenixUSBDevice* page : open) {
+        for (int led = 0; led < page->GetLedCount(); ++led) {
+            page->SetLedColour(led, colour);
+        }
+    }
+    return true;
+}
+
+WorkerThread::Body DeviceSwitching::LightSyncBody() {
+    return [this](const StopEvent& stop) {
+        // The step counter moves once a millisecond and a step runs when it reaches the speed's
+        // threshold; the thread sleeps until then instead of waking every millisecond.
+        for (;;) {
+            const bool active = [&] {
+                for (COrvenixUSBDevice* page : AllPages()) {
+                    if (page->CommandProtocol().IsOpen() && page->GetLightSyncFlag()) {
+                        return true;
+                    }
+                }
+                return false;
+            }();
+            const int waitMs = active ? SyncThreshold(m_sync.GetParams().speed) : 1000;
+            if (stop.Wait(waitMs)) {
+                OutputDebugLine("同步灯光线程设定退出");
+                return;
+            }
+            if (active) {
+                SyncStep(NowMs());
+            }
+        }
+    };
+}
+
+WorkerThread::Body DeviceSwitching::ScanBody() {
+    std::shared_ptr<catalogue::DeviceList> list = m_list;
+    const HWND main = m_host.WindowHandle();
+    std::shared_ptr<std::atomic<bool>> firstDone = m_firstScanDone;
+    return [list, main, firstDone](const StopEvent& stop) {
+        bool firstPass = true;
+        for (;;) {
+            if (stop.Wait(1)) {
+                OutputDebugLine("抓取设备线程设定退出");
+                return;
+            }
+            if (!list->AllConnected()) {
+                hid::CHidDevice scanner;
+                if (!scanner.Enumerate()) {
+                    DebugLine("device scan: enumeration failed, the scan ends");
+                    // The window waits for the first pass to show itself: it must not stay
+                    // hidden because the scan could not run.
+                    if (firstPass) {
+                        firstDone->store(true);
+                        PostMessageW(main, Messages().UWM_APP_ACTIVATE_MSG, 0, 0);
+                    }
+                    return;
+                }
+                while (const char* path = scanner.NextPath()) {
+                    if (stop.IsSet()) {
+                        break;
+                    }
+                    const catalogue::PathNumbers numbers = catalogue::ReadPathNumbers(path);
+                    if (!list->PreMatch(numbers)) {
+                        continue;
+                    }
+                    hid::CHidDevice probe;
+                    if (!probe.Open(path, true, false, true, false)) {
+                        continue;
+                    }
+                    const int index = list->FullMatch(
+                        numbers, probe.GetAttributes().vendorId, probe.GetAttributes().productId,
+                        probe.GetCaps().usagePage, probe.GetCaps().usage, path);
+                    probe.Close();
+                    if (index >= 0) {
+                        SendMessageW(main, kMsgDeviceArrived, WPARAM(index), 0);
+                    }
+                }
+                scanner.FreePaths();
+                if (firstPass) {
+                    firstPass = false;
+                    firstDone->store(true);
+                    PostMessageW(main, Messages().UWM_APP_ACTIVATE_MSG, 0, 0);
+                }
+            }
+            for (int i = 0; i < static_cast<int>(list->Size()) && !stop.IsSet(); ++i) {
+                const catalogue::DeviceListEntry& e = list->Entry(i);
+                if (e.connected == 0) {
+                    continue;
+                }
+                hid::CHidDevice check;
+                if (!check.Open(e.path, false, false, false, false)) {
+                    list->Release(i);
+                    SendMessageW(main, kMsgDeviceRemoved, WPARAM(i), 0);
+                } else {
+                    check.Close();
+                }
+            }
+            // Another pass 100 ms later; a stop ends the wait at once.
+            stop.Wait(100);
+        }
+    };
+}
+
+}  // namespace q840

@@ -1,0 +1,190 @@
+// Figures of the whole program with a simulated mouse (not run by CTest):
+//   bench_app                       time from plugging the mouse to its page showing the settings
+//   bench_app --idle=SECONDS        CPU share, resident memory and wake-ups per second of every
+//                                   thread while the program sits hidden in the tray
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "app/AppEntry.h"
+#include "app/CMainWnd.h"
+#include "app/PrivateMessages.h"
+#include "app/RegisteredMessages.h"
+#include "device/entry/CDeviceOptionUI.h"
+#include "device/hid/HidBackend.h"
+#include "device/pages/COrvenixUSBDevice.h"
+#include "platform/AppSettings.h"
+#include "platform/Paths.h"
+#include "sim/DemoDevices.h"
+
+using namespace q840;
+
+namespace {
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QThread::usleep(200);
+    }
+    return true;
+}
+
+struct Program {
+    std::shared_ptr<sim::VirtualBus> bus;
+    std::unique_ptr<CMainWnd> wnd;
+
+    Program() {
+        sim::DemoOptions nothing;
+        nothing.cable = nothing.receiver = nothing.mousePad = nothing.headset = false;
+        bus = sim::MakeDemoBus(nothing);
+        bus->GetTranscript()->SetEnabled(false);
+        hid::SetHidBackend(bus);
+        wnd = std::make_unique<CMainWnd>();
+        wnd->Create(nullptr, "Halvorn Q840-VEX GAMING MOUSE");
+        QSignalSpy activated(wnd.get(), &CMainWnd::activated);
+        wnd->show();
+        activated.wait(5000);
+    }
+    ~Program() {
+        wnd->Close();
+        wnd.reset();
+        hid::SetHidBackend(nullptr);
+    }
+    bool MouseShown() {
+        pages::COrvenixUSBDevice* page = wnd->CurrentPage();
+        return page != nullptr && page->GetDeviceKind() == 2 && wnd->FirstReadsDone();
+    }
+};
+
+void BM_PlugToSettingsShown(benchmark::State& state) {
+    Program program;
+    auto cable = program.bus->Find(sim::kCableChannel);
+    for (auto _ : state) {
+        program.bus->Plug(cable);
+        if (!WaitFor([&] { return program.MouseShown(); }, 10000)) {
+            state.SkipWithError("the mouse page did not show");
+            break;
+        }
+        state.PauseTiming();
+        program.bus->Unplug(cable);
+        WaitFor([&] { return program.wnd->CurrentPage() == nullptr; }, 10000);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PlugToSettingsShown)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+long ResidentKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return 0;
+}
+
+// Context switches of every thread: each voluntary switch is one wake-up after a sleep.
+std::map<int, std::pair<std::string, long>> ThreadSwitches() {
+    std::map<int, std::pair<std::string, long>> result;
+    for (const QString& task :
+         QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        std::ifstream status(("/proc/self/task/" + task + "/status").toStdString());
+        std::string line, name;
+        long switches = 0;
+        while (std::getline(status, line)) {
+            if (line.rfind("Name:", 0) == 0) {
+                name = line.substr(6);
+            } else if (line.rfind("voluntary_ctxt_switches:", 0) == 0) {
+                switches += std::stol(line.substr(24));
+            } else if (line.rfind("nonvoluntary_ctxt_switches:", 0) == 0) {
+                switches += std::stol(line.substr(27));
+            }
+        }
+        result[task.toInt()] = {name, switches};
+    }
+    return result;
+}
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+int MeasureIdle(int seconds, bool receiver) {
+    Program program;
+    program.bus->Plug(program.bus->Find(receiver ? sim::kReceiverChannel : sim::kCableChannel));
+    if (!WaitFor([&] { return program.MouseShown(); }, 10000)) {
+        std::fprintf(stderr, "the mouse page did not show\n");
+        return 1;
+    }
+    // Into the tray, as a user leaves it.
+    SendMessageW(program.wnd->GetHWND(), kMsgTrayIcon, 0, WM_LBUTTONUP);
+    WaitFor([] { return false; }, 2000);  // let start-up work settle
+    const auto before = ThreadSwitches();
+    const double cpuBefore = CpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    WaitFor([] { return false; }, seconds * 1000);
+    const double cpu = CpuSeconds() - cpuBefore;
+    const double elapsed = wall.elapsed() / 1000.0;
+    const auto after = ThreadSwitches();
+    std::printf("hidden in the tray, mouse by %s, %.1f s\n", receiver ? "receiver" : "cable",
+                elapsed);
+    std::printf("  CPU: %.3f s = %.2f %% of one core\n", cpu, 100.0 * cpu / elapsed);
+    std::printf("  resident memory: %ld kB\n", ResidentKb());
+    long total = 0;
+    for (const auto& [tid, entry] : after) {
+        const long was = before.count(tid) ? before.at(tid).second : 0;
+        const double perSecond = (entry.second - was) / elapsed;
+        total += entry.second - was;
+        std::printf("  thread %-16s %7.1f wake-ups/s\n", entry.first.c_str(), perSecond);
+    }
+    std::printf("  all threads %.1f wake-ups/s (this measuring loop included: ~%.0f/s)\n",
+                total / elapsed, 1000.0 / 1.2);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    SetProgramFolder(QCoreApplication::applicationDirPath() + "/..");
+    SetUserDataFolder(dir.filePath("user"));
+    AppSettings::SetConfigFolder(dir.filePath("config"));
+    RegisterStaticMessages();
+    RegisterActivateMessage();
+    RegisterGuidMessages();
+    ResourceSetup();
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--idle=", 0) == 0) {
+            const bool receiver = i + 1 < argc && std::string(argv[i + 1]) == "--receiver";
+            return MeasureIdle(std::stoi(arg.substr(7)), receiver);
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
