@@ -118,6 +118,9 @@ int COrvenixMouseDevice::ReadIdentity() {
     }
     m_info = info;
     m_infoValid = true;
+    // The table and slots of an earlier read belong to that record.
+    m_keyTableRead = false;
+    m_keySlotMap.fill(protocol::kNoSlot);
     std::copy(info.raw.begin(), info.raw.end(), COrvenixUSBDevice::InfoRecord().begin());
     SendInfoValid(true);
 

@@ -161,14 +161,13 @@ void COrvenixMouseDevice::PushPreview() {
 }
 
 void COrvenixMouseDevice::PaintSecondRow() {
-    bool changed = false;
+    // Only changed colours are painted; each button repaints itself.
     for (size_t i = 0; i < m_secondRow.size(); ++i) {
         QWidget* button = m_secondRow[i];
         const uint32_t value = GetLedColour(int(i));
         if (button != nullptr && value != m_secondRowPushed[i]) {
             PaintLedButton(button, value);
             m_secondRowPushed[i] = value;
-            changed = true;
         }
     }
     const int logoLed = GetExtraValue();
@@ -178,11 +177,7 @@ void COrvenixMouseDevice::PaintSecondRow() {
             PaintLedButton(m_logo, value);
             m_logoPushed = value;
             m_logoPainted = true;
-            changed = true;
         }
-    }
-    if (changed && GetHover()) {
-        update();
     }
 }
 

@@ -31,6 +31,22 @@ TEST_F(MousePageTest, NewMouseIsMarkedOnceAndItsKeySlotsAreFound) {
     EXPECT_EQ(0, Count(kCmdWriteInfo)) << "an initialised mouse is not written again";
 }
 
+TEST_F(MousePageTest, TooManyKeySlotsEndTheReadBeforeTheKeyTable) {
+    Open(false);
+    ASSERT_EQ(1, page->ReadIdentity());
+    auto info = mouse->Info();
+    info[5] = 171;  // 513 bytes of key table
+    mouse->SetInfo(info);
+    bus->GetTranscript()->Clear();
+    EXPECT_EQ(0, page->ReadIdentity());
+    EXPECT_EQ(0, Count(0x07)) << "no key table read";
+    EXPECT_FALSE(page->HasKeyTable()) << "the earlier table belongs to the earlier record";
+    EXPECT_EQ(protocol::kNoSlot, page->GetKeySlotMap()[0]);
+    page->LoadProfile();
+    EXPECT_EQ(0, page->ApplyKeys(0));
+    EXPECT_EQ(0, Count(kCmdWriteKeyTable));
+}
+
 TEST_F(MousePageTest, UnknownRecordMutesTheProtocolAndNothingReachesTheMouse) {
     for (const auto& [signatureLow, state] : {std::pair{0x00, 0}, std::pair{0xAA, 5}}) {
         auto info = mouse->Info();
@@ -273,6 +289,20 @@ TEST_F(MousePageTest, ReadingTakesBackTheDeviceValuesIntoTheSavedProfile) {
     EXPECT_EQ(1, node["ReportStages"]["Linear_Calibration"].asInt());
     EXPECT_EQ(4, node["DPIStages"]["StageActive"].asInt());
     EXPECT_EQ(7, node["DPIStages"]["StageDPIs"][0]["StageDPIX"].asInt()) << "stages stay";
+}
+
+TEST_F(MousePageTest, DefaultProfileReplacesTheUsersAndIsSaved) {
+    BuildLayout();
+    page->LoadProfile();
+    auto stages = page->MouseProfile()->GetDpiStages();
+    stages[0].dpiX = 90;
+    page->MouseProfile()->WriteDpiStages(stages);
+    page->SaveProfile();
+    ASSERT_EQ(90, StoredDeviceNode()["DPIStages"]["StageDPIs"][0]["StageDPIX"].asInt());
+    page->LoadDefaultProfile();
+    EXPECT_EQ(7, StoredDeviceNode()["DPIStages"]["StageDPIs"][0]["StageDPIX"].asInt());
+    EXPECT_EQ(7, Find<QSlider>("DPI_slider_0")->value());
+    EXPECT_EQ(QString("p1"), page->GetProfileName()) << "the file carries no name of its own";
 }
 
 TEST_F(MousePageTest, SleepingMouseBehindTheReceiverGetsNoDataCommands) {
