@@ -1,0 +1,140 @@
+// The mouse page's costs: one frame of its own renderers, one push onto both LED rows and the
+// logo, putting every setting into the controls, and a settings write and a settings read against
+// the simulated mouse by cable with the protocol's real pauses.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "controls/CDeviceKeyButtonUI.h"
+#include "device/hid/HidBackend.h"
+#include "device/pages/COrvenixMouseDevice.h"
+#include "platform/Paths.h"
+#include "platform/ui/CControlFactory.h"
+#include "platform/ui/CDialogBuilder.h"
+#include "platform/ui/CPaintManagerUI.h"
+#include "sim/DemoDevices.h"
+#include "sim/VirtualBus.h"
+
+namespace {
+
+using q840::pages::COrvenixMouseDevice;
+using q840::pages::PageLightSettings;
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "bench_mouse_page";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+    return app;
+}
+
+void SetEffect(COrvenixMouseDevice& page, int effect) {
+    PageLightSettings s;
+    s.effect = uint8_t(effect);
+    s.brightness = 4;
+    s.multiColour = 1;
+    page.SetLightSettingsRecord(s);
+}
+
+void BM_MouseRenderFrame(benchmark::State& state) {
+    App();
+    COrvenixMouseDevice page;
+    page.SetLedCount(15);
+    const int effect = int(state.range(0));
+    SetEffect(page, effect);
+    for (auto _ : state) {
+        page.RenderFrame(effect);
+        benchmark::DoNotOptimize(page.GetLedColour(0));
+    }
+}
+BENCHMARK(BM_MouseRenderFrame)->Arg(2)->Arg(4)->Arg(7);
+
+// A page with the test layout, in temporary folders with the factory profile.
+struct LaidOutPage {
+    QTemporaryDir dir;
+    q840::ui::CPaintManagerUI pm;
+    COrvenixMouseDevice page;
+
+    LaidOutPage() {
+        q840::SetUserDataFolder(dir.filePath("user") + "/");
+        q840::SetProgramFolder(dir.filePath("prog") + "/");
+        QDir().mkpath(dir.filePath("prog/DefaultData"));
+        const QString source = qEnvironmentVariable("Q840_SOURCE_DIR", Q840_BENCH_SOURCE_DIR);
+        for (const char* file : {"mouse.Json", "default_light.json"}) {
+            QFile::copy(source + "/DefaultData/" + file, dir.filePath("prog/DefaultData/") + file);
+        }
+        q840::ui::CControlFactory::GetInstance().RegistControl(
+            "DeviceKeyButton", [] { return q840::controls::CDeviceKeyButtonUI::Create(); });
+        QFile layout(source + "/tests/pages/mouse_test_layout.xml");
+        layout.open(QIODevice::ReadOnly);
+        q840::ui::CDialogBuilder builder;
+        builder.CreateFromText(QString::fromUtf8(layout.readAll()), nullptr, &pm, &page);
+        page.SetPaintManager(&pm);
+        page.SetLayoutPath("XML/DeviceXml/mousedevice.xml");
+        page.SetKeyButtonCount(11);
+        page.SetLedCount(15);
+        page.SetExtraValue(7);
+        page.SetProfileName("bench");
+        page.SetDeviceKindName("mouse");
+        page.SetLightListIndex(1);
+        page.BuildLayout();
+        page.LoadProfile();
+    }
+    ~LaidOutPage() {
+        q840::SetUserDataFolder(QString());
+        q840::SetProgramFolder(QString());
+    }
+};
+
+void BM_MousePushPreview(benchmark::State& state) {
+    App();
+    LaidOutPage p;
+    SetEffect(p.page, 2);  // the wave changes every LED every frame
+    for (auto _ : state) {
+        p.page.RenderFrame(2);
+        p.page.PushPreview();
+    }
+}
+BENCHMARK(BM_MousePushPreview);
+
+void BM_MouseRefreshControls(benchmark::State& state) {
+    App();
+    LaidOutPage p;
+    for (auto _ : state) {
+        p.page.RefreshControls();
+    }
+}
+BENCHMARK(BM_MouseRefreshControls)->Unit(benchmark::kMicrosecond);
+
+void BM_MouseSettingsOverCable(benchmark::State& state) {
+    App();
+    q840::sim::DemoOptions options;
+    options.cable = true;
+    auto bus = q840::sim::MakeDemoBus(options);
+    bus->GetTranscript()->SetEnabled(false);
+    q840::hid::SetHidBackend(bus);
+    {
+        LaidOutPage p;
+        auto& proto = p.page.CommandProtocol();
+        proto.PrimaryChannel().Open("sim:vid_320f&pid_226e&mi_01&col02", true, true, true, false);
+        proto.SetChannel(1);
+        proto.SetOpen(true);
+        p.page.ReadIdentity();
+        const bool write = state.range(0) != 0;
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(write ? p.page.WriteSettingsBlock(0, 0)
+                                           : p.page.ReadSettingsBlock());
+        }
+        p.page.StopThreads();
+    }
+    q840::hid::SetHidBackend(nullptr);
+}
+BENCHMARK(BM_MouseSettingsOverCable)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
