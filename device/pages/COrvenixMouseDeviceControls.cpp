@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QIntValidator>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSlider>
@@ -195,8 +196,9 @@ void COrvenixMouseDevice::ApplySliderRanges() {
                 slider->setRange(0, maximum);
             }
         }
-        if (auto* edit = qobject_cast<QLineEdit*>(Control(Indexed("DPI_edit_", n)))) {
-            edit->setMaxLength(5);  // 0 to 10 000
+        auto* edit = qobject_cast<QLineEdit*>(Control(Indexed("DPI_edit_", n)));
+        if (edit != nullptr && edit->validator() == nullptr) {
+            edit->setValidator(new QIntValidator(0, kDpiEditMax, edit));
         }
     }
 }
