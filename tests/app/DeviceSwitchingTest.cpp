@@ -347,3 +347,59 @@ TEST_F(DeviceSwitchingTest, SameModeTakesTheCurrentEffectAndTheThreadDrivesThePr
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DeviceSwitchingTest, PulledOutDuringTheIdentityReadTheEntryGoesAndReplugWorks) {
+    m_cable->UnplugOnNextCommand();
+    m_bus->Plug(m_cable);
+    ASSERT_TRUE(WaitFor([&] { return !m_cable->IsPlugged(); }));
+    ASSERT_TRUE(WaitFor([&] {
+        return !MousePage()->CommandProtocol().IsOpen() && !MouseEntry()->IsEntryVisible();
+    }));
+    EXPECT_TRUE(NoDeviceShown());
+    m_cable->ClearFaults();
+    m_bus->Plug(m_cable);
+    ASSERT_TRUE(WaitFor([&] { return MouseRead(); }));
+    EXPECT_EQ(m_mouse->Info()[7], 3);
+}
+
+TEST_F(DeviceSwitchingTest, PulledOutDuringASettingsWriteNothingIsLostAndReplugWorks) {
+    m_bus->Plug(m_cable);
+    ASSERT_TRUE(WaitFor([&] { return MouseRead(); }));
+    pages::COrvenixUSBDevice* page = MousePage();
+    auto* slider = page->findChild<QSlider*>("DPI_slider_1");
+    ASSERT_NE(slider, nullptr);
+    m_cable->UnplugOnNextCommand();
+    slider->setValue(70);
+    m_wnd->PaintManager().SendNotify(slider, ui::notify::kValueChanged, 70);
+    ASSERT_TRUE(WaitFor([&] { return !MouseEntry()->IsEntryVisible(); }));
+    EXPECT_TRUE(NoDeviceShown());
+    // The change is in the profile file although the mouse never got it.
+    QFile file(page->ProfilePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    Json::Value profile;
+    Json::Reader().parse(file.readAll().toStdString(), profile);
+    EXPECT_EQ(profile["Device"][0]["DPIStages"]["StageDPIs"][1]["StageDPIX"].asInt(), 70);
+    m_cable->ClearFaults();
+    m_bus->Plug(m_cable);
+    ASSERT_TRUE(WaitFor([&] { return MouseRead(); }));
+    // Reading the mouse again does not take the stage values back from it.
+    EXPECT_EQ(slider->value(), 70);
+}
+
+TEST_F(DeviceSwitchingTest, AMouseThatRefusesEveryCommandLeavesTheWindowWorking) {
+    m_cable->InjectStatus(0xFF, -1);
+    m_bus->Plug(m_cable);
+    ASSERT_TRUE(WaitFor([&] { return MouseShown(); }));
+    QCoreApplication::processEvents();
+    // The window still answers: a tray click hides it and another shows it.
+    SendMessageW(m_wnd->GetHWND(), kMsgTrayIcon, 0, WM_LBUTTONUP);
+    EXPECT_FALSE(m_wnd->isVisible());
+    SendMessageW(m_wnd->GetHWND(), kMsgTrayIcon, 0, WM_LBUTTONUP);
+    EXPECT_TRUE(m_wnd->isVisible());
+    m_bus->Unplug(m_cable);
+    EXPECT_TRUE(WaitFor([&] { return NoDeviceShown(); }));
+}
+
+}  // namespace
