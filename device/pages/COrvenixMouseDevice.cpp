@@ -265,6 +265,11 @@ int COrvenixMouseDevice::WriteSettingsBlock(int profileNumber, int value) {
         return 0;
     }
     auto* data = MouseProfile();
+    // Without a profile the block would be all zeros: every DPI stage of the mouse switched off.
+    if (data->GetDeviceNode().isNull()) {
+        DebugLine("配置未加载，不写设置");
+        return 0;
+    }
     SettingsBlock b;
     b.profileIndex = uint8_t(value);
     const profile::LightSetting& ls = data->GetLightSetting();

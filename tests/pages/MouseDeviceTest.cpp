@@ -244,6 +244,9 @@ TEST_F(MousePageTest, SensorWithOneByteIndexTakesTypedDpiInBothBytes) {
 TEST_F(MousePageTest, HighEffectIsWrittenAsZeroAndSpeedIsInverted) {
     Open(false);
     page->ReadIdentity();
+    bus->GetTranscript()->Clear();
+    EXPECT_EQ(0, page->WriteSettingsBlock(0, 0)) << "no profile loaded: nothing to write";
+    EXPECT_TRUE(Commands().empty());
     page->LoadProfile();
     PageLightSettings s = page->GetLightSettings();
     s.effect = 12;
