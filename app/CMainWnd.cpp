@@ -48,6 +48,40 @@ void StoreLightRecord(pages::COrvenixUSBDevice& page, const pages::PageLightSett
     page.SetLightSettings(words[0], words[1], words[2], words[3]);
 }
 
+// Commands of the macro editor's menus: delay options and mouse button events to insert.
+constexpr const char* kMacroMenuCommands[] = {
+    "redio_previous_record_time",
+    "redio_previous_constant_time",
+    "redio_previous_ignore_time",
+    "redio_later_record_time",
+    "redio_later_constant_time",
+    "redio_later_ignore_time",
+    "macro_action_edit",
+    "left_down",
+    "left_up",
+    "left_click",
+    "middle_down",
+    "middle_up",
+    "middle_click",
+    "right_down",
+    "right_up",
+    "right_click",
+    "forward_down",
+    "forward_up",
+    "forward_click",
+    "back_down",
+    "back_up",
+    "back_click",
+};
+bool IsMacroMenuCommand(const QString& name) {
+    for (const char* command : kMacroMenuCommands) {
+        if (name.compare(QLatin1String(command), Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Byte 13 of the light record: the effect to go back to after a game's light reaction.
 constexpr size_t kPreviousModeSpare = 13 - 8;
 constexpr int kMouseKind = 2;
@@ -230,8 +264,14 @@ void CMainWnd::OnMenuCommand(const ui::MenuCmd& cmd) {
         BringToFront();
     } else if (cmd.name.compare("about_menu", Qt::CaseInsensitive) == 0) {
         CAboutWnd::ShowAbout(this, m_aboutHandle);
-    } else {
-        DebugLine("menu command waiting: %s", cmd.name.toUtf8().constData());
+    } else if (cmd.name.compare("setwnd_menu", Qt::CaseInsensitive) == 0) {
+        OpenAuxiliaryWindow(m_windowOpeners.settings, "settings");
+    } else if (IsMacroMenuCommand(cmd.name)) {
+        if (m_macroMenu) {
+            m_macroMenu(cmd.name);
+        } else {
+            DebugLine("macro menu command waiting: %s", cmd.name.toUtf8().constData());
+        }
     }
 }
 
@@ -736,6 +776,15 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
         }
     } else if (msg.sType == ui::notify::kSetFocus && sender == "keyset_keyboard_text_edit") {
         SendMessageW(GetHWND(), kMsgInputHook, 1, 0);
+    } else if (msg.sType == ui::notify::kItemActivate && sender == "macro_action") {
+        // The macro action menu, at the cursor.
+        auto* menu = new ui::CMenuWnd(GetHWND(), kMsgMenuCommand);
+        if (menu->LoadFromFile("XML/Menus/macro_action_menu.xml")) {
+            menu->ShowAt(QCursor::pos(), 6);
+        } else {
+            DebugLine("macro action menu waiting: no menu file");
+            menu->deleteLater();
+        }
     } else if (msg.sType == ui::notify::kClick && msg.pSender != nullptr) {
         OnClick(msg);
     } else if (msg.sType == ui::notify::kMoveValueChanged &&

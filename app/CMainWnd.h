@@ -65,6 +65,10 @@ public:
         std::function<void()> audioStyle;  // "music_setting_btn"
     };
     void SetWindowOpeners(WindowOpeners openers) { m_windowOpeners = std::move(openers); }
+    // Menu commands of the macro editor (delay options, mouse button events to insert).
+    void SetMacroMenuHandler(std::function<void(const QString& command)> handler) {
+        m_macroMenu = std::move(handler);
+    }
     void SetGameLightRestoreMs(int ms) { m_gameLightRestoreMs = ms; }  // 5000; tests shorten it
     // Runs the scale adaptation now (timer 1011, display changes, showing from the tray).
     void AdaptScale();
@@ -145,6 +149,7 @@ private:
     GameLightHooks m_gameLight;
     InputHookHandlers m_inputHook;
     WindowOpeners m_windowOpeners;
+    std::function<void(const QString&)> m_macroMenu;
     Launcher m_launcher;
     int m_gameLightRestoreMs = 5000;
     QSize m_screenSize;

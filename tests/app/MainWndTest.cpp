@@ -174,6 +174,14 @@ TEST_F(MainWndTest, TitleBarButtonsAndMessage3093OpenTheAuxiliaryWindows) {
     Send(kMsgOpenSettings, 0, 0);
     EXPECT_EQ(settings, 2);
     EXPECT_EQ(skin, 1);
+    // The tray menu's settings entry, and the macro editor's menu commands.
+    std::vector<QString> macroCommands;
+    m_wnd->SetMacroMenuHandler([&](const QString& c) { macroCommands.push_back(c); });
+    for (const char* name : {"setwnd_menu", "Left_Click", "redio_later_ignore_time", "nonsense"}) {
+        Send(kMsgMenuCommand, reinterpret_cast<WPARAM>(new ui::MenuCmd{name, "", "", false}), 0);
+    }
+    EXPECT_EQ(settings, 3);
+    EXPECT_EQ(macroCommands, (std::vector<QString>{"Left_Click", "redio_later_ignore_time"}));
     m_wnd->SetWindowOpeners({});
     Click("setbtn");  // no window yet: a debug line, nothing else
     EXPECT_TRUE(m_wnd->isVisible());
