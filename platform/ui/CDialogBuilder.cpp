@@ -1,5 +1,7 @@
 #include "platform/ui/CDialogBuilder.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,6 +29,40 @@
 namespace q840::ui {
 
 namespace {
+
+// The attributes of an element in an order that does not depend on how the XML parser stores
+// them: what other attributes rely on first (a slider's range before its value, an option's group
+// before its selection), the states last.
+QVector<QDomAttr> OrderedAttributes(const QDomElement& element) {
+    static const QStringList kFirst = {"name", "class", "min", "max", "group"};
+    static const QStringList kLast = {"value", "selected", "enabled", "visible"};
+    const QDomNamedNodeMap map = element.attributes();
+    QVector<QDomAttr> first, middle, last;
+    for (int i = 0; i < map.count(); ++i) {
+        const QDomAttr attr = map.item(i).toAttr();
+        if (kFirst.contains(attr.name())) {
+            first.append(attr);
+        } else if (kLast.contains(attr.name())) {
+            last.append(attr);
+        } else {
+            middle.append(attr);
+        }
+    }
+    const auto rank = [](const QStringList& order) {
+        return [&order](const QDomAttr& a, const QDomAttr& b) {
+            return order.indexOf(a.name()) < order.indexOf(b.name());
+        };
+    };
+    std::sort(first.begin(), first.end(), rank(kFirst));
+    std::sort(last.begin(), last.end(), rank(kLast));
+    std::sort(middle.begin(), middle.end(),
+              [](const QDomAttr& a, const QDomAttr& b) { return a.name() < b.name(); });
+    return first + middle + last;
+}
+
+}  // namespace
+
+namespace {
 constexpr int kMaxIncludeDepth = 16;
 
 // Makes a padding wrapper follow its control's explicit show/hide, so that a hidden control
@@ -47,7 +83,9 @@ private:
     QWidget* m_wrapper;
 };
 
-bool IsTrue(const QString& value) { return value.compare("true", Qt::CaseInsensitive) == 0 || value == "1"; }
+bool IsTrue(const QString& value) {
+    return value.compare("true", Qt::CaseInsensitive) == 0 || value == "1";
+}
 
 // "#FF14161B" / "0xFF14161B" / "#14161B" -> a style sheet colour.
 QString StyleColour(QString value) {
@@ -89,12 +127,18 @@ void SetStylePiece(QWidget* control, const QString& key, const QString& value) {
 Qt::Alignment ParseAlign(const QString& value) {
     Qt::Alignment align;
     const QString v = value.toLower();
-    if (v.contains("left")) align |= Qt::AlignLeft;
-    if (v.contains("right")) align |= Qt::AlignRight;
-    if (v.contains("center")) align |= Qt::AlignHCenter;
-    if (v.contains("top")) align |= Qt::AlignTop;
-    if (v.contains("bottom")) align |= Qt::AlignBottom;
-    if (v.contains("vcenter") || !(align & Qt::AlignVertical_Mask)) align |= Qt::AlignVCenter;
+    if (v.contains("left"))
+        align |= Qt::AlignLeft;
+    if (v.contains("right"))
+        align |= Qt::AlignRight;
+    if (v.contains("center"))
+        align |= Qt::AlignHCenter;
+    if (v.contains("top"))
+        align |= Qt::AlignTop;
+    if (v.contains("bottom"))
+        align |= Qt::AlignBottom;
+    if (v.contains("vcenter") || !(align & Qt::AlignVertical_Mask))
+        align |= Qt::AlignVCenter;
     return align;
 }
 
@@ -181,9 +225,12 @@ QWidget* CDialogBuilder::CreateByTag(const QString& tag) {
     if (QWidget* control = CControlFactory::GetInstance().CreateControl(tag)) {
         return control;
     }
-    if (tag == "VerticalLayout") return NewBox(true);
-    if (tag == "HorizontalLayout") return NewBox(false);
-    if (tag == "TabLayout") return new QStackedWidget();
+    if (tag == "VerticalLayout")
+        return NewBox(true);
+    if (tag == "HorizontalLayout")
+        return NewBox(false);
+    if (tag == "TabLayout")
+        return new QStackedWidget();
     if (tag == "Container") {
         auto* container = new QWidget();
         auto* grid = new QGridLayout(container);
@@ -191,21 +238,30 @@ QWidget* CDialogBuilder::CreateByTag(const QString& tag) {
         grid->setSpacing(0);
         return container;
     }
-    if (tag == "Control") return new QWidget();
-    if (tag == "Button") return new QPushButton();
+    if (tag == "Control")
+        return new QWidget();
+    if (tag == "Button")
+        return new QPushButton();
     if (tag == "Option") {
         auto* option = new QPushButton();
         option->setCheckable(true);
         option->setProperty("class", "option");
         return option;
     }
-    if (tag == "CheckBox") return new QCheckBox();
-    if (tag == "Label" || tag == "Text") return new QLabel();
-    if (tag == "Edit") return new QLineEdit();
-    if (tag == "Slider") return new QSlider(Qt::Horizontal);
-    if (tag == "Combo") return new QComboBox();
-    if (tag == "List") return new QListWidget();
-    if (tag == "Progress") return new QProgressBar();
+    if (tag == "CheckBox")
+        return new QCheckBox();
+    if (tag == "Label" || tag == "Text")
+        return new QLabel();
+    if (tag == "Edit")
+        return new QLineEdit();
+    if (tag == "Slider")
+        return new QSlider(Qt::Horizontal);
+    if (tag == "Combo")
+        return new QComboBox();
+    if (tag == "List")
+        return new QListWidget();
+    if (tag == "Progress")
+        return new QProgressBar();
     return nullptr;
 }
 
@@ -241,9 +297,7 @@ QWidget* CDialogBuilder::BuildElement(const QDomElement& element, QWidget* paren
     if (m_manager != nullptr) {
         m_manager->AttachControl(control);
     }
-    const QDomNamedNodeMap attributes = element.attributes();
-    for (int i = 0; i < attributes.count(); ++i) {
-        const QDomAttr attr = attributes.item(i).toAttr();
+    for (const QDomAttr& attr : OrderedAttributes(element)) {
         if (attr.name() == "font") {
             const QDomElement font = m_fonts.value(attr.value());
             if (!font.isNull()) {
@@ -269,15 +323,16 @@ QWidget* CDialogBuilder::BuildElement(const QDomElement& element, QWidget* paren
 void CDialogBuilder::BuildChildren(const QDomElement& element, QWidget* control) {
     const bool hasItems = qobject_cast<QComboBox*>(control) || qobject_cast<QListWidget*>(control);
     for (QDomElement e = element.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
-        if (hasItems && e.tagName().endsWith("Element") && e.tagName() != "ComboEditContainerElement") {
+        if (hasItems && e.tagName().endsWith("Element") &&
+            e.tagName() != "ComboEditContainerElement") {
             AddItem(control, e);
         } else {
             BuildElement(e, control);
         }
     }
     if (auto* stack = qobject_cast<QStackedWidget*>(control)) {
-        stack->setCurrentIndex(qBound(0, control->property("dui_selectedid").toInt(),
-                                      qMax(0, stack->count() - 1)));
+        stack->setCurrentIndex(
+            qBound(0, control->property("dui_selectedid").toInt(), qMax(0, stack->count() - 1)));
     }
 }
 
@@ -366,8 +421,8 @@ void CDialogBuilder::SetAttribute(QWidget* control, const QString& name, const Q
         resources.SetControlToolTip(control, value);
     } else if (name == "width" || name == "height" || name == "minwidth" || name == "minheight" ||
                name == "maxwidth" || name == "maxheight" || name == "inset" ||
-               name == "childpadding" || name == "pos" || name == "padding" ||
-               name == "fontsize" || name == "selectedid") {
+               name == "childpadding" || name == "pos" || name == "padding" || name == "fontsize" ||
+               name == "selectedid") {
         control->setProperty(("dui_" + name).toUtf8().constData(), value);
     } else if (name == "float") {
         control->setProperty("dui_float", IsTrue(value));

@@ -47,7 +47,9 @@ void CResourceManager::SetResourcePath(const QString& path) {
     }
 }
 
-QString CResourceManager::GetResourcePath() const { return m_resourcePath; }
+QString CResourceManager::GetResourcePath() const {
+    return m_resourcePath;
+}
 
 bool CResourceManager::LoadResource(const QString& indexFile) {
     QDomDocument doc;
@@ -58,7 +60,11 @@ bool CResourceManager::LoadResource(const QString& indexFile) {
          e = e.nextSiblingElement()) {
         const QString key = e.attribute("key");
         const QString file = e.attribute("file");
-        if (!key.isEmpty() && !file.isEmpty()) {
+        if (e.tagName() == QLatin1String("Style")) {
+            if (!file.isEmpty() && !m_styleSheets.contains(file)) {
+                m_styleSheets.append(file);
+            }
+        } else if (!key.isEmpty() && !file.isEmpty()) {
             m_layouts.insert(key, file);
         }
     }
@@ -73,11 +79,14 @@ QString CResourceManager::GetLayoutFile(const QString& keyOrFile) const {
 
 void CResourceManager::Release() {
     m_layouts.clear();
+    m_styleSheets.clear();
     m_texts.clear();
     m_tracked.clear();
 }
 
-void CResourceManager::SetLanguage(const QString& name) { m_language = name; }
+void CResourceManager::SetLanguage(const QString& name) {
+    m_language = name;
+}
 
 bool CResourceManager::LoadLanguage(const QString& languageFile) {
     QStringList files;

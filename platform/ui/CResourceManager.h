@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 class QWidget;
@@ -31,6 +32,8 @@ public:
     bool LoadResource(const QString& indexFile);
     // The file a layout key stands for; the argument itself when it is not a key.
     QString GetLayoutFile(const QString& keyOrFile) const;
+    // Style sheets of the index ("Style" entries), applied after the global one, in order.
+    const QStringList& GetStyleSheets() const { return m_styleSheets; }
     void Release();
 
     void SetLanguage(const QString& name);
@@ -61,6 +64,7 @@ private:
 
     QString m_resourcePath;
     QHash<QString, QString> m_layouts;
+    QStringList m_styleSheets;
     QString m_language;
     QHash<QString, QString> m_texts;
     QVector<QPointer<QWidget>> m_tracked;

@@ -32,6 +32,13 @@ bool ApplyGlobalStyleSheet(const QString& file, int dpi) {
         return false;
     }
     QString sheet = QString::fromUtf8(source.readAll());
+    // The pages' own sheets listed in the resource index come after it.
+    for (const QString& extra : CResourceManager::GetInstance().GetStyleSheets()) {
+        QFile page(CResourceManager::GetInstance().GetResourcePath() + extra);
+        if (page.open(QIODevice::ReadOnly)) {
+            sheet += '\n' + QString::fromUtf8(page.readAll());
+        }
+    }
     // Image urls in the sheet are relative to the skin folder.
     sheet.replace("url(", "url(" + CResourceManager::GetInstance().GetResourcePath());
     qApp->setStyleSheet(ScaleStyleSheet(sheet, dpi));

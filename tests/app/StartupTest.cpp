@@ -9,6 +9,7 @@
 #include "app/ControlTables.h"
 #include "app/FontFile.h"
 #include "app/RegisteredMessages.h"
+#include "device/pages/COrvenixUSBDevice.h"
 #include "platform/Paths.h"
 #include "platform/base/RegisteredMessage.h"
 #include "platform/ui/CControlFactory.h"
@@ -27,12 +28,19 @@ TEST(RegisteredMessages, TableIdsAreStableAndTheRepeatedMouseEntryShares) {
     EXPECT_EQ(m.UWM_AUDIO_WND_CMD_MSG,
               RegisterWindowMessageW("{4695579F-999A-41d4-9FAF-EFFCE93EBE19}"));
     // Every other entry has an id of its own, in the registered range.
-    const UINT all[] = {m.WM_HOOK_KEY_SINGLEKEY_MSG, m.WM_HOOK_KEY_HITKEY_MSG,
-                        m.WM_HOOK_KEY_MSMACROLATER_MSG, m.UWM_MOUSERBUTTONDOWN_USER_MSG,
-                        m.UWM_MOUSEMOVE_USER_MSG, m.Game_Start, m.Game_Death,
-                        m.UWM_APP_ACTIVATE_MSG, m.UWM_UPDATE_PROGRESS_MSG,
-                        m.UWM_LIGHT_OWNER_NOTIFY_MSG, m.UWM_LIGHT_OWNER_REQUEST_MSG,
-                        m.UWM_WORKTOOL_QUERY_MSG, m.UWM_AUDIO_WND_CMD_MSG};
+    const UINT all[] = {m.WM_HOOK_KEY_SINGLEKEY_MSG,
+                        m.WM_HOOK_KEY_HITKEY_MSG,
+                        m.WM_HOOK_KEY_MSMACROLATER_MSG,
+                        m.UWM_MOUSERBUTTONDOWN_USER_MSG,
+                        m.UWM_MOUSEMOVE_USER_MSG,
+                        m.Game_Start,
+                        m.Game_Death,
+                        m.UWM_APP_ACTIVATE_MSG,
+                        m.UWM_UPDATE_PROGRESS_MSG,
+                        m.UWM_LIGHT_OWNER_NOTIFY_MSG,
+                        m.UWM_LIGHT_OWNER_REQUEST_MSG,
+                        m.UWM_WORKTOOL_QUERY_MSG,
+                        m.UWM_AUDIO_WND_CMD_MSG};
     std::set<UINT> distinct(std::begin(all), std::end(all));
     EXPECT_EQ(distinct.size(), std::size(all));
     for (UINT id : all) {
@@ -64,7 +72,9 @@ TEST(ControlTables, FactoryOrderAndTheMainWindowTagsFallThroughWhenUnknown) {
     ui::CPaintManagerUI pm;
     std::unique_ptr<QWidget> key(CreateMainWindowControl("devicekeybutton", &pm));
     EXPECT_NE(key, nullptr);
-    EXPECT_EQ(CreateMainWindowControl("OrvenixMouseDevice", &pm), nullptr);  // not yet a class
+    std::unique_ptr<QWidget> mousePage(CreateMainWindowControl("orvenixmousedevice", &pm));
+    EXPECT_NE(qobject_cast<pages::COrvenixUSBDevice*>(mousePage.get()), nullptr);
+    EXPECT_EQ(CreateMainWindowControl("OrvenixKeyboardDevice", &pm), nullptr);  // not yet a class
     EXPECT_EQ(CreateMainWindowControl("Button", &pm), nullptr);
     EXPECT_EQ(CreateMainWindowControl("NoSuchThing", &pm), nullptr);
     // Sub-layout tags are compared without regard to case; a missing file gives no control.
@@ -74,7 +84,8 @@ TEST(ControlTables, FactoryOrderAndTheMainWindowTagsFallThroughWhenUnknown) {
     QDir().mkpath(skin.filePath("XML/CustomControlXML"));
     QFile file(skin.filePath("XML/CustomControlXML/KeySetControl.xml"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(R"(<Window><VerticalLayout name="keyset_root"><Label name="inner"/></VerticalLayout></Window>)");
+    file.write(
+        R"(<Window><VerticalLayout name="keyset_root"><Label name="inner"/></VerticalLayout></Window>)");
     file.close();
     std::unique_ptr<QWidget> built(CreateMainWindowControl("keysetcontrolui", &pm));
     ASSERT_NE(built, nullptr);

@@ -125,7 +125,8 @@ TEST_F(DialogBuilderTest, BuildsTagsWithTheirAttributesAndFindsThemByName) {
 }
 
 TEST_F(DialogBuilderTest, AsksCallbackThenFactoryThenBuiltInsAndSkipsUnknownTags) {
-    CControlFactory::GetInstance().RegistControl("Special", [] { return new QPushButton("factory"); });
+    CControlFactory::GetInstance().RegistControl("Special",
+                                                 [] { return new QPushButton("factory"); });
     CControlFactory::GetInstance().RegistControl("Button", [] { return new CustomControl(); });
     CControlFactory::GetInstance().RegistControl("Fancy", [] { return new CustomControl(); });
     RecordingCallback callback;
@@ -159,9 +160,11 @@ TEST_F(DialogBuilderTest, AsksCallbackThenFactoryThenBuiltInsAndSkipsUnknownTags
 
 TEST_F(DialogBuilderTest, IncludesSubLayoutsByResourceKeyOrFileAndStopsRunawayNesting) {
     WriteFile("res.xml", R"(<Res><Layout key="XML_PART" file="XML/part.xml"/></Res>)");
-    WriteFile("XML/part.xml",
-              R"(<Window><HorizontalLayout name="part_root"><Button name="part_btn"/></HorizontalLayout></Window>)");
-    WriteFile("XML/self.xml", R"(<VerticalLayout><Include source="XML/self.xml"/></VerticalLayout>)");
+    WriteFile(
+        "XML/part.xml",
+        R"(<Window><HorizontalLayout name="part_root"><Button name="part_btn"/></HorizontalLayout></Window>)");
+    WriteFile("XML/self.xml",
+              R"(<VerticalLayout><Include source="XML/self.xml"/></VerticalLayout>)");
     ASSERT_TRUE(CResourceManager::GetInstance().LoadResource("res.xml"));
     const char* xml = R"(<VerticalLayout name="root">
         <Include source="XML_PART"/>
@@ -225,3 +228,23 @@ TEST_F(DialogBuilderTest, OwnColoursAndBordersFollowTheScaleAndListRowsAreItems)
     EXPECT_EQ(list->itemWidget(list->item(0)), m_pm.FindControl("row"));
 }
 }  // namespace
+
+TEST_F(DialogBuilderTest, RangesAndGroupsApplyBeforeValuesWhateverTheParserOrder) {
+    // A value above the default range of 0-99 survives only when the range comes first; many
+    // controls make it likely that at least one would meet the other order.
+    QString xml = "<VerticalLayout name=\"root\">";
+    for (int i = 0; i < 40; ++i) {
+        xml += QString("<Slider name=\"s%1\" value=\"140\" max=\"149\" min=\"2\"/>").arg(i);
+    }
+    xml += "<Slider name=\"low\" value=\"1\" min=\"5\" max=\"9\"/></VerticalLayout>";
+    CDialogBuilder builder;
+    std::unique_ptr<QWidget> root(builder.CreateFromText(xml, nullptr, &m_pm));
+    ASSERT_NE(root, nullptr);
+    for (int i = 0; i < 40; ++i) {
+        auto* slider = root->findChild<QSlider*>(QString("s%1").arg(i));
+        ASSERT_NE(slider, nullptr);
+        EXPECT_EQ(slider->value(), 140) << i;
+        EXPECT_EQ(slider->minimum(), 2);
+    }
+    EXPECT_EQ(root->findChild<QSlider*>("low")->value(), 5);  // clamped into its own range
+}
