@@ -41,6 +41,8 @@ constexpr uint8_t kCmdLinkCheck = 0xAA;
 class TestMousePage : public COrvenixMouseDevice {
 public:
     using COrvenixMouseDevice::COrvenixMouseDevice;
+    // The page's threads call virtual operations: stop them before this part goes.
+    ~TestMousePage() override { StopThreads(); }
     using COrvenixMouseDevice::OnDeviceEvent;
     using COrvenixMouseDevice::OnKeyPressEvent;
 };
