@@ -145,6 +145,8 @@ private:
     void UpdateDpiStageControls();
     void ShowDpiStage(int n);
     void ShowSystemControls();
+    // Puts a value into a system slider and its value label.
+    void ShowSystemSlider(const QString& name, int value);
     void ApplySliderRanges();
     void SelectOption(const QString& prefix, int count, int value);
     bool StoreStageEnabled(int n, bool enabled);

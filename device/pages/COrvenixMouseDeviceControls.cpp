@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QIntValidator>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSlider>
@@ -288,10 +289,10 @@ void SelectByUserData(QComboBox* combo, int value) {
     }
 }
 
-void SetSlider(QWidget* control, int value) {
-    if (auto* slider = qobject_cast<QSlider*>(control)) {
-        slider->setValue(value);
-    }
+// The label beside a system slider ("pointer_speed_slider" -> "pointer_speed_value").
+QString ValueLabelName(const QString& sliderName) {
+    QString name = sliderName;
+    return name.replace(QLatin1String("_slider"), QLatin1String("_value"));
 }
 
 void SetCheck(QWidget* control, bool on) {
@@ -305,6 +306,18 @@ int TwoWay(int value) {
 }
 
 }  // namespace
+
+void COrvenixMouseDevice::ShowSystemSlider(const QString& name, int value) {
+    auto* slider = qobject_cast<QSlider*>(Control(name));
+    if (slider == nullptr) {
+        return;
+    }
+    slider->setValue(value);
+    // The label shows what the slider shows, clamped to its range.
+    if (auto* label = qobject_cast<QLabel*>(Control(ValueLabelName(name)))) {
+        label->setText(QString::number(slider->value()));
+    }
+}
 
 void COrvenixMouseDevice::ShowSystemControls() {
     const profile::MouseSystemSettings& s = MouseProfile()->GetSystemSettings();
@@ -329,9 +342,9 @@ void COrvenixMouseDevice::ShowSystemControls() {
             debounce->setCurrentIndex(s.keyDebounceTime);
         }
     }
-    SetSlider(Control(QStringLiteral("pointer_speed_slider")), s.mouseSpeed);
-    SetSlider(Control(QStringLiteral("scroll_speed_slider")), s.wheelScrollLines);
-    SetSlider(Control(QStringLiteral("double_click_slider")), s.doubleClickTime);
+    ShowSystemSlider(QStringLiteral("pointer_speed_slider"), s.mouseSpeed);
+    ShowSystemSlider(QStringLiteral("scroll_speed_slider"), s.wheelScrollLines);
+    ShowSystemSlider(QStringLiteral("double_click_slider"), s.doubleClickTime);
     SetCheck(Control(QStringLiteral("pointer_precision_check")), s.pointerPrecision != 0);
     SetCheck(Control(QStringLiteral("scrolls_page_check")), s.scrollPage != 0);
 }
@@ -478,14 +491,17 @@ bool COrvenixMouseDevice::ApplySettingsControl(ui::TNotifyUI& msg) {
             ShowDpiStage(n);
             return changed;
         }
-        if (name == QLatin1String("pointer_speed_slider")) {
-            return storeSystem(&profile::MouseSystemSettings::mouseSpeed, sliderValue);
-        }
-        if (name == QLatin1String("scroll_speed_slider")) {
-            return storeSystem(&profile::MouseSystemSettings::wheelScrollLines, sliderValue);
-        }
-        if (name == QLatin1String("double_click_slider")) {
-            return storeSystem(&profile::MouseSystemSettings::doubleClickTime, sliderValue);
+        const std::pair<const char*, uint16_t profile::MouseSystemSettings::*> sliders[] = {
+            {"pointer_speed_slider", &profile::MouseSystemSettings::mouseSpeed},
+            {"scroll_speed_slider", &profile::MouseSystemSettings::wheelScrollLines},
+            {"double_click_slider", &profile::MouseSystemSettings::doubleClickTime},
+        };
+        for (const auto& [sliderName, field] : sliders) {
+            if (name == QLatin1String(sliderName)) {
+                const bool changed = storeSystem(field, sliderValue);
+                ShowSystemSlider(name, sliderValue);
+                return changed;
+            }
         }
         return false;
     }

@@ -2,6 +2,7 @@
 // the DPI stage rules, the values ApplySettingsControl stores, the second LED row and the logo.
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
 
@@ -70,6 +71,7 @@ TEST_F(MouseControls, OptionsCombosAndSlidersStoreTheirValues) {
     Find<QSlider>("double_click_slider")->setValue(700);
     EXPECT_TRUE(Notify(ui::notify::kValueChanged, "double_click_slider"));
     EXPECT_EQ(700, System().doubleClickTime);
+    EXPECT_EQ(QString("700"), Find<QLabel>("double_click_value")->text());
     Button("pointer_precision_check")->setChecked(false);
     EXPECT_TRUE(Notify(ui::notify::kSelectChanged, "pointer_precision_check"));
     EXPECT_EQ(0, System().pointerPrecision);
@@ -79,6 +81,7 @@ TEST_F(MouseControls, OptionsCombosAndSlidersStoreTheirValues) {
     EXPECT_EQ(500, System().doubleClickTime);
     EXPECT_EQ(1, System().pointerPrecision);
     EXPECT_EQ(500, Find<QSlider>("double_click_slider")->value());
+    EXPECT_EQ(QString("500"), Find<QLabel>("double_click_value")->text());
     EXPECT_EQ(1, System().silentAltitude) << "only the system settings are reset";
 }
 
