@@ -119,7 +119,7 @@ void ResourceSetup() {
 namespace {
 
 constexpr int kScreenshotReadWaitMs = 5000;
-constexpr int kScreenshotSettleMs = 150;
+constexpr int kScreenshotSettleMs = 700;
 
 bool WriteScreenshot(QWidget& window, const QString& path) {
     const QFileInfo info(path);

@@ -24,6 +24,8 @@ using pages::COrvenixUSBDevice;
 
 namespace {
 
+constexpr int kScanPauseMs = 101;
+
 int64_t NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -736,7 +738,8 @@ WorkerThread::Body DeviceSwitching::ScanBody() {
     return [list, main, firstDone](const StopEvent& stop) {
         bool firstPass = true;
         for (;;) {
-            if (stop.Wait(1)) {
+            // (The 1 ms look at the stop event each pass is folded into the pause at the end.)
+            if (stop.IsSet()) {
                 OutputDebugLine("抓取设备线程设定退出");
                 return;
             }
@@ -793,7 +796,7 @@ WorkerThread::Body DeviceSwitching::ScanBody() {
                 }
             }
             // Another pass 100 ms later; a stop ends the wait at once.
-            stop.Wait(100);
+            stop.Wait(kScanPauseMs);
         }
     };
 }

@@ -1,5 +1,7 @@
 #include "device/pages/COrvenixUSBDevice.h"
 
+#include <QVBoxLayout>
+
 #include <QDir>
 #include <QMetaObject>
 #include <QRegularExpression>
@@ -25,6 +27,7 @@ constexpr int kListenerRetryMs = 20;  // after a failed read (device gone, handl
 constexpr int kMissCountWrap = 20;    // the link check's miss count runs 0..19
 constexpr int kPreviewPeriodPrimaryMs = 5;
 constexpr int kPreviewPeriodReceiverMs = 500;
+constexpr int kPreviewPeriodHiddenMs = 250;
 constexpr int kLinkCheckRetryMs = 5000;
 constexpr int kSettingsRereadMs = 50;
 constexpr int kBatteryPeriodMs = 10000;
@@ -59,6 +62,10 @@ struct COrvenixUSBDevice::Listener {
 };
 
 COrvenixUSBDevice::COrvenixUSBDevice(QWidget* parent) : QWidget(parent) {
+    // The page's content fills the page, whatever size the page area has.
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
     // The wired event channel is guarded by the event protocol's I/O lock, the receiver's by its
     // second lock.
     m_wiredListener = std::make_unique<Listener>(kWiredMouseType, m_eventProtocol.PrimaryChannel(),
@@ -539,7 +546,8 @@ void COrvenixUSBDevice::PreviewBody(const StopEvent& stop) {
     auto last = Clock::now();
     for (;;) {
         m_previewWakeups.fetch_add(1, std::memory_order_relaxed);
-        if (!m_protocol.IsOpen()) {
+        // Nothing to render for: no device, or a preview nobody can see that drives nothing.
+        if (!m_protocol.IsOpen() || (m_hidden.load() && !PreviewDrivesDevice())) {
             if (stop.Wait(kPreviewIdleMs)) {
                 break;
             }
@@ -700,6 +708,14 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
     const bool entryVisible = m_entry == nullptr || m_entry->IsEntryVisible();
     switch (id) {
         case kTimerPreview:
+            // While the window is hidden the preview is seen by nobody; unless it drives the
+            // device's own lighting it waits, and looks again a few times a second.
+            if (m_hidden.load() && !PreviewDrivesDevice()) {
+                if (m_protocol.IsOpen()) {
+                    ArmEntryTimer(kTimerPreview, kPreviewPeriodHiddenMs);
+                }
+                break;
+            }
             PushPreview();
             if (m_entry != nullptr && m_entry->IsEntrySelected() && m_hover.load()) {
                 m_entry->RepaintPreview();

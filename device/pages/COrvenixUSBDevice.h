@@ -154,6 +154,9 @@ public:
     virtual void RenderBlinkFourColours();
     virtual void RenderOff();
     virtual void PushPreview();
+    // True for a page whose PushPreview sends the frames to the device (its lighting follows the
+    // program's preview); such a preview keeps running while the window is hidden.
+    virtual bool PreviewDrivesDevice() const { return false; }
     virtual void SetLedColour(int index, uint32_t value);
     virtual uint32_t GetLedColour(int index) const;
     virtual void ReadDevice() {}

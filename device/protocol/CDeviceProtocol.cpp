@@ -269,7 +269,7 @@ int CDeviceProtocol::CheckDataLength(int result, size_t received, size_t length)
 
 int CDeviceProtocol::SimpleCommand(Command code, ReplyReport* replyOut) {
     CommandReport report = EmptyReport(code);
-    ReplyReport reply;
+    ReplyReport reply{};
     const int result = Exchange(report, reply, LockKind::Command);
     if (replyOut) {
         *replyOut = reply;
@@ -285,7 +285,7 @@ int CDeviceProtocol::ChunkedRead(Command code, uint8_t* destination, size_t leng
     chunk = std::clamp<size_t>(chunk, 1, kMaxPayload);
     // One report for the whole operation: what a packet leaves behind stays in the next one.
     CommandReport report = EmptyReport(code);
-    ReplyReport reply;
+    ReplyReport reply{};
     for (size_t offset = 0; offset < length; offset += chunk) {
         const size_t n = std::min(chunk, length - offset);
         report.length = static_cast<uint8_t>(n);
@@ -308,7 +308,7 @@ int CDeviceProtocol::ChunkedWrite(Command code, const uint8_t* data, size_t leng
     }
     chunk = std::clamp<size_t>(chunk, 1, kMaxPayload);
     CommandReport report = EmptyReport(code);
-    ReplyReport reply;
+    ReplyReport reply{};
     for (size_t offset = 0; offset < length; offset += chunk) {
         const size_t n = std::min(chunk, length - offset);
         report.length = static_cast<uint8_t>(n);
@@ -342,7 +342,7 @@ int CDeviceProtocol::WriteInfo(const uint8_t* record) {
     CommandReport report = EmptyReport(Command::WriteInfo);
     report.length = kInfoRecordSize;
     std::memcpy(report.payload, record, kInfoRecordSize);
-    ReplyReport reply;
+    ReplyReport reply{};
     return Exchange(report, reply, LockKind::Command);
 }
 
@@ -385,7 +385,7 @@ int CDeviceProtocol::StreamLight(const uint8_t* data, int length) {
     const size_t total = length > 0 ? size_t(length) : 0;
     const size_t chunk = GetChunkSize();
     CommandReport report = EmptyReport(Command::StreamLight);
-    ReplyReport reply;
+    ReplyReport reply{};
     for (size_t offset = 0; offset < total; offset += chunk) {
         const size_t n = std::min(chunk, total - offset);
         report.length = static_cast<uint8_t>(n);
@@ -422,7 +422,7 @@ int CDeviceProtocol::ReadStatus(uint8_t* destination, int length, int address) {
     CommandReport report = EmptyReport(Command::ReadStatus);
     report.length = static_cast<uint8_t>(n);
     SetAddress(report, static_cast<uint32_t>(address));
-    ReplyReport reply;
+    ReplyReport reply{};
     size_t received = 0;
     const int exchanged = Exchange(report, reply, LockKind::Command, false, &received);
     const int result = CheckDataLength(exchanged, received, n);
@@ -445,7 +445,7 @@ bool CDeviceProtocol::LinkCheck() {
     if (!OnReceiver()) {
         return true;
     }
-    ReplyReport reply;
+    ReplyReport reply{};
     const int result = SimpleCommand(Command::LinkCheck, &reply);
     return result == kResultOk && reply.data[0] == kLinkUp;
 }
@@ -458,7 +458,7 @@ int CDeviceProtocol::SendRaw(uint8_t code, uint16_t address, uint8_t length, con
     if (payload) {
         std::memcpy(report.payload, payload, std::min(payloadLength, kMaxPayload));
     }
-    ReplyReport reply;
+    ReplyReport reply{};
     const int result = Exchange(report, reply, LockKind::Command);
     if (replyOut) {
         std::memcpy(replyOut, &reply, kReportSize);

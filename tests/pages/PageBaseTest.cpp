@@ -371,6 +371,21 @@ TEST_F(EntryTimers, PreviewBatteryAndSettingsTimers) {
     EXPECT_EQ(1, page.refreshes);
 }
 
+TEST_F(EntryTimers, AHiddenWindowPausesAPreviewThatOnlyPaints) {
+    page.SetLedCount(1);
+    page.CommandProtocol().SetOpen(true);
+    entry.selected = true;
+    page.SetHiddenFlag(true);
+    page.OnEntryTimer(kTimerPreview);
+    EXPECT_EQ(0, entry.repaints);  // nothing pushed or repainted
+    EXPECT_TRUE(entry.WasArmed(kTimerPreview, 250));
+    page.SetHiddenFlag(false);
+    page.OnEntryTimer(kTimerPreview);
+    EXPECT_EQ(1, entry.repaints);
+    EXPECT_TRUE(entry.WasArmed(kTimerPreview, 5));
+    page.CommandProtocol().SetOpen(false);
+}
+
 TEST_F(EntryTimers, MessagesToTheMainWindowCarryTheirValues) {
     page.SetDeviceTypeRow(2);
     page.SendBatteryRead(7);
