@@ -192,6 +192,14 @@ int RunApplication(const StartOptions& options) {
     }
 
     int exitCode = 0;
+    QObject::connect(mainWnd.get(), &CMainWnd::activated, mainWnd.get(), [&startClock] {
+        static bool first = true;
+        if (first) {
+            first = false;
+            DebugLine("start-up to the shown window: %lld ms",
+                      static_cast<long long>(startClock.elapsed()));
+        }
+    });
     if (!options.screenshotPath.isEmpty()) {
         // The picture is taken once the devices that are there have been read (at most
         // kScreenshotReadWaitMs after the first activation), so it shows their settings.
