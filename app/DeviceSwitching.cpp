@@ -39,6 +39,25 @@ bool IsMouseType(int type) {
     return type == catalogue::kTypeMouse || type == catalogue::kTypeMouseReceiver;
 }
 
+// Debug lines of an arrival or removal, by kind: keyboard, mouse, mouse pad or headset.
+struct KindLines {
+    const char* keyboard;
+    const char* mouse;
+    const char* padOrHeadset;
+};
+constexpr KindLines kArrivalLines = {"添加一个键盘设备", "添加一个鼠标设备", "添加一个鼠标垫设备"};
+constexpr KindLines kRemovalLines = {"删除一个键盘设备", "删除一个鼠标设备", "删除一个鼠标垫设备"};
+
+void DebugLineByKind(int type, const KindLines& lines) {
+    if (IsKeyboardType(type)) {
+        OutputDebugLine(lines.keyboard);
+    } else if (IsMouseType(type)) {
+        OutputDebugLine(lines.mouse);
+    } else if (type == catalogue::kTypeMousePad || type == catalogue::kTypeHeadset) {
+        OutputDebugLine(lines.padOrHeadset);
+    }
+}
+
 // The page's copy of its interface record with the bound interface's path: the identity stays
 // the device's own (for a receiver, its cable partner's), so the page is found again by it.
 void HandEntryToPage(COrvenixUSBDevice& page, const DeviceListEntry& bound) {
@@ -271,13 +290,7 @@ void DeviceSwitching::Bind(int index) {
         return;
     }
     const DeviceListEntry e = m_list->Entry(index);
-    if (IsKeyboardType(e.typeCode)) {
-        OutputDebugLine("添加一个键盘设备");
-    } else if (IsMouseType(e.typeCode)) {
-        OutputDebugLine("添加一个鼠标设备");
-    } else if (e.typeCode == catalogue::kTypeMousePad || e.typeCode == catalogue::kTypeHeadset) {
-        OutputDebugLine("添加一个鼠标垫设备");
-    }
+    DebugLineByKind(e.typeCode, kArrivalLines);
 
     const DeviceListEntry device = m_list->Entry(m_list->DeviceEntryOf(index));
     if (e.role == catalogue::kRoleCommand) {
@@ -337,13 +350,7 @@ void DeviceSwitching::Release(int index) {
         return;
     }
     const DeviceListEntry e = m_list->Entry(index);
-    if (IsKeyboardType(e.typeCode)) {
-        OutputDebugLine("删除一个键盘设备");
-    } else if (IsMouseType(e.typeCode)) {
-        OutputDebugLine("删除一个鼠标设备");
-    } else if (e.typeCode == catalogue::kTypeMousePad || e.typeCode == catalogue::kTypeHeadset) {
-        OutputDebugLine("删除一个鼠标垫设备");
-    }
+    DebugLineByKind(e.typeCode, kRemovalLines);
     if (e.role == catalogue::kRoleCommand && !m_list->PartnerBound(index)) {
         if (IsMouseType(e.typeCode)) {
             OutputDebugLine("鼠标设备丢失");
