@@ -501,6 +501,10 @@ void DeviceSwitching::ShowEntry(int index, bool visible, bool select) {
         }
     }
     SetPagesMultiDevice(visibleCount > 1);
+    // Synchronised lighting only means something with more than one device.
+    if (QWidget* sameMode = Find("deng_same_mode")) {
+        sameMode->setVisible(visibleCount > 1);
+    }
     ClearSynchroWhenAlone();
 }
 

@@ -235,6 +235,7 @@ TEST_F(DeviceSwitchingTest, SelectionRulesOfTheSelector) {
     EXPECT_TRUE(devices.Entries()[0]->IsEntrySelected());
     EXPECT_FALSE(devices.Entries()[1]->IsEntrySelected());
     EXPECT_TRUE(devices.MousePages()[0]->IsMultiDevice());
+    EXPECT_FALSE(m_wnd->FindControl("deng_same_mode")->isHidden());
     // "prev" on the first visible entry does nothing; "next" moves on.
     ui::TNotifyUI prev;
     prev.sType = "click";
@@ -258,6 +259,7 @@ TEST_F(DeviceSwitchingTest, SelectionRulesOfTheSelector) {
     EXPECT_TRUE(devices.Entries()[0]->IsEntrySelected());
     EXPECT_FALSE(devices.Entries()[0]->IsSynchro());
     EXPECT_FALSE(devices.MousePages()[0]->IsMultiDevice());
+    EXPECT_TRUE(m_wnd->FindControl("deng_same_mode")->isHidden());
     EXPECT_FALSE(NoDeviceShown());
     devices.HideEntry(0);
     EXPECT_TRUE(NoDeviceShown());
