@@ -116,6 +116,11 @@ CMainWnd::CMainWnd() : m_devices(std::make_unique<DeviceSwitching>(*this)) {
 }
 
 CMainWnd::~CMainWnd() {
+    // A window destroyed without its WM_DESTROY (never shown, or torn down by its owner) still
+    // stops its threads before the device lists and pages they read are gone.
+    if (m_threads.AnyStarted()) {
+        m_threads.StopAll();
+    }
     if (m_trayMenu) {
         m_trayMenu->close();
     }

@@ -21,6 +21,15 @@ bool MainThreads::IsRunning(int index) const {
            m_threads[static_cast<size_t>(index)]->IsRunning();
 }
 
+bool MainThreads::AnyStarted() const {
+    for (const auto& thread : m_threads) {
+        if (thread) {
+            return true;
+        }
+    }
+    return false;
+}
+
 int MainThreads::StopAll(int waitMs) {
     // All stop events first, so the threads wind down together rather than one after another.
     for (const auto& thread : m_threads) {

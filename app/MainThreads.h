@@ -22,6 +22,8 @@ public:
     // False when the index is outside 0..19 or the slot already runs a thread.
     bool Start(int index, WorkerThread::Body body);
     bool IsRunning(int index) const;
+    // Some slot still holds a thread (StopAll empties every slot).
+    bool AnyStarted() const;
     // Signals every stop event, then waits for each slot in index order (kStopWaitMs each) with
     // the shut-down debug lines. A thread that overstays is detached. Returns how many did.
     int StopAll(int waitMs = kStopWaitMs);

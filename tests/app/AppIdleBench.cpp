@@ -8,11 +8,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <QEventLoop>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -77,9 +78,13 @@ struct Program {
 void BM_PlugToSettingsShown(benchmark::State& state) {
     Program program;
     auto cable = program.bus->Find(sim::kCableChannel);
+    pages::COrvenixUSBDevice* page = program.wnd->Devices().MousePages().front();
+    auto* edit = page->findChild<QLineEdit*>("DPI_edit_0");
     for (auto _ : state) {
+        // The settings are on the page once the read has filled the DPI edit again.
+        edit->clear();
         program.bus->Plug(cable);
-        if (!WaitFor([&] { return program.MouseShown(); }, 10000)) {
+        if (!WaitFor([&] { return program.MouseShown() && !edit->text().isEmpty(); }, 10000)) {
             state.SkipWithError("the mouse page did not show");
             break;
         }
