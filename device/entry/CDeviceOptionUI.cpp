@@ -370,10 +370,11 @@ void CDeviceOptionUI::OnTimer(int id) {
 }
 
 void CDeviceOptionUI::RepaintPreview() {
+    // Only a page that draws its preview into a picture needs it repainted on every tick; LED
+    // buttons repaint themselves when their colour changes, and repainting the whole page 200
+    // times a second would cost a good part of a core.
     if (m_previewControl) {
         m_previewControl->update();
-    } else if (m_page) {
-        m_page->update();
     }
 }
 

@@ -83,7 +83,8 @@ public:
     int GetBatteryValue() const { return m_batteryValue; }
     void SetPage(pages::COrvenixUSBDevice* page);
     pages::COrvenixUSBDevice* GetPage() const { return m_page; }
-    // The control the preview timer repaints (the device picture); the page when none is given.
+    // The control the preview timer repaints (a device picture the page draws its preview into);
+    // none by default: LED buttons repaint themselves.
     void SetPreviewControl(QWidget* control) { m_previewControl = control; }
 
     // --- visibility ----------------------------------------------------------------------------

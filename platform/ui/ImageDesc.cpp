@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPixmap>
+#include <QPixmapCache>
 #include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QWidget>
@@ -53,12 +54,43 @@ const LoadedImage* Load(const QString& file) {
     }
     return &*cache.insert(path, image);
 }
+// An SVG drawn at one size, kept: a control repaints its pictures far more often than their size
+// changes (the LED preview repaints the device picture under its buttons many times a second),
+// and rendering the vector drawing each time costs milliseconds.
+QPixmap RenderedSvg(const LoadedImage& image, const QString& file, const QRect& source,
+                    const QSizeF& size, const QPaintDevice* device) {
+    const qreal ratio = device != nullptr ? device->devicePixelRatioF() : 1.0;
+    const QSize pixels = (size * ratio).toSize();
+    const QString key = QStringLiteral("q840svg:%1|%2,%3,%4,%5|%6x%7")
+                            .arg(file)
+                            .arg(source.x())
+                            .arg(source.y())
+                            .arg(source.width())
+                            .arg(source.height())
+                            .arg(pixels.width())
+                            .arg(pixels.height());
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap)) {
+        return pixmap;
+    }
+    pixmap = QPixmap(pixels.expandedTo(QSize(1, 1)));
+    pixmap.fill(Qt::transparent);
+    {
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        image.svg->setViewBox(source.isNull() ? image.viewBox : QRectF(source));
+        image.svg->render(&painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
+    }
+    pixmap.setDevicePixelRatio(ratio);
+    QPixmapCache::insert(key, pixmap);
+    return pixmap;
+}
 }  // namespace
 
 bool IsImageAttribute(const QString& name) {
-    static const QStringList kNames = {"bkimage",       "normalimage",      "hotimage",
-                                       "pushedimage",   "selectedimage",    "selectedhotimage",
-                                       "disabledimage", "foreimage",        "focusedimage",
+    static const QStringList kNames = {"bkimage",       "normalimage",        "hotimage",
+                                       "pushedimage",   "selectedimage",      "selectedhotimage",
+                                       "disabledimage", "foreimage",          "focusedimage",
                                        "thumbimage",    "selectedpushedimage"};
     return kNames.contains(name);
 }
@@ -98,8 +130,8 @@ bool ImageDesc::Draw(QPainter& painter, const QRectF& target) const {
     const qreal oldOpacity = painter.opacity();
     painter.setOpacity(oldOpacity * fade / 255.0);
     if (image->svg) {
-        image->svg->setViewBox(source.isNull() ? image->viewBox : QRectF(source));
-        image->svg->render(&painter, target);
+        painter.drawPixmap(target.topLeft(),
+                           RenderedSvg(*image, file, source, target.size(), painter.device()));
     } else if (source.isNull()) {
         painter.drawPixmap(target, image->pixmap, QRectF(image->pixmap.rect()));
     } else {

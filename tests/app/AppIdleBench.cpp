@@ -1,7 +1,8 @@
 // Figures of the whole program with a simulated mouse (not run by CTest):
 //   bench_app                       time from plugging the mouse to its page showing the settings
-//   bench_app --idle=SECONDS        CPU share, resident memory and wake-ups per second of every
-//                                   thread while the program sits hidden in the tray
+//   bench_app --idle=SECONDS [--receiver] [--visible]
+//                                   CPU share, resident memory and wake-ups per second of every
+//                                   thread while the program sits hidden in the tray (or shown)
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -143,15 +144,17 @@ double CpuSeconds() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-int MeasureIdle(int seconds, bool receiver) {
+int MeasureIdle(int seconds, bool receiver, bool visible) {
     Program program;
     program.bus->Plug(program.bus->Find(receiver ? sim::kReceiverChannel : sim::kCableChannel));
     if (!WaitFor([&] { return program.MouseShown(); }, 10000)) {
         std::fprintf(stderr, "the mouse page did not show\n");
         return 1;
     }
-    // Into the tray, as a user leaves it.
-    SendMessageW(program.wnd->GetHWND(), kMsgTrayIcon, 0, WM_LBUTTONUP);
+    // Into the tray, as a user leaves it (or left open, showing the page).
+    if (!visible) {
+        SendMessageW(program.wnd->GetHWND(), kMsgTrayIcon, 0, WM_LBUTTONUP);
+    }
     RunLoopFor(2000);  // let start-up work settle
     const auto before = ThreadSwitches();
     const double cpuBefore = CpuSeconds();
@@ -161,8 +164,8 @@ int MeasureIdle(int seconds, bool receiver) {
     const double cpu = CpuSeconds() - cpuBefore;
     const double elapsed = wall.elapsed() / 1000.0;
     const auto after = ThreadSwitches();
-    std::printf("hidden in the tray, mouse by %s, %.1f s\n", receiver ? "receiver" : "cable",
-                elapsed);
+    std::printf("%s, mouse by %s, %.1f s\n", visible ? "window shown" : "hidden in the tray",
+                receiver ? "receiver" : "cable", elapsed);
     std::printf("  CPU: %.3f s = %.2f %% of one core\n", cpu, 100.0 * cpu / elapsed);
     std::printf("  resident memory: %ld kB\n", ResidentKb());
     long total = 0;
@@ -192,8 +195,12 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--idle=", 0) == 0) {
-            const bool receiver = i + 1 < argc && std::string(argv[i + 1]) == "--receiver";
-            return MeasureIdle(std::stoi(arg.substr(7)), receiver);
+            bool receiver = false, visible = false;
+            for (int j = i + 1; j < argc; ++j) {
+                receiver = receiver || std::string(argv[j]) == "--receiver";
+                visible = visible || std::string(argv[j]) == "--visible";
+            }
+            return MeasureIdle(std::stoi(arg.substr(7)), receiver, visible);
         }
     }
     benchmark::Initialize(&argc, argv);

@@ -4,9 +4,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
@@ -16,6 +18,7 @@
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
+#include "platform/ui/ImageDesc.h"
 
 using namespace q840::ui;
 
@@ -247,4 +250,27 @@ TEST_F(DialogBuilderTest, RangesAndGroupsApplyBeforeValuesWhateverTheParserOrder
         EXPECT_EQ(slider->minimum(), 2);
     }
     EXPECT_EQ(root->findChild<QSlider*>("low")->value(), 5);  // clamped into its own range
+}
+
+TEST_F(DialogBuilderTest, SvgPicturesDrawTheSameFromTheirCacheAndFollowTheirSize) {
+    WriteFile("pic.svg",
+              "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 10'>"
+              "<rect x='0' y='0' width='5' height='10' fill='#ff0000'/>"
+              "<rect x='5' y='0' width='5' height='10' fill='#0000ff'/></svg>");
+    const ImageDesc desc = ImageDesc::Parse("pic.svg");
+    auto draw = [&](int size) {
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        EXPECT_TRUE(desc.Draw(painter, QRectF(0, 0, size, size)));
+        return image;
+    };
+    const QImage first = draw(40);
+    const QImage second = draw(40);  // from the cache
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(QColor(first.pixel(5, 20)), QColor(Qt::red));
+    EXPECT_EQ(QColor(first.pixel(35, 20)), QColor(Qt::blue));
+    const QImage larger = draw(80);  // another size is drawn anew, not stretched
+    EXPECT_EQ(QColor(larger.pixel(75, 40)), QColor(Qt::blue));
+    EXPECT_EQ(QColor(larger.pixel(5, 40)), QColor(Qt::red));
 }
