@@ -188,6 +188,19 @@ TEST_F(DeviceSwitchingTest, AMouseBehindItsReceiverIsReachedThroughTheLinkCheck)
         return value != nullptr && value->text() == "80%";
     }));
     EXPECT_FALSE(panel->findChild<QWidget*>("device_wuxian_logo")->isHidden());
+    // The charge picture follows the charge state: on battery through the receiver, charging
+    // once the cable takes over.
+    QWidget* status = panel->findChild<QWidget*>("device_power_status");
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->property("dui_bkimage").toString().contains("power/power.png"));
+    m_mouse->SetBattery(55, true);
+    m_bus->Plug(m_cable);
+    ASSERT_TRUE(WaitFor([&] {
+        return page->CommandProtocol().GetChannel() == protocol::CDeviceProtocol::kPrimaryChannel;
+    }));
+    page->ReadBattery();
+    EXPECT_TRUE(status->property("dui_bkimage").toString().contains("power/powering.png"));
+    EXPECT_EQ(panel->findChild<QLabel*>("device_power_value")->text(), "55%");
 }
 
 TEST_F(DeviceSwitchingTest, ASleepingMouseHidesItsEntryAndComesBackWhenItWakes) {
