@@ -322,13 +322,15 @@ void DeviceSwitching::Bind(int index) {
                     protocol.SetChannel(receiver ? 2 : 1);
                     HandEntryToPage(*page, e);
                 } else {
-                    DebugLine("could not open %s", e.path.c_str());
+                    DebugLine("could not open %s (no access to the device node?)", e.path.c_str());
                 }
             }
             auto* entry =
                 qobject_cast<entry::CDeviceOptionUI*>(dynamic_cast<QObject*>(page->GetEntryHost()));
             const int entryIndex = EntryIndexOf(entry);
-            if (entryIndex >= 0) {
+            // A device the program cannot open (no access to its node) is not offered: its page
+            // could show nothing of it. The removal check frees its entry once it goes.
+            if (entryIndex >= 0 && protocol.IsOpen()) {
                 if (e.typeCode != catalogue::kTypeMouseReceiver) {
                     ShowEntry(entryIndex, true, VisibleEntryCount() == 0);
                 }

@@ -418,3 +418,20 @@ TEST_F(DeviceSwitchingTest, AMouseThatRefusesEveryCommandLeavesTheWindowWorking)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DeviceSwitchingTest, AMouseThatCannotBeOpenedIsNotOfferedAndComesOnceItCan) {
+    m_cable->DenyOpen("permission denied");
+    m_bus->Plug(m_cable);
+    QElapsedTimer passes;
+    passes.start();
+    WaitFor([&] { return passes.elapsed() > 400; });  // a few scan passes
+    EXPECT_FALSE(MouseEntry()->IsEntryVisible());
+    EXPECT_TRUE(NoDeviceShown());
+    // Access granted (the udev rule applied): the next pass finds it, no replug needed.
+    m_cable->DenyOpen(std::string());
+    EXPECT_TRUE(WaitFor([&] { return MouseRead(); }));
+}
+
+}  // namespace
