@@ -13,6 +13,7 @@
 #include "app/ControlTables.h"
 #include "app/FontFile.h"
 #include "app/PowerEvents.h"
+#include "app/QuitSignals.h"
 #include "app/RegisteredMessages.h"
 #include "device/hid/HidBackend.h"
 #include "platform/Paths.h"
@@ -237,6 +238,13 @@ int RunApplication(const StartOptions& options) {
     if (options.screenshotPath.isEmpty()) {
         power.Listen(QDBusConnection::systemBus());
     }
+
+    // Log-out, shut-down and Ctrl+C end the program as its own "Exit" does.
+    QuitSignals quitSignals([&mainWnd] {
+        if (!mainWnd->IsDestroyed()) {
+            mainWnd->Close();
+        }
+    });
 
     mainWnd->CenterWindow();
     mainWnd->show();
