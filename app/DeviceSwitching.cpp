@@ -58,6 +58,11 @@ void DebugLineByKind(int type, const KindLines& lines) {
     }
 }
 
+// The selector entry a page was linked to.
+entry::CDeviceOptionUI* EntryOfPage(const COrvenixUSBDevice* page) {
+    return qobject_cast<entry::CDeviceOptionUI*>(dynamic_cast<QObject*>(page->GetEntryHost()));
+}
+
 // The page's copy of its interface record with the bound interface's path: the identity stays
 // the device's own (for a receiver, its cable partner's), so the page is found again by it.
 void HandEntryToPage(COrvenixUSBDevice& page, const DeviceListEntry& bound) {
@@ -325,8 +330,7 @@ void DeviceSwitching::Bind(int index) {
                     DebugLine("could not open %s (no access to the device node?)", e.path.c_str());
                 }
             }
-            auto* entry =
-                qobject_cast<entry::CDeviceOptionUI*>(dynamic_cast<QObject*>(page->GetEntryHost()));
+            auto* entry = EntryOfPage(page);
             const int entryIndex = EntryIndexOf(entry);
             // A device the program cannot open (no access to its node) is not offered: its page
             // could show nothing of it. The removal check frees its entry once it goes.
@@ -369,8 +373,7 @@ void DeviceSwitching::Release(int index) {
         record.path.clear();
         record.connected = 0;
         page->SetInterfaceRecord(record);
-        const int entryIndex = EntryIndexOf(
-            qobject_cast<entry::CDeviceOptionUI*>(dynamic_cast<QObject*>(page->GetEntryHost())));
+        const int entryIndex = EntryIndexOf(EntryOfPage(page));
         HideEntry(entryIndex);
     } else if (e.role == catalogue::kRoleCommand && m_list->SwitchesChannel(index)) {
         InterfaceSwitch(index);
@@ -419,8 +422,7 @@ void DeviceSwitching::InterfaceSwitch(int index) {
         return;
     }
     protocol.SetOpen(true);
-    auto* entry =
-        qobject_cast<entry::CDeviceOptionUI*>(dynamic_cast<QObject*>(page->GetEntryHost()));
+    auto* entry = EntryOfPage(page);
     if (onReceiver) {
         // Now on the cable.
         protocol.SetChannel(1);
@@ -722,24 +724,15 @@ bool DeviceSwitching::SyncStep(int64_t nowMs) {
 WorkerThread::Body DeviceSwitching::LightSyncBody() {
     return [this](const StopEvent& stop) {
         // The step counter moves once a millisecond and a step runs when it reaches the speed's
-        // threshold; the thread sleeps until then instead of waking every millisecond.
+        // threshold; the thread sleeps until then instead of waking every millisecond. With no
+        // synchronised page it looks again a second later.
+        bool active = false;
         for (;;) {
-            const bool active = [&] {
-                for (COrvenixUSBDevice* page : AllPages()) {
-                    if (page->CommandProtocol().IsOpen() && page->GetLightSyncFlag()) {
-                        return true;
-                    }
-                }
-                return false;
-            }();
-            const int waitMs = active ? SyncThreshold(m_sync.GetParams().speed) : 1000;
-            if (stop.Wait(waitMs)) {
+            if (stop.Wait(active ? SyncThreshold(m_sync.GetParams().speed) : 1000)) {
                 OutputDebugLine("同步灯光线程设定退出");
                 return;
             }
-            if (active) {
-                SyncStep(NowMs());
-            }
+            active = SyncStep(NowMs());
         }
     };
 }
