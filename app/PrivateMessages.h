@@ -1,10 +1,11 @@
 #pragma once
 
+#include "platform/PageMessages.h"
 #include "platform/base/Win32Types.h"
 
 namespace q840 {
 
-// Private messages of the main window.
+// Private messages of the main window (the pages' own are in platform/PageMessages.h).
 constexpr UINT kMsgTrayIcon = 1025;          // tray icon callback; lParam = mouse message
 constexpr UINT kMsgInputHook = 1054;         // wParam 1 install / 0 remove the input hook
 constexpr UINT kMsgMenuCommand = 1145;       // wParam = MenuCmd* (released by the receiver)
@@ -15,11 +16,8 @@ constexpr UINT kMsgDeviceRemoved = 3091;     // 0x0C13, wParam = device list ind
 constexpr UINT kMsgOpenSettings = 3093;
 constexpr UINT kMsgClearUpdateBadge = 3094;
 constexpr UINT kMsgProfileIndexRead = 3328;  // 0x0D00
-constexpr UINT kMsgBatteryRead = 3329;       // 0x0D01
 constexpr UINT kMsgIgnored = 3330;
-constexpr UINT kMsgEntryReachable = 3331;    // 0x0D03, wParam = device type row, lParam 1/0
 constexpr UINT kMsgFirmwareCheck = 3332;
-constexpr UINT kMsgDeviceInfoValid = 3333;   // 0x0D05, wParam 1 valid / 0 not
 
 // Timers of the main window.
 constexpr UINT kTimerScaleAdaptation = 1011;

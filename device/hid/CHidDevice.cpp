@@ -273,6 +273,16 @@ void CHidDevice::Close() {
     m_impl->FreeCapabilityData();
 }
 
+void CHidDevice::CancelPendingIo() {
+    Impl& d = *m_impl;
+    std::lock_guard<std::mutex> lock(d.connectionMutex);
+    // A signal given while nothing waits would be kept for the next operation, so only signal
+    // operations that are there; the caller repeats it for one that starts later.
+    if (d.connection && d.operationsInFlight > 0) {
+        d.connection->Cancel();
+    }
+}
+
 bool CHidDevice::IsOpen() const {
     return m_impl->Current() != nullptr;
 }

@@ -4,7 +4,10 @@
 // report reads and writes with a time-out and a cancel signal.
 //
 // No lock of its own: callers serialise Open/Close against their own I/O. A read or write blocked
-// on one thread is woken with failure when another thread calls Close or Open.
+// on one thread is woken with failure when another thread calls Close, Open or CancelPendingIo.
+// Close and Open also replace the capabilities and the decoded input items, so a thread that
+// decodes reports (UnpackInputReport) must have left before its channel is closed: cancel its
+// read, join it, then close.
 //
 // (This header fixes the public surface other areas code against; the implementation lives
 // beside it.)
@@ -62,6 +65,10 @@ public:
     bool Reopen();
     void Close();
     bool IsOpen() const;
+    // Wakes the reads and writes in progress on another thread with failure and leaves the
+    // device open, so the thread that owns them can leave before anyone closes the device (Close
+    // frees the capability data a reader may still be decoding with).
+    void CancelPendingIo();
 
     // One report each; timeoutMs may be kInfinite. transferred may be null.
     bool ReadReport(uint8_t* buffer, size_t length, size_t* transferred, int timeoutMs);

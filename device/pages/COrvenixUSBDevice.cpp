@@ -627,18 +627,18 @@ void COrvenixUSBDevice::CloseListener(int typeCode) {
         return;
     }
     Listener& l = ListenerOf(typeCode);
-    // Closing the channel first wakes a read that waits without a time-out, so the thread sees
-    // its stop event at once instead of running out the bounded wait.
-    {
-        std::lock_guard<std::recursive_mutex> lock(l.lock);
-        l.open.store(false);
-        l.channel.Close();
-    }
+    l.open.store(false);
+    // The thread decodes its reports with the channel's capability data, which closing the
+    // channel frees: it must have left before the channel closes. Its read waits without a
+    // time-out, so cancel it (again, until the thread is gone) rather than waiting the bound out.
     if (l.thread.IsRunning()) {
-        WriteStopResult(l.thread.Stop(kListenerStopWaitMs));
+        WriteStopResult(
+            l.thread.Stop(kListenerStopWaitMs, [&l] { l.channel.CancelPendingIo(); }));
     } else {
         l.thread.Stop(0);
     }
+    std::lock_guard<std::recursive_mutex> lock(l.lock);
+    l.channel.Close();
 }
 
 bool COrvenixUSBDevice::ReopenListener(const catalogue::DeviceListEntry& record) {
@@ -647,8 +647,8 @@ bool COrvenixUSBDevice::ReopenListener(const catalogue::DeviceListEntry& record)
 }
 
 void COrvenixUSBDevice::ListenerBody(Listener& l, const StopEvent& stop) {
-    // The channel was opened before the thread started and is only closed after it is told to
-    // stop, so its report length stays valid for the thread's life.
+    // The channel was opened before the thread started and is closed only after the thread has
+    // left (CloseListener), so its capabilities stay valid for the thread's whole life.
     size_t length = l.channel.GetCaps().inputReportByteLength;
     if (length < 3) {
         length = 64;
@@ -749,12 +749,6 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
             break;
         case kTimerSettingsReread:
             RefreshSettings();
-            break;
-        case kTimerReservedFirst:
-            ReservedOperationFirst();
-            break;
-        case kTimerReservedSecond:
-            ReservedOperationSecond();
             break;
         case kTimerBattery:
             ReadBattery();

@@ -31,6 +31,7 @@
 #include "device/pages/PreviewTables.h"
 #include "device/protocol/CDeviceProtocol.h"
 #include "platform/MessageTarget.h"
+#include "platform/PageMessages.h"
 #include "platform/base/WorkerThread.h"
 #include "platform/ui/UIDefs.h"
 
@@ -43,11 +44,6 @@ class CPaintManagerUI;
 }
 
 namespace q840::pages {
-
-// Messages the page sends to the main window.
-constexpr UINT kMsgPageBatteryRead = 0x0D01;
-constexpr UINT kMsgPageReachable = 0x0D03;
-constexpr UINT kMsgPageInfoValid = 0x0D05;
 
 // Event codes the device sends on its event interface.
 constexpr int kEventSettingsChanged = 0x0401;
@@ -161,8 +157,6 @@ public:
     virtual uint32_t GetLedColour(int index) const;
     virtual void ReadDevice() {}
     virtual void RefreshSettings() {}
-    virtual void ReservedOperationFirst() {}
-    virtual void ReservedOperationSecond() {}
     virtual void ReadBattery() {}
     virtual bool IsWirelessLinkUp() { return true; }
     virtual void LoadProfile() {}
@@ -306,15 +300,15 @@ protected:
     virtual void HandleNotify(ui::TNotifyUI& /*msg*/) {}
 
     LRESULT SendToMainWindow(UINT msg, WPARAM wParam, LPARAM lParam);
-    // 0x0D01: the battery status was read; wParam is byte 4 of the 6-byte battery record.
+    // The battery status was read; wParam is byte 4 of the 6-byte battery record.
     void SendBatteryRead(uint8_t recordByte4) {
-        SendToMainWindow(kMsgPageBatteryRead, recordByte4, 0);
+        SendToMainWindow(kMsgBatteryRead, recordByte4, 0);
     }
-    // 0x0D05: the device information record is valid (1) or not (0).
-    void SendInfoValid(bool valid) { SendToMainWindow(kMsgPageInfoValid, valid ? 1 : 0, 0); }
-    // 0x0D03: the wireless device became reachable (1) or unreachable (0).
+    // The device information record is valid (1) or not (0).
+    void SendInfoValid(bool valid) { SendToMainWindow(kMsgDeviceInfoValid, valid ? 1 : 0, 0); }
+    // The wireless device became reachable (1) or unreachable (0).
     void SendReachable(bool reachable) {
-        SendToMainWindow(kMsgPageReachable, WPARAM(m_deviceTypeRow), reachable ? 1 : 0);
+        SendToMainWindow(kMsgEntryReachable, WPARAM(m_deviceTypeRow), reachable ? 1 : 0);
     }
     void ArmEntryTimer(int id, int ms);
     bool OnReceiverChannel() const {

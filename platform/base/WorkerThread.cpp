@@ -1,5 +1,8 @@
 #include "platform/base/WorkerThread.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace q840 {
 
 WorkerThread::~WorkerThread() { Stop(1000); }
@@ -17,12 +20,39 @@ bool WorkerThread::Start(Body body) {
     return true;
 }
 
-bool WorkerThread::Stop(int timeoutMs) {
+bool WorkerThread::Stop(int timeoutMs) { return Stop(timeoutMs, nullptr); }
+
+bool WorkerThread::Stop(int timeoutMs, const std::function<void()>& nudge) {
     if (!m_thread.joinable()) {
         return true;
     }
     m_state->stop.Set();
-    if (m_state->finished.Wait(timeoutMs)) {
+    bool ended = false;
+    if (!nudge) {
+        ended = m_state->finished.Wait(timeoutMs);
+    } else {
+        // A nudge can arrive just before the body starts to wait; repeating it covers that.
+        constexpr int kNudgePeriodMs = 20;
+        const bool forever = timeoutMs < 0;
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+        for (;;) {
+            nudge();
+            const int64_t left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     deadline - std::chrono::steady_clock::now())
+                                     .count();
+            const int wait = forever ? kNudgePeriodMs
+                                     : int(std::clamp<int64_t>(left, 0, kNudgePeriodMs));
+            if (m_state->finished.Wait(wait)) {
+                ended = true;
+                break;
+            }
+            if (!forever && std::chrono::steady_clock::now() >= deadline) {
+                break;
+            }
+        }
+    }
+    if (ended) {
         m_thread.join();
         return true;
     }

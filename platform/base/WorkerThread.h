@@ -29,6 +29,10 @@ public:
     // Signals the stop event and waits up to timeoutMs. True if the thread ended in time (or
     // never ran), false if it had to be detached.
     bool Stop(int timeoutMs);
+    // The same for a body that may be blocked where the stop event cannot reach it (a read
+    // without a time-out): `nudge` runs at once and again every few milliseconds until the body
+    // returns or the time is up.
+    bool Stop(int timeoutMs, const std::function<void()>& nudge);
     bool IsRunning() const;
     // Signals the stop event without waiting (a caller stopping many threads signals all first).
     void SignalStop() { m_state->stop.Set(); }

@@ -10,7 +10,7 @@ using namespace q840::entry::test;
 using q840::LPARAM;
 using q840::UINT;
 using q840::WPARAM;
-using q840::pages::kMsgPageReachable;
+using q840::kMsgEntryReachable;
 using q840::pages::kTimerBattery;
 using q840::pages::kTimerLinkCheck;
 using q840::pages::kTimerPreview;
@@ -113,7 +113,7 @@ TEST_F(DeviceOptionTimers, SleepingReceiverHidesTheEntryAndKeepsCheckingSlowly) 
     entry->ArmLinkCheck();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !entry->IsEntryVisible(); }, 3000));
     EXPECT_FALSE(entry->isVisible());
-    EXPECT_TRUE(Sent(kMsgPageReachable, 0, 0));
+    EXPECT_TRUE(Sent(kMsgEntryReachable, 0, 0));
     EXPECT_EQ(entry->GetTimerPeriod(kTimerLinkCheck), 5000) << "retries while hidden";
     EXPECT_EQ(page->reads, 0);
 
@@ -121,7 +121,7 @@ TEST_F(DeviceOptionTimers, SleepingReceiverHidesTheEntryAndKeepsCheckingSlowly) 
     page->linkUp = true;
     entry->ArmTimer(kTimerLinkCheck, 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return page->reads > 0; }, 2000));
-    EXPECT_TRUE(Sent(kMsgPageReachable, 0, 1));
+    EXPECT_TRUE(Sent(kMsgEntryReachable, 0, 1));
     EXPECT_EQ(entry->GetTimerPeriod(kTimerReachability), 2000);
     EXPECT_FALSE(entry->IsTimerArmed(kTimerLinkCheck));
     entry->KillTimer(kTimerReachability);

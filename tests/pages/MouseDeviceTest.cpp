@@ -21,7 +21,7 @@ TEST_F(MousePageTest, NewMouseIsMarkedOnceAndItsKeySlotsAreFound) {
     EXPECT_EQ(1, Count(kCmdWriteInfo));
     EXPECT_EQ(3, mouse->Info()[7]);
     EXPECT_EQ(0xAA, mouse->Info()[0]) << "the rest of the record goes back as read";
-    EXPECT_TRUE(Received(kMsgPageInfoValid, 1));
+    EXPECT_TRUE(Received(kMsgDeviceInfoValid, 1));
     EXPECT_EQ(kDemoSlotMap, page->GetKeySlotMap());
     EXPECT_EQ(mouse->KeyTable()[0], page->GetKeyTableCopy()[0]);
     EXPECT_EQ(33, page->CommandProtocol().GetTransferSize());
@@ -60,8 +60,8 @@ TEST_F(MousePageTest, UnknownRecordMutesTheProtocolAndNothingReachesTheMouse) {
         Open(false);
         EXPECT_EQ(0, page->ReadIdentity());
         EXPECT_TRUE(page->CommandProtocol().IsMuted());
-        EXPECT_TRUE(Received(kMsgPageInfoValid, 0));
-        EXPECT_FALSE(Received(kMsgPageInfoValid, 1));
+        EXPECT_TRUE(Received(kMsgDeviceInfoValid, 0));
+        EXPECT_FALSE(Received(kMsgDeviceInfoValid, 1));
         bus->GetTranscript()->Clear();
         page->LoadProfile();
         EXPECT_EQ(1, page->WriteSettingsBlock(0, 0)) << "appears written";
@@ -326,7 +326,7 @@ TEST_F(MousePageTest, SleepingMouseBehindTheReceiverGetsNoDataCommands) {
     EXPECT_TRUE(page->IsWirelessLinkUp());
     page->ReadBattery();
     ASSERT_FALSE(window.messages.empty());
-    EXPECT_EQ(kMsgPageBatteryRead, window.messages.back().msg);
+    EXPECT_EQ(kMsgBatteryRead, window.messages.back().msg);
     page->SetHiddenFlag(true);
     window.messages.clear();
     page->ReadBattery();

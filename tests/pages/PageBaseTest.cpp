@@ -290,7 +290,7 @@ TEST_F(EntryTimers, LinkCheckOnASleepingReceiverHidesTheEntryAndRetriesSlowly) {
     OnReceiver();
     page.linkUp = false;
     page.OnEntryTimer(kTimerLinkCheck);
-    EXPECT_TRUE(Sent(kMsgPageReachable, 0, 0));
+    EXPECT_TRUE(Sent(kMsgEntryReachable, 0, 0));
     EXPECT_FALSE(entry.visible);
     EXPECT_TRUE(entry.WasArmed(kTimerLinkCheck, 5000));
     EXPECT_EQ(0, page.reads);
@@ -305,7 +305,7 @@ TEST_F(EntryTimers, LinkCheckOnASleepingReceiverHidesTheEntryAndRetriesSlowly) {
     page.linkUp = true;
     entry.armed.clear();
     page.OnEntryTimer(kTimerLinkCheck);
-    EXPECT_TRUE(Sent(kMsgPageReachable, 0, 1));
+    EXPECT_TRUE(Sent(kMsgEntryReachable, 0, 1));
     EXPECT_EQ(1, page.reads);
     EXPECT_TRUE(entry.WasArmed(kTimerPreview, 5));
     EXPECT_TRUE(entry.WasArmed(kTimerReachability, 2000));
@@ -330,7 +330,7 @@ TEST_F(EntryTimers, ReachabilityShowsAWokenMouseAndReadsIt) {
     EXPECT_TRUE(entry.WasArmed(kTimerReachability, 3000));
     page.linkUp = true;
     page.OnEntryTimer(kTimerReachability);
-    EXPECT_TRUE(Sent(kMsgPageReachable, 0, 1));
+    EXPECT_TRUE(Sent(kMsgEntryReachable, 0, 1));
     EXPECT_EQ(1, page.reads);
     EXPECT_EQ(1, page.batteryReads);
     // Visible and gone again.
@@ -338,7 +338,7 @@ TEST_F(EntryTimers, ReachabilityShowsAWokenMouseAndReadsIt) {
     window.messages.clear();
     page.linkUp = false;
     page.OnEntryTimer(kTimerReachability);
-    EXPECT_TRUE(Sent(kMsgPageReachable, 0, 0));
+    EXPECT_TRUE(Sent(kMsgEntryReachable, 0, 0));
     // Off the receiver the timer ends.
     page.CommandProtocol().SetChannel(1);
     entry.armed.clear();
