@@ -152,6 +152,7 @@ void CMainWnd::OnWindowInit() {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         m_screenSize = screen->geometry().size();
     }
+    m_writeNotice.SetLabel(FindControl("write_pending_notice"));
     // The device list and the built-in mouse and keyboard pages.
     m_devices->AttachBuiltInPages();
     // Hidden until the activation message: the device scan posts it after its first pass.
@@ -358,15 +359,30 @@ void CMainWnd::SetPagesHidden(bool hidden) {
     ForEachPage([hidden](pages::COrvenixUSBDevice& page) { page.SetHiddenFlag(hidden); });
 }
 
-void CMainWnd::WritePageSettings(pages::COrvenixUSBDevice& page, QSize screen) {
+int CMainWnd::WritePageSettings(pages::COrvenixUSBDevice& page, QSize screen) {
     // The mouse always writes the block of profile 0 with byte 0 = 0; its two arguments are the
     // profile and byte 0, so the screen size other pages take would address far past its
     // settings area.
     if (page.GetDeviceKind() == kMouseKind) {
-        page.WriteSettingsBlock(0, 0);
-    } else {
-        page.WriteSettingsBlock(screen.width(), screen.height());
+        return page.WriteSettingsBlock(0, 0);
     }
+    return page.WriteSettingsBlock(screen.width(), screen.height());
+}
+
+void CMainWnd::OnPageWrite(pages::COrvenixUSBDevice& page, int result) {
+    // The change stays in the profile and the page writes it when the device is back; the user
+    // hears of it once, quietly. A page that writes nothing (0, nothing pending) says nothing.
+    if (result != 1 && page.HasPendingWrites()) {
+        m_writeNotice.Raise();
+    }
+}
+
+void CMainWnd::OnPendingWritesChanged() {
+    bool pending = false;
+    for (pages::COrvenixUSBDevice* page : m_devices->AllPages()) {
+        pending = pending || page->HasPendingWrites();
+    }
+    m_writeNotice.Settle(pending);
 }
 
 bool CMainWnd::FirstReadsDone() const {
@@ -385,7 +401,7 @@ void CMainWnd::InstallRouteHandlers() {
         }
         if (page->ApplySettingsControl(msg)) {
             page->SaveProfile();
-            WritePageSettings(*page, m_screenSize);
+            OnPageWrite(*page, WritePageSettings(*page, m_screenSize));
         }
         return true;
     });
@@ -431,7 +447,7 @@ void CMainWnd::InstallGameLightHooks() {
         StoreLightRecord(*page, record);
         page->SaveProfile();
         page->LoadLightState();
-        WritePageSettings(*page, m_screenSize);
+        OnPageWrite(*page, WritePageSettings(*page, m_screenSize));
     };
     hooks.restore = [this] {
         pages::COrvenixUSBDevice* page = CurrentPage();
@@ -444,7 +460,7 @@ void CMainWnd::InstallGameLightHooks() {
         StoreLightRecord(*page, record);
         page->SaveProfile();
         page->LoadLightState();
-        WritePageSettings(*page, m_screenSize);
+        OnPageWrite(*page, WritePageSettings(*page, m_screenSize));
     };
     m_gameLight = std::move(hooks);
 }
@@ -458,8 +474,8 @@ void CMainWnd::RestoreDefaults() {
         return;
     }
     page->LoadDefaultProfile();
-    page->ApplyKeys(0);
-    WritePageSettings(*page, m_screenSize);
+    OnPageWrite(*page, page->ApplyKeys(0));
+    OnPageWrite(*page, WritePageSettings(*page, m_screenSize));
 }
 
 void CMainWnd::CheckFirmware(LPARAM version) {

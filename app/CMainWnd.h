@@ -10,6 +10,7 @@
 #include "app/NotifyRouting.h"
 #include "app/ProgramLink.h"
 #include "app/WorkToolLink.h"
+#include "app/WriteNotice.h"
 #include "platform/ui/CMenuWnd.h"
 #include "platform/ui/CTrayIcon.h"
 #include "platform/ui/WindowImplBase.h"
@@ -91,14 +92,19 @@ public:
     void RunActivation() override { OnActivate(); }
     void CloseAuxiliaryWindows() override;
     bool IsInputHookInstalled() const override { return m_hookInstalled; }
+    void OnPageWrite(pages::COrvenixUSBDevice& page, int result) override;
+    void OnPendingWritesChanged() override;
+    // The notice of a change that has not reached its device yet.
+    const WriteNotice& PendingWriteNotice() const { return m_writeNotice; }
 
     // The attached devices: device list, pages, selector.
     DeviceSwitching& Devices() { return *m_devices; }
     // Every page whose command interface is open has had its first read (the information
     // message arrived once per open page), or there is none.
     bool FirstReadsDone() const;
-    // Writes the current settings of a page to its device (the mouse's block of profile 0).
-    static void WritePageSettings(pages::COrvenixUSBDevice& page, QSize screen);
+    // Writes the current settings of a page to its device (the mouse's block of profile 0);
+    // the page's result, 1 when the device took them.
+    static int WritePageSettings(pages::COrvenixUSBDevice& page, QSize screen);
 
 signals:
     // The window was restored and raised by the activation message (start-up complete).
@@ -162,6 +168,7 @@ private:
     int m_languageIndex = -1;
     bool m_hookInstalled = false;
     int m_infoMessages = 0;
+    WriteNotice m_writeNotice;
     std::unique_ptr<DeviceSwitching> m_devices;
 };
 

@@ -285,6 +285,8 @@ bool DeviceSwitching::Attach(int row, int key) {
     entry->SetEntryVisible(false);
     entry->SetPage(page);
     page->SetEntryHost(entry);
+    QObject::connect(page, &COrvenixUSBDevice::pendingWritesChanged, page,
+                     [this] { m_host.OnPendingWritesChanged(); });
     return true;
 }
 
@@ -694,7 +696,7 @@ void DeviceSwitching::ApplySameMode(COrvenixUSBDevice* current) {
         page->SetLightSettings(words[0], words[1], words[2], words[3]);
         page->SaveProfile();
         page->LoadLightState();
-        page->WriteSettingsBlock(0, 0);
+        m_host.OnPageWrite(*page, page->WriteSettingsBlock(0, 0));
         // From now on the synchronisation thread drives the page's preview.
         page->SetLightSyncFlag(true);
     }

@@ -49,6 +49,11 @@ public:
     // Shows the empty state ("No_device_Link") in place of the pages, or the pages.
     virtual void ShowNoDevice(bool show) = 0;
     virtual bool IsInputHookInstalled() const = 0;
+    // A write to the device of `page` ended with `result` (1: the device took it). A failed one
+    // that left the page's change pending brings up the quiet notice.
+    virtual void OnPageWrite(pages::COrvenixUSBDevice& page, int result) = 0;
+    // A page's pending writes changed: the notice goes once no page holds one.
+    virtual void OnPendingWritesChanged() = 0;
 };
 
 class DeviceSwitching {

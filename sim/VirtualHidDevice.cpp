@@ -131,8 +131,12 @@ void VirtualHidDevice::SetLatency(int milliseconds) {
 }
 
 void VirtualHidDevice::UnplugOnNextCommand() {
+    UnplugOnCommand(1);
+}
+
+void VirtualHidDevice::UnplugOnCommand(int n) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_unplugOnNextCommand = true;
+    m_unplugCountdown = n < 0 ? 0 : n;
 }
 
 void VirtualHidDevice::DenyOpen(const std::string& reason) {
@@ -153,7 +157,7 @@ void VirtualHidDevice::ScriptReply(std::vector<uint8_t> bytes) {
 void VirtualHidDevice::ClearFaults() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_noReply = m_wrongEcho = m_statusFaults = m_writeTimeouts = m_latencyMs = 0;
-    m_unplugOnNextCommand = false;
+    m_unplugCountdown = 0;
     m_openDenied.clear();
     m_scriptedReplies.clear();
 }
@@ -281,8 +285,7 @@ hid::HidIoStatus VirtualHidDevice::Write(size_t collectionIndex, ConnectionState
                 wrongEcho = TakeFault(m_wrongEcho);
                 badStatus = TakeFault(m_statusFaults);
                 statusByte = m_statusByte;
-                unplug = m_unplugOnNextCommand;
-                m_unplugOnNextCommand = false;
+                unplug = m_unplugCountdown > 0 && --m_unplugCountdown == 0;
                 latency = m_latencyMs;
                 if (!m_scriptedReplies.empty()) {
                     scripted = std::move(m_scriptedReplies.front());

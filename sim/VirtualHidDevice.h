@@ -79,6 +79,9 @@ public:
     void InjectWriteTimeout(int count = 1);
     void SetLatency(int milliseconds);
     void UnplugOnNextCommand();
+    // The device is pulled out right after the n-th command from now went over the wire (1: the
+    // next one); the commands before it are answered as usual. 0 or less takes the fault back.
+    void UnplugOnCommand(int n);
     void DenyOpen(const std::string& reason);  // empty reason allows opening again
     // The next command is answered with exactly these bytes (any length, garbage included)
     // instead of the device's reply; queued replies are used one per command.
@@ -121,7 +124,7 @@ private:
     uint8_t m_statusByte = 0;
     int m_writeTimeouts = 0;
     int m_latencyMs = 0;
-    bool m_unplugOnNextCommand = false;
+    int m_unplugCountdown = 0;  // commands until the unplug; 0: none
     std::string m_openDenied;
     std::deque<std::vector<uint8_t>> m_scriptedReplies;
 };

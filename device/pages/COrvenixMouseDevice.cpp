@@ -223,15 +223,26 @@ int COrvenixMouseDevice::ReadSettingsBlock() {
 }
 
 void COrvenixMouseDevice::ReadDevice() {
-    ReadIdentity();
+    const bool identified = ReadIdentity() == 1;
     LoadProfile();
-    ReadSettingsBlock();
+    // A change that never reached the mouse wins over what the mouse holds, which may be half
+    // old and half new: that area is written, not read. Writing needs the identity just read.
+    if (!m_pending.Has(profile::PendingArea::Settings)) {
+        ReadSettingsBlock();
+    }
+    if (identified) {
+        WritePendingAreas();
+    }
     RefreshControls();
     StartPreview();
 }
 
 void COrvenixMouseDevice::RefreshSettings() {
-    ReadSettingsBlock();
+    if (m_pending.Has(profile::PendingArea::Settings)) {
+        WritePendingSettings();
+    } else {
+        ReadSettingsBlock();
+    }
     RefreshControls();
 }
 
@@ -259,17 +270,8 @@ bool COrvenixMouseDevice::IsWirelessLinkUp() {
 
 // --- writing the mouse ------------------------------------------------------------------------
 
-int COrvenixMouseDevice::WriteSettingsBlock(int profileNumber, int value) {
-    auto& proto = CommandProtocol();
-    if (profileNumber < 0 || !proto.IsOpen()) {
-        return 0;
-    }
-    auto* data = MouseProfile();
-    // Without a profile the block would be all zeros: every DPI stage of the mouse switched off.
-    if (data->GetDeviceNode().isNull()) {
-        DebugLine("配置未加载，不写设置");
-        return 0;
-    }
+std::array<uint8_t, SettingsBlock::kSize> COrvenixMouseDevice::BuildSettingsBlock(int value) const {
+    const auto* data = MouseProfile();
     SettingsBlock b;
     b.profileIndex = uint8_t(value);
     const profile::LightSetting& ls = data->GetLightSetting();
@@ -304,25 +306,48 @@ int COrvenixMouseDevice::WriteSettingsBlock(int profileNumber, int value) {
     b.liftOff = uint8_t(sys.silentAltitude);
     b.linearCorrection = uint8_t(sys.linearCalibration);
     b.ripple = uint8_t(sys.ripple);
-    const auto bytes = b.Encode();
+    return b.Encode();
+}
 
-    if (!LinkReady()) {
+int COrvenixMouseDevice::SendSettingsBlock(const std::array<uint8_t, SettingsBlock::kSize>& block,
+                                           int profileNumber) {
+    auto& proto = CommandProtocol();
+    // Every answer counts: on the cable the link check is true without any I/O, so an unplug
+    // in the middle of the block shows only in the answers.
+    if (!proto.IsOpen() || !LinkReady() || proto.Begin() != protocol::kResultOk || !LinkReady()) {
         return 0;
     }
-    proto.Begin();
-    if (!LinkReady()) {
+    if (proto.WriteSettings(block.data(), int(block.size()),
+                            int(SettingsBlock::ProfileAddress(profileNumber))) !=
+            protocol::kResultOk ||
+        !LinkReady()) {
         return 0;
     }
-    proto.WriteSettings(bytes.data(), int(bytes.size()),
-                        int(SettingsBlock::ProfileAddress(profileNumber)));
-    if (!LinkReady()) {
+    return proto.End() == protocol::kResultOk ? 1 : 0;
+}
+
+int COrvenixMouseDevice::WriteSettingsBlock(int profileNumber, int value) {
+    if (profileNumber < 0) {
         return 0;
     }
-    proto.End();
-    return 1;
+    // Without a profile the block would be all zeros: every DPI stage of the mouse switched off.
+    if (MouseProfile()->GetDeviceNode().isNull()) {
+        DebugLine("配置未加载，不写设置");
+        return 0;
+    }
+    const int result = SendSettingsBlock(BuildSettingsBlock(value), profileNumber);
+    NoteWrite(profile::PendingArea::Settings, result);
+    return result;
 }
 
 int COrvenixMouseDevice::SendKeyTable(int bank, const std::vector<int>& keys) {
+    const int result = WriteKeys(bank, keys, nullptr);
+    NoteWrite(profile::PendingArea::KeyTable, result);
+    return result;
+}
+
+int COrvenixMouseDevice::WriteKeys(int bank, const std::vector<int>& keys,
+                                   std::array<uint8_t, protocol::kKeyTableBufferSize>* written) {
     auto& proto = CommandProtocol();
     if (!proto.IsOpen() || !LinkReady()) {
         return 0;
@@ -368,30 +393,116 @@ int COrvenixMouseDevice::SendKeyTable(int bank, const std::vector<int>& keys) {
         }
         protocol::WriteKeySlot(table.data(), tableBytes, slot, a);
     }
+    if (written != nullptr) {
+        *written = table;
+    }
     if (!proto.SetTransferSize(int(tableBytes))) {
         return 0;
     }
-    if (!LinkReady()) {
+    if (!LinkReady() || proto.Begin() != protocol::kResultOk || !LinkReady()) {
         return 0;
     }
-    proto.Begin();
-    if (!LinkReady()) {
+    if (proto.WriteKeyTable(table.data(), bank) != protocol::kResultOk || !LinkReady()) {
         return 0;
     }
-    proto.WriteKeyTable(table.data(), bank);
-    if (!LinkReady()) {
-        return 0;
-    }
-    proto.End();
-    return 1;
+    return proto.End() == protocol::kResultOk ? 1 : 0;
 }
 
-int COrvenixMouseDevice::ApplyKeys(int bank) {
+std::vector<int> COrvenixMouseDevice::ProfileKeyCodes() const {
     std::vector<int> keys;
     for (const auto& pair : MouseProfile()->GetKeyAssignments()) {
         keys.push_back(int(pair.current.Code()));
     }
-    return SendKeyTable(bank, keys);
+    return keys;
+}
+
+int COrvenixMouseDevice::ApplyKeys(int bank) {
+    return SendKeyTable(bank, ProfileKeyCodes());
+}
+
+// --- changes the mouse has not got yet ------------------------------------------------------
+
+void COrvenixMouseDevice::SetPending(profile::PendingArea area, bool pending) {
+    if (pending ? m_pending.Mark(area) : m_pending.Clear(area)) {
+        DebugLine(pending ? "write %d pending until the mouse is back" : "pending write %d done",
+                  int(area));
+        emit pendingWritesChanged();
+    }
+}
+
+void COrvenixMouseDevice::NoteWrite(profile::PendingArea area, int result) {
+    // A muted protocol keeps this program away from a mouse it does not know: nothing was sent,
+    // nothing failed, and nothing reached the mouse either.
+    if (CommandProtocol().IsMuted()) {
+        return;
+    }
+    SetPending(area, result != 1);
+}
+
+int COrvenixMouseDevice::WritePendingAreas() {
+    const int settings = WritePendingSettings();
+    const int keys = WritePendingKeyTable();
+    // The macro and shoot uploads join here once the page has them: each writes its area from
+    // its files, reads it back, and clears its mark only when the two agree.
+    return settings == 1 && keys == 1 && !m_pending.Any() ? 1 : 0;
+}
+
+int COrvenixMouseDevice::WritePendingSettings() {
+    if (!m_pending.Has(profile::PendingArea::Settings)) {
+        return 1;
+    }
+    SetLightSyncFlag(false);
+    auto& proto = CommandProtocol();
+    if (proto.IsMuted() || !m_infoValid || MouseProfile()->GetDeviceNode().isNull()) {
+        return 0;
+    }
+    // The page always writes profile 0 with byte 0 = 0, so the block read back from address 0
+    // carries the profile index in its byte 0 as written.
+    const auto block = BuildSettingsBlock(0);
+    if (SendSettingsBlock(block, 0) != 1 || !LinkReady()) {
+        return 0;
+    }
+    std::array<uint8_t, SettingsBlock::kSize> back{};
+    if (proto.ReadSettings(back.data(), int(back.size()), 0) != protocol::kResultOk) {
+        return 0;
+    }
+    if (back != block) {
+        DebugLine("settings block read back differs from the one written: still pending");
+        return 0;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_settingsMutex);
+        m_settings = back;
+    }
+    SetPending(profile::PendingArea::Settings, false);
+    return 1;
+}
+
+int COrvenixMouseDevice::WritePendingKeyTable() {
+    if (!m_pending.Has(profile::PendingArea::KeyTable)) {
+        return 1;
+    }
+    auto& proto = CommandProtocol();
+    if (proto.IsMuted()) {
+        return 0;
+    }
+    std::array<uint8_t, protocol::kKeyTableBufferSize> table{};
+    if (WriteKeys(0, ProfileKeyCodes(), &table) != 1 || !LinkReady()) {
+        return 0;
+    }
+    std::array<uint8_t, protocol::kKeyTableBufferSize> back{};
+    if (proto.ReadKeyTable(back.data()) != protocol::kResultOk) {
+        return 0;
+    }
+    const size_t tableBytes = m_info.KeyTableBytes();
+    if (!std::equal(table.begin(), table.begin() + tableBytes, back.begin())) {
+        DebugLine("key table read back differs from the one written: still pending");
+        return 0;
+    }
+    // What the mouse holds now is the table later writes start from.
+    m_keyTable = back;
+    SetPending(profile::PendingArea::KeyTable, false);
+    return 1;
 }
 
 void COrvenixMouseDevice::DropStaleMacroKeys() {
@@ -435,6 +546,13 @@ void COrvenixMouseDevice::LoadProfileFiles() {
         data->LoadDeviceNode(ToPath(ProfilePath()));
     }
     data->LoadLightConfig(ToPath(LightConfigPath()));
+    // The marks belong to the profile file; another profile brings its own.
+    const bool wasPending = m_pending.Any();
+    m_pending.Load(GetProfileNameField().isEmpty() ? std::filesystem::path()
+                                                   : data->GetProfilePath());
+    if (m_pending.Any() != wasPending) {
+        emit pendingWritesChanged();
+    }
 }
 
 void COrvenixMouseDevice::LoadProfile() {

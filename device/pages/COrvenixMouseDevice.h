@@ -23,6 +23,7 @@
 #include "device/protocol/codecs/InfoRecord.h"
 #include "device/protocol/codecs/KeyTable.h"
 #include "device/protocol/codecs/SettingsBlock.h"
+#include "profile/PendingWrites.h"
 #include "profile/ProfileRecords.h"
 
 namespace q840::profile {
@@ -75,9 +76,13 @@ public:
     void RefreshControls() override;
     void DropStaleMacroKeys() override;
     void LoadDefaultProfile() override;
+    // The writes return 1 only when every command of theirs was answered. One that did not run
+    // to its end marks its area as not yet on the mouse (a muted protocol sends nothing and
+    // marks nothing); one that did clears the mark.
     int SendKeyTable(int bank, const std::vector<int>& keys) override;
     int ApplyKeys(int bank) override;
     int WriteSettingsBlock(int profile, int value) override;
+    bool HasPendingWrites() const override { return m_pending.Any(); }
     void InitLightPreview() override;
     void ShowFunctionPanel(int type) override;
     void LoadProfileFiles() override;
@@ -100,6 +105,12 @@ public:
     // The two halves of ReadDevice, each 1 when it ran to its end and 0 when it stopped.
     int ReadIdentity();
     int ReadSettingsBlock();
+    // Writes every area marked as not yet on the mouse from the profile, reads it back and
+    // compares; a mark goes only when the mouse holds what was written. 1 when nothing is left
+    // pending. ReadDevice runs it after the identity read, in place of taking a marked area from
+    // the mouse into the profile.
+    int WritePendingAreas();
+    const profile::PendingWrites& GetPendingWrites() const { return m_pending; }
 
     // --- state, for the main window, the editors and tests ------------------------------------
     protocol::InfoRecord GetInfo() const { return m_info; }
@@ -138,6 +149,22 @@ private:
     // On the receiver channel the mouse must answer the link check; a muted protocol sends
     // nothing, so it needs none.
     bool LinkReady();
+    // The settings block of profile 0 as the profile has it, byte 0 = value.
+    std::array<uint8_t, protocol::SettingsBlock::kSize> BuildSettingsBlock(int value) const;
+    // Begin, the block at profile number x 128 and End, each on the receiver channel only after
+    // a true link check; 1 when every step was answered.
+    int SendSettingsBlock(const std::array<uint8_t, protocol::SettingsBlock::kSize>& block,
+                          int profileNumber);
+    // The key table write; `written` (may be null) receives the table sent.
+    int WriteKeys(int bank, const std::vector<int>& keys,
+                  std::array<uint8_t, protocol::kKeyTableBufferSize>* written);
+    // The profile's key assignments, in key button order.
+    std::vector<int> ProfileKeyCodes() const;
+    // Marks or clears `area` after a write of it ended with `result`.
+    void NoteWrite(profile::PendingArea area, int result);
+    void SetPending(profile::PendingArea area, bool pending);
+    int WritePendingSettings();
+    int WritePendingKeyTable();
     // A control of this page by name: first among the page's own children (two pages may carry
     // the same names), then through the paint manager. Null when missing.
     QWidget* Control(const QString& name) const;
@@ -177,6 +204,9 @@ private:
     bool m_logoPainted = false;
 
     std::array<QPointer<QWidget>, 5> m_editors;
+
+    // Areas of the profile the mouse has not got yet (kept beside the profile file).
+    profile::PendingWrites m_pending;
 
     // Preview state of the mouse's own renderers (preview thread).
     int m_wavePhase = 0;

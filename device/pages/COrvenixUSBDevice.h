@@ -168,6 +168,9 @@ public:
     virtual int ApplyKeys(int /*bank*/) { return 0; }
     virtual int UploadMacros(const std::vector<int>& /*macros*/) { return 0; }
     virtual int WriteSettingsBlock(int /*profile*/, int /*value*/) { return 0; }
+    // Whether a change of the profile has not reached the device yet: a write failed and the
+    // page writes the change on the device's next arrival. A page that writes nothing holds none.
+    virtual bool HasPendingWrites() const { return false; }
     virtual void InitLightPreview() {}
     virtual void SetKeyMap(const std::map<int, int>& map);
     virtual void StepLedFade(int led, int mode);
@@ -271,6 +274,10 @@ public:
     std::recursive_mutex& LedListLock() { return m_ledListLock; }
 
     profile::CBasicProfiledata* GetProfileData() const { return m_profileData.get(); }
+
+signals:
+    // The page's pending writes changed: a write failed, or the device took the change at last.
+    void pendingWritesChanged();
 
 protected:
     // Parameters of one rendered frame: the page's light settings or a custom effect's step.

@@ -1,0 +1,29 @@
+#include "app/WriteNotice.h"
+
+#include "platform/base/DebugLine.h"
+
+namespace q840 {
+
+void WriteNotice::Raise() {
+    if (m_shown) {
+        return;
+    }
+    m_shown = true;
+    ++m_episodes;
+    DebugLine("a change did not reach its device: kept in the profile, written on its return");
+    if (m_label) {
+        m_label->show();
+    }
+}
+
+void WriteNotice::Settle(bool anyPending) {
+    if (!m_shown || anyPending) {
+        return;
+    }
+    m_shown = false;
+    if (m_label) {
+        m_label->hide();
+    }
+}
+
+}  // namespace q840
