@@ -11,6 +11,7 @@
 #include <fstream>
 #include <mutex>
 #include <system_error>
+#include <vector>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -149,6 +150,36 @@ std::string ToStoredForm(const std::string& styled) {
     return out;
 }
 
+// Whether text may hold a NUL character, raw or as the escape \u0000. Most files hold neither,
+// so the walk below is skipped for them.
+bool MayHoldNul(std::string_view text) {
+    return text.find('\0') != std::string_view::npos ||
+           text.find("\\u0000") != std::string_view::npos;
+}
+
+// Whether some object in value has a member name holding a NUL character. Iterative: the reader
+// lets nesting go as deep as its stack limit.
+bool HasMemberNameWithNul(const Json::Value& value) {
+    std::vector<const Json::Value*> pending{&value};
+    while (!pending.empty()) {
+        const Json::Value& v = *pending.back();
+        pending.pop_back();
+        if (v.isObject()) {
+            for (auto it = v.begin(); it != v.end(); ++it) {
+                if (it.name().find('\0') != std::string::npos) {
+                    return true;
+                }
+                pending.push_back(&*it);
+            }
+        } else if (v.isArray()) {
+            for (const Json::Value& element : v) {
+                pending.push_back(&element);
+            }
+        }
+    }
+    return false;
+}
+
 // Whether a file that parsed to null says so itself ("null"), rather than failing to parse.
 bool IsJsonNullText(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
@@ -212,6 +243,12 @@ Json::Value JsonFileStore::ParseText(std::string_view text) {
         }
     } catch (const std::exception&) {
         // The reader throws on nesting deeper than its stack limit.
+        return Json::Value();
+    }
+    // The reader keeps member names with a NUL in them, but the writer cuts names at the NUL, so
+    // two members could collapse into one when the file is saved again. None of our files has
+    // such a name: the text is not one of them.
+    if (MayHoldNul(text) && HasMemberNameWithNul(root)) {
         return Json::Value();
     }
     return root;

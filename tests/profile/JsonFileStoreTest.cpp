@@ -152,6 +152,36 @@ TEST(JsonFileStoreRead, EveryUnusableFileReadsAsNull) {
     EXPECT_TRUE(store.ReadJsonFile(dir / "deep.Json").isNull());
 }
 
+TEST(JsonFileStoreRead, MemberNamesHoldingNulReadAsMalformed) {
+    // The writer cuts member names at a NUL: "S\0a" and "S\0b" would both be saved as "S".
+    TempDir dir;
+    JsonFileStore store;
+    using namespace std::string_literals;
+    const std::string bad[] = {
+        "{\"S\0a\":1,\"S\0b\":2}"s,
+        "{\"Device\":[{\"DPIStages\":{\"x\":[{\"Stage\\u0000DPIX\":7}]}}]}"s,
+        "[1,{\"\\u0000\":null}]"s,
+    };
+    for (const std::string& text : bad) {
+        EXPECT_TRUE(JsonFileStore::ParseText(text).isNull()) << text;
+        WriteBytes(dir / "nul.Json", text);
+        JsonFileStore::ReadStatus status = JsonFileStore::ReadStatus::Ok;
+        EXPECT_TRUE(store.ReadJsonFile(dir / "nul.Json", &status).isNull()) << text;
+        EXPECT_EQ(status, JsonFileStore::ReadStatus::Malformed) << text;
+    }
+    // A NUL in a text value is kept, written as its escape and read back the same; an escaped
+    // backslash before "u0000" is no NUL at all.
+    const Json::Value kept =
+        JsonFileStore::ParseText("{\"a\":\"x\\u0000y\",\"b\\\\u0000\":\"\0\"}"s);
+    ASSERT_TRUE(kept.isObject());
+    EXPECT_EQ(kept["a"].asString(), "x\0y"s);
+    EXPECT_EQ(kept["b\\u0000"].asString(), "\0"s);
+    const std::string stored = JsonFileStore::StoredText(kept);
+    EXPECT_EQ(stored,
+              "{\r\n   \"a\" : \"x\\u0000y\",\r\n   \"b\\\\u0000\" : \"\\u0000\"\r\n}\r\n\r\n");
+    EXPECT_EQ(JsonFileStore::ParseText(stored), kept);
+}
+
 TEST(JsonFileStoreRead, StatusTellsMissingFromUnreadable) {
     TempDir dir;
     JsonFileStore store;

@@ -1,8 +1,13 @@
 // Stand-alone driver for the profile fuzz target where libFuzzer is not available:
-//   profile_fuzz <corpus folder> [seconds] [seed]
-// Runs every corpus file, then random mutations of them until the time is up. A crash or an
-// abort is the failure; the input that caused it is written to profile_fuzz_crash.bin first.
+//   profile_fuzz <corpus folder> [mutations] [seed] [max seconds]
+// Runs every corpus file (in name order), then the given number of random mutations of them
+// drawn from the seed. The same arguments run the same inputs on any machine, so a failure
+// under CTest is a fault, not bad luck; pass another seed (or more mutations) to search further
+// by hand. The time bound is only a safety cap for very slow builds: reaching it ends the run
+// early and says so. A crash or an abort is the failure; the input that caused it is written to
+// profile_fuzz_crash.bin first.
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -119,12 +124,13 @@ std::string Mutate(std::string s, const std::vector<std::string>& corpus, std::m
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <corpus folder> [seconds] [seed]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <corpus folder> [mutations] [seed] [max seconds]\n",
+                     argv[0]);
         return 2;
     }
-    const double seconds = argc > 2 ? std::atof(argv[2]) : 3.0;
-    const unsigned seed = argc > 3 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10))
-                                   : std::random_device{}();
+    const long mutations = argc > 2 ? std::strtol(argv[2], nullptr, 10) : 10000;
+    const unsigned seed = argc > 3 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)) : 1;
+    const double maxSeconds = argc > 4 ? std::atof(argv[4]) : 60.0;
     // Thousands of small writes per second; waiting for the disk each time would only slow the
     // search down.
     q840::profile::JsonFileStore::SetSyncToDisk(false);
@@ -133,28 +139,48 @@ int main(int argc, char** argv) {
     std::signal(SIGFPE, SaveCurrent);
     std::signal(SIGBUS, SaveCurrent);
 
-    std::vector<std::string> corpus;
+    // Name order: the order a folder lists its files in differs between file systems.
+    std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(argv[1])) {
         if (entry.is_regular_file()) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            corpus.emplace_back(std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>());
+            files.push_back(entry.path());
         }
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<std::string> corpus;
+    for (const auto& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        corpus.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     if (corpus.empty()) {
         std::fprintf(stderr, "empty corpus in %s\n", argv[1]);
         return 2;
     }
+    // Said before the run, so that the seed is in the output of a run that aborts.
+    std::printf("profile_fuzz: %zu corpus files, then %ld mutations with seed %u\n", corpus.size(),
+                mutations, seed);
+    std::fflush(stdout);
     for (const std::string& input : corpus) {
         Run(input);
     }
     std::mt19937 rng(seed);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    long runs = static_cast<long>(corpus.size());
-    while (std::chrono::steady_clock::now() < end) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto cap = start + std::chrono::duration<double>(maxSeconds);
+    long done = 0;
+    for (; done < mutations; ++done) {
+        if (done % 256 == 0 && std::chrono::steady_clock::now() > cap) {
+            break;
+        }
         Run(Mutate(corpus[rng() % corpus.size()], corpus, rng));
-        ++runs;
     }
-    std::printf("profile_fuzz: %ld inputs, seed %u, no failure\n", runs, seed);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (done < mutations) {
+        std::printf("profile_fuzz: time cap of %.0f s reached after %ld of %ld mutations\n",
+                    maxSeconds, done, mutations);
+    }
+    std::printf(
+        "profile_fuzz: %zu corpus files and %ld mutations (seed %u) in %.1f s, no failure\n",
+        corpus.size(), done, seed, seconds);
     return 0;
 }
