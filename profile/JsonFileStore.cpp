@@ -150,23 +150,72 @@ std::string ToStoredForm(const std::string& styled) {
     return out;
 }
 
-// Whether text may hold a NUL character, raw or as the escape \u0000. Most files hold neither,
-// so the walk below is skipped for them.
-bool MayHoldNul(std::string_view text) {
-    return text.find('\0') != std::string_view::npos ||
-           text.find("\\u0000") != std::string_view::npos;
+// Whether text is UTF-8 without NUL characters: code points up to U+10FFFF in their shortest
+// form, no surrogates.
+bool IsNulFreeUtf8(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto b0 = static_cast<unsigned char>(text[i]);
+        if (b0 == 0) {
+            return false;
+        }
+        if (b0 < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t need = 0;
+        char32_t cp = 0;
+        char32_t min = 0;
+        if ((b0 & 0xE0) == 0xC0) {
+            need = 1, cp = b0 & 0x1F, min = 0x80;
+        } else if ((b0 & 0xF0) == 0xE0) {
+            need = 2, cp = b0 & 0x0F, min = 0x800;
+        } else if ((b0 & 0xF8) == 0xF0) {
+            need = 3, cp = b0 & 0x07, min = 0x10000;
+        } else {
+            return false;
+        }
+        if (text.size() - i <= need) {
+            return false;
+        }
+        for (size_t k = 1; k <= need; ++k) {
+            const auto b = static_cast<unsigned char>(text[i + k]);
+            if ((b & 0xC0) != 0x80) {
+                return false;
+            }
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            return false;
+        }
+        i += need + 1;
+    }
+    return true;
 }
 
-// Whether some object in value has a member name holding a NUL character. Iterative: the reader
-// lets nesting go as deep as its stack limit.
-bool HasMemberNameWithNul(const Json::Value& value) {
+// Whether the member names of text need the walk below: only a NUL, a byte outside ASCII or a
+// \u escape can make a name the writer changes. Most files hold none of these.
+bool NamesNeedChecking(std::string_view text) {
+    for (const char c : text) {
+        if (c == '\0' || static_cast<unsigned char>(c) >= 0x80) {
+            return true;
+        }
+    }
+    return text.find("\\u") != std::string_view::npos;
+}
+
+// Whether some object in value has a member name the writer would not write back as it is. The
+// writer cuts names at a NUL and replaces bytes that are not UTF-8, so two members could become
+// one, or change places, when the file is saved again. Iterative: the reader lets nesting go as
+// deep as its stack limit.
+bool HasUnwritableMemberName(const Json::Value& value) {
     std::vector<const Json::Value*> pending{&value};
     while (!pending.empty()) {
         const Json::Value& v = *pending.back();
         pending.pop_back();
         if (v.isObject()) {
             for (auto it = v.begin(); it != v.end(); ++it) {
-                if (it.name().find('\0') != std::string::npos) {
+                if (!IsNulFreeUtf8(it.name())) {
                     return true;
                 }
                 pending.push_back(&*it);
@@ -245,10 +294,9 @@ Json::Value JsonFileStore::ParseText(std::string_view text) {
         // The reader throws on nesting deeper than its stack limit.
         return Json::Value();
     }
-    // The reader keeps member names with a NUL in them, but the writer cuts names at the NUL, so
-    // two members could collapse into one when the file is saved again. None of our files has
-    // such a name: the text is not one of them.
-    if (MayHoldNul(text) && HasMemberNameWithNul(root)) {
+    // Our keys are plain text; a file whose member names could not be saved again as they are
+    // is not one of ours.
+    if (NamesNeedChecking(text) && HasUnwritableMemberName(root)) {
         return Json::Value();
     }
     return root;

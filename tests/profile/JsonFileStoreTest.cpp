@@ -152,8 +152,9 @@ TEST(JsonFileStoreRead, EveryUnusableFileReadsAsNull) {
     EXPECT_TRUE(store.ReadJsonFile(dir / "deep.Json").isNull());
 }
 
-TEST(JsonFileStoreRead, MemberNamesHoldingNulReadAsMalformed) {
-    // The writer cuts member names at a NUL: "S\0a" and "S\0b" would both be saved as "S".
+TEST(JsonFileStoreRead, MemberNamesTheWriterWouldChangeReadAsMalformed) {
+    // The writer cuts member names at a NUL ("S\0a" and "S\0b" would both be saved as "S") and
+    // replaces bytes that are not UTF-8 (which moves members or merges them).
     TempDir dir;
     JsonFileStore store;
     using namespace std::string_literals;
@@ -161,6 +162,9 @@ TEST(JsonFileStoreRead, MemberNamesHoldingNulReadAsMalformed) {
         "{\"S\0a\":1,\"S\0b\":2}"s,
         "{\"Device\":[{\"DPIStages\":{\"x\":[{\"Stage\\u0000DPIX\":7}]}}]}"s,
         "[1,{\"\\u0000\":null}]"s,
+        "{\"D\xe8\x65\":\"P\",\"D\xe8\x65vice\":6}",
+        "{\"a\":{\"\xc0\xae\":1}}",
+        "{\"\\udc00\":1}",
     };
     for (const std::string& text : bad) {
         EXPECT_TRUE(JsonFileStore::ParseText(text).isNull()) << text;
@@ -180,6 +184,12 @@ TEST(JsonFileStoreRead, MemberNamesHoldingNulReadAsMalformed) {
     EXPECT_EQ(stored,
               "{\r\n   \"a\" : \"x\\u0000y\",\r\n   \"b\\\\u0000\" : \"\\u0000\"\r\n}\r\n\r\n");
     EXPECT_EQ(JsonFileStore::ParseText(stored), kept);
+    // Names in other scripts are fine, raw or escaped.
+    const Json::Value names = JsonFileStore::ParseText("{\"鼠标\":1,\"\\ud83d\\ude00\":2}");
+    ASSERT_TRUE(names.isObject());
+    EXPECT_EQ(names["鼠标"].asInt(), 1);
+    EXPECT_EQ(names["😀"].asInt(), 2);
+    EXPECT_EQ(JsonFileStore::ParseText(JsonFileStore::StoredText(names)), names);
 }
 
 TEST(JsonFileStoreRead, StatusTellsMissingFromUnreadable) {
