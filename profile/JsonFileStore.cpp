@@ -204,29 +204,53 @@ bool NamesNeedChecking(std::string_view text) {
     return text.find("\\u") != std::string_view::npos;
 }
 
-// Whether some object in value has a member name the writer would not write back as it is. The
-// writer cuts names at a NUL and replaces bytes that are not UTF-8, so two members could become
-// one, or change places, when the file is saved again. Iterative: the reader lets nesting go as
+// Calls visit on value and on every value inside it. Iterative: the reader lets nesting go as
 // deep as its stack limit.
-bool HasUnwritableMemberName(const Json::Value& value) {
-    std::vector<const Json::Value*> pending{&value};
+template <typename Value, typename Visit>
+void VisitEach(Value& value, Visit visit) {
+    std::vector<Value*> pending{&value};
     while (!pending.empty()) {
-        const Json::Value& v = *pending.back();
+        Value& v = *pending.back();
         pending.pop_back();
-        if (v.isObject()) {
-            for (auto it = v.begin(); it != v.end(); ++it) {
-                if (!IsNulFreeUtf8(it.name())) {
-                    return true;
-                }
-                pending.push_back(&*it);
-            }
-        } else if (v.isArray()) {
-            for (const Json::Value& element : v) {
-                pending.push_back(&element);
+        visit(v);
+        if (v.isObject() || v.isArray()) {
+            for (Value& child : v) {
+                pending.push_back(&child);
             }
         }
     }
-    return false;
+}
+
+// Whether some object in value has a member name the writer would not write back as it is. The
+// writer cuts names at a NUL and replaces bytes that are not UTF-8, so two members could become
+// one, or change places, when the file is saved again.
+bool HasUnwritableMemberName(const Json::Value& value) {
+    bool found = false;
+    VisitEach(value, [&found](const Json::Value& v) {
+        if (v.isObject()) {
+            for (auto it = v.begin(); it != v.end() && !found; ++it) {
+                found = !IsNulFreeUtf8(it.name());
+            }
+        }
+    });
+    return found;
+}
+
+// The writer puts a line comment that follows a value on that value's line and takes a comment
+// ending in a space for the next line's indentation: the next line would be written into the
+// comment and lost. Blanks at the end of a comment say nothing, so they go.
+void TrimCommentsAfterValues(Json::Value& value) {
+    VisitEach(value, [](Json::Value& v) {
+        if (!v.hasComment(Json::commentAfterOnSameLine)) {
+            return;
+        }
+        std::string comment = v.getComment(Json::commentAfterOnSameLine);
+        const size_t last = comment.find_last_not_of(" \t");
+        if (last != std::string::npos && last + 1 < comment.size()) {
+            comment.erase(last + 1);
+            v.setComment(std::move(comment), Json::commentAfterOnSameLine);
+        }
+    });
 }
 
 // Whether a file that parsed to null says so itself ("null"), rather than failing to parse.
@@ -298,6 +322,9 @@ Json::Value JsonFileStore::ParseText(std::string_view text) {
     // is not one of ours.
     if (NamesNeedChecking(text) && HasUnwritableMemberName(root)) {
         return Json::Value();
+    }
+    if (text.find("//") != std::string_view::npos) {
+        TrimCommentsAfterValues(root);
     }
     return root;
 }

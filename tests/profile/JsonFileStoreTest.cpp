@@ -239,10 +239,20 @@ TEST(JsonFileStoreRead, EveryReadLeavesItsTraceLine) {
     EXPECT_EQ(g_lines[2], "readjsonFile 错误吗：：0\n");
 }
 
-TEST(JsonFileStoreRead, CommentsAreAccepted) {
+TEST(JsonFileStoreRead, CommentsAreAcceptedAndKeptWithoutHarmOnSave) {
     const Json::Value v = JsonFileStore::ParseText("// factory file\r\n{ \"a\" : 1 /* one */ }");
     ASSERT_TRUE(v.isObject());
     EXPECT_EQ(v["a"].asInt(), 1);
+    // A line comment ending in blanks after a value must not take the next line in with it when
+    // the file is saved again.
+    const Json::Value edited =
+        JsonFileStore::ParseText("{\"a\" : [ 1 ], // first \t \r\n\"b\" : 2 // last  \r\n}");
+    ASSERT_TRUE(edited.isObject());
+    const std::string stored = JsonFileStore::StoredText(edited);
+    EXPECT_NE(stored.find("// first\r\n"), std::string::npos) << stored;
+    const Json::Value again = JsonFileStore::ParseText(stored);
+    EXPECT_EQ(again["b"].asInt(), 2) << stored;
+    EXPECT_EQ(JsonFileStore::StoredText(again), stored);
 }
 
 namespace {
