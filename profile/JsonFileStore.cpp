@@ -150,45 +150,56 @@ std::string ToStoredForm(const std::string& styled) {
     return out;
 }
 
-// Whether text is UTF-8 without NUL characters: code points up to U+10FFFF in their shortest
-// form, no surrogates.
+// The code point of the UTF-8 sequence at text[i] and its length in bytes; false for a byte
+// that does not start a sequence in its shortest form, a cut sequence, a surrogate or a code
+// point above U+10FFFF.
+bool DecodeUtf8At(std::string_view text, size_t i, char32_t* cp, size_t* length) {
+    const auto b0 = static_cast<unsigned char>(text[i]);
+    if (b0 < 0x80) {
+        *cp = b0;
+        *length = 1;
+        return true;
+    }
+    size_t need = 0;
+    char32_t value = 0;
+    char32_t min = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        need = 1, value = b0 & 0x1F, min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        need = 2, value = b0 & 0x0F, min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        need = 3, value = b0 & 0x07, min = 0x10000;
+    } else {
+        return false;
+    }
+    if (text.size() - i <= need) {
+        return false;
+    }
+    for (size_t k = 1; k <= need; ++k) {
+        const auto b = static_cast<unsigned char>(text[i + k]);
+        if ((b & 0xC0) != 0x80) {
+            return false;
+        }
+        value = (value << 6) | (b & 0x3F);
+    }
+    if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        return false;
+    }
+    *cp = value;
+    *length = need + 1;
+    return true;
+}
+
+// Whether text is UTF-8 without NUL characters.
 bool IsNulFreeUtf8(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
-        const auto b0 = static_cast<unsigned char>(text[i]);
-        if (b0 == 0) {
-            return false;
-        }
-        if (b0 < 0x80) {
-            ++i;
-            continue;
-        }
-        size_t need = 0;
         char32_t cp = 0;
-        char32_t min = 0;
-        if ((b0 & 0xE0) == 0xC0) {
-            need = 1, cp = b0 & 0x1F, min = 0x80;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            need = 2, cp = b0 & 0x0F, min = 0x800;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            need = 3, cp = b0 & 0x07, min = 0x10000;
-        } else {
+        size_t length = 0;
+        if (!DecodeUtf8At(text, i, &cp, &length) || cp == 0) {
             return false;
         }
-        if (text.size() - i <= need) {
-            return false;
-        }
-        for (size_t k = 1; k <= need; ++k) {
-            const auto b = static_cast<unsigned char>(text[i + k]);
-            if ((b & 0xC0) != 0x80) {
-                return false;
-            }
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            return false;
-        }
-        i += need + 1;
+        i += length;
     }
     return true;
 }
@@ -517,42 +528,11 @@ std::wstring Utf8ToWide(std::string_view s) {
     out.reserve(s.size());
     size_t i = 0;
     while (i < s.size()) {
-        const auto b0 = static_cast<unsigned char>(s[i]);
-        char32_t cp = 0xFFFD;
-        size_t len = 1;
-        if (b0 < 0x80) {
-            cp = b0;
-        } else {
-            size_t need = 0;
-            char32_t min = 0;
-            if ((b0 & 0xE0) == 0xC0) {
-                need = 1, cp = b0 & 0x1F, min = 0x80;
-            } else if ((b0 & 0xF0) == 0xE0) {
-                need = 2, cp = b0 & 0x0F, min = 0x800;
-            } else if ((b0 & 0xF8) == 0xF0) {
-                need = 3, cp = b0 & 0x07, min = 0x10000;
-            }
-            bool good = need > 0 && i + need < s.size();
-            if (good) {
-                for (size_t k = 1; k <= need; ++k) {
-                    if (i + k >= s.size()) {
-                        good = false;
-                        break;
-                    }
-                    const auto b = static_cast<unsigned char>(s[i + k]);
-                    if ((b & 0xC0) != 0x80) {
-                        good = false;
-                        break;
-                    }
-                    cp = (cp << 6) | (b & 0x3F);
-                }
-            }
-            if (good && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF)) {
-                len = need + 1;
-            } else {
-                cp = 0xFFFD;
-                len = 1;
-            }
+        char32_t cp = 0;
+        size_t len = 0;
+        if (!DecodeUtf8At(s, i, &cp, &len)) {
+            cp = 0xFFFD;
+            len = 1;
         }
         if constexpr (sizeof(wchar_t) == 2) {
             if (cp >= 0x10000) {

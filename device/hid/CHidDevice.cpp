@@ -314,18 +314,16 @@ bool RunOperation(DeviceImpl& impl, bool validBuffer, size_t* transferred, Io io
 }  // namespace
 
 bool CHidDevice::ReadReport(uint8_t* buffer, size_t length, size_t* transferred, int timeoutMs) {
-    return RunOperation(*m_impl, buffer && length > 0, transferred,
-                        [&](IHidConnection& c, size_t* n) {
-                            return c.Read(buffer, length, n, timeoutMs);
-                        });
+    return RunOperation(
+        *m_impl, buffer && length > 0, transferred,
+        [&](IHidConnection& c, size_t* n) { return c.Read(buffer, length, n, timeoutMs); });
 }
 
 bool CHidDevice::WriteReport(const uint8_t* buffer, size_t length, size_t* transferred,
                              int timeoutMs) {
-    return RunOperation(*m_impl, buffer && length > 0, transferred,
-                        [&](IHidConnection& c, size_t* n) {
-                            return c.Write(buffer, length, n, timeoutMs);
-                        });
+    return RunOperation(
+        *m_impl, buffer && length > 0, transferred,
+        [&](IHidConnection& c, size_t* n) { return c.Write(buffer, length, n, timeoutMs); });
 }
 
 bool CHidDevice::UnpackInputReport(const uint8_t* report, size_t length) {

@@ -5,7 +5,9 @@
 
 namespace q840 {
 
-WorkerThread::~WorkerThread() { Stop(1000); }
+WorkerThread::~WorkerThread() {
+    Stop(1000);
+}
 
 bool WorkerThread::Start(Body body) {
     if (m_thread.joinable()) {
@@ -20,7 +22,9 @@ bool WorkerThread::Start(Body body) {
     return true;
 }
 
-bool WorkerThread::Stop(int timeoutMs) { return Stop(timeoutMs, nullptr); }
+bool WorkerThread::Stop(int timeoutMs) {
+    return Stop(timeoutMs, nullptr);
+}
 
 bool WorkerThread::Stop(int timeoutMs, const std::function<void()>& nudge) {
     if (!m_thread.joinable()) {
@@ -41,8 +45,8 @@ bool WorkerThread::Stop(int timeoutMs, const std::function<void()>& nudge) {
             const int64_t left = std::chrono::duration_cast<std::chrono::milliseconds>(
                                      deadline - std::chrono::steady_clock::now())
                                      .count();
-            const int wait = forever ? kNudgePeriodMs
-                                     : int(std::clamp<int64_t>(left, 0, kNudgePeriodMs));
+            const int wait =
+                forever ? kNudgePeriodMs : int(std::clamp<int64_t>(left, 0, kNudgePeriodMs));
             if (m_state->finished.Wait(wait)) {
                 ended = true;
                 break;
@@ -60,6 +64,8 @@ bool WorkerThread::Stop(int timeoutMs, const std::function<void()>& nudge) {
     return false;
 }
 
-bool WorkerThread::IsRunning() const { return m_thread.joinable() && !m_state->finished.IsSet(); }
+bool WorkerThread::IsRunning() const {
+    return m_thread.joinable() && !m_state->finished.IsSet();
+}
 
 }  // namespace q840

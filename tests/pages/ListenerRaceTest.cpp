@@ -18,15 +18,8 @@ namespace q840::pages {
 namespace {
 
 using test::CountingPage;
+using test::EventRecord;
 using test::PumpUntil;
-
-catalogue::DeviceListEntry EventRecord(int type, const char* path) {
-    catalogue::DeviceListEntry e;
-    e.typeCode = uint16_t(type);
-    e.role = 0xFF;
-    e.path = path;
-    return e;
-}
 
 TEST(ListenerRace, RestartsUnderAStreamOfEventsNeverCloseUnderTheReader) {
     sim::DemoOptions both;

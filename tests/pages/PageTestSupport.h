@@ -81,6 +81,15 @@ public:
     std::vector<Message> messages;
 };
 
+// The device list record of an event interface, as the main window hands it to the page.
+inline catalogue::DeviceListEntry EventRecord(int type, const char* path) {
+    catalogue::DeviceListEntry e;
+    e.typeCode = uint16_t(type);
+    e.role = 0xFF;
+    e.path = path;
+    return e;
+}
+
 // Runs the event loop until `done` holds or `ms` pass; true when it held.
 inline bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
     QElapsedTimer t;

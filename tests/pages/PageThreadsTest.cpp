@@ -19,6 +19,7 @@ namespace q840::pages {
 namespace {
 
 using test::CountingPage;
+using test::EventRecord;
 using test::FakeEntry;
 using test::PumpUntil;
 
@@ -44,14 +45,6 @@ int CountLines(const std::string& needle) {
 
 const std::string kStoppedInTime = "线程退出：：对象处于激发状态";
 const std::string kStopTimedOut = "超时";
-
-catalogue::DeviceListEntry EventRecord(int type, const char* path) {
-    catalogue::DeviceListEntry e;
-    e.typeCode = uint16_t(type);
-    e.role = 0xFF;
-    e.path = path;
-    return e;
-}
 
 class PageThreads : public ::testing::Test {
 protected:
