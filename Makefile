@@ -4,22 +4,31 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 SCREENSHOT ?= $(BUILD_DIR)/screenshot.png
+# The core alone, configured without Qt (make test-core).
+CORE_BUILD_DIR ?= build-core
+# ThreadSanitizer build of the threaded suites (make test-tsan); TSAN_REPEAT runs each suite
+# that many times in one process.
+TSAN_BUILD_DIR ?= build-tsan
+TSAN_REPEAT ?= 1
+TSAN_TESTS := test_pages test_hid test_protocol test_app
 
 # Lets a fresh clone in another folder hit the same compiler cache.
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: all deps configure build test run clean format
+.PHONY: all deps configure build test test-core test-tsan run clean format
 
 all: build
 
 deps:
 	@tools/install-deps.sh
 
+CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+                  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache
+
 $(BUILD_DIR)/build.ninja:
 	@$(MAKE) --no-print-directory deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
-	      -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache
+	$(CMAKE_CONFIGURE) -B $(BUILD_DIR)
 
 configure: $(BUILD_DIR)/build.ninja
 
@@ -28,6 +37,31 @@ build: configure
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest -j2 --output-on-failure
+
+# Everything that links no Qt, built and tested without Qt installed in the configuration: a
+# core file that starts to need Qt fails here.
+$(CORE_BUILD_DIR)/build.ninja:
+	@$(MAKE) --no-print-directory deps
+	$(CMAKE_CONFIGURE) -B $(CORE_BUILD_DIR) -DQ840_GUI=OFF -DQ840_BUILD_BENCHMARKS=OFF
+
+test-core: $(CORE_BUILD_DIR)/build.ninja
+	cmake --build $(CORE_BUILD_DIR)
+	cd $(CORE_BUILD_DIR) && ctest -j2 --output-on-failure
+
+# The threaded suites under ThreadSanitizer; any report fails the run. Qt's own locking is not
+# instrumented: tests/pages/tsan.supp says what is suppressed and why.
+$(TSAN_BUILD_DIR)/build.ninja:
+	@$(MAKE) --no-print-directory deps
+	$(CMAKE_CONFIGURE) -B $(TSAN_BUILD_DIR) -DQ840_SANITIZE=thread -DQ840_BUILD_BENCHMARKS=OFF
+
+test-tsan: $(TSAN_BUILD_DIR)/build.ninja
+	cmake --build $(TSAN_BUILD_DIR) --target $(TSAN_TESTS)
+	@status=0; for t in $(TSAN_TESTS); do \
+	  echo "== $$t (ThreadSanitizer, repeat $(TSAN_REPEAT))"; \
+	  TSAN_OPTIONS="suppressions=$(CURDIR)/tests/pages/tsan.supp halt_on_error=1 second_deadlock_stack=1" \
+	  QT_QPA_PLATFORM=offscreen $(TSAN_BUILD_DIR)/tests/$$t --gtest_repeat=$(TSAN_REPEAT) \
+	    --gtest_brief=1 || status=1; \
+	done; exit $$status
 
 # With a display: the program with a simulated mouse. Without one: a screenshot, and its path.
 run: build
