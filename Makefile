@@ -6,11 +6,14 @@ BUILD_TYPE ?= RelWithDebInfo
 SCREENSHOT ?= $(BUILD_DIR)/screenshot.png
 # The core alone, configured without Qt (make test-core).
 CORE_BUILD_DIR ?= build-core
-# ThreadSanitizer build of the threaded suites (make test-tsan); TSAN_REPEAT runs each suite
-# that many times in one process.
+# ThreadSanitizer build of the threaded suites (make test-tsan). TSAN_WHOLE programs run whole,
+# all tests in one process: some races only show when a page's threads start a second time in a
+# process. test_app's tests each need a process of their own, so it runs under CTest.
+# TSAN_REPEAT: --gtest_repeat (GTEST_REPEAT under CTest).
 TSAN_BUILD_DIR ?= build-tsan
 TSAN_REPEAT ?= 1
-TSAN_TESTS := test_pages test_hid test_protocol test_app
+TSAN_WHOLE := test_pages test_hid test_protocol
+TSAN_PER_TEST := test_app
 
 # Lets a fresh clone in another folder hit the same compiler cache.
 export CCACHE_BASEDIR := $(CURDIR)
@@ -54,14 +57,21 @@ $(TSAN_BUILD_DIR)/build.ninja:
 	@$(MAKE) --no-print-directory deps
 	$(CMAKE_CONFIGURE) -B $(TSAN_BUILD_DIR) -DQ840_SANITIZE=thread -DQ840_BUILD_BENCHMARKS=OFF
 
+test-tsan: export TSAN_OPTIONS = suppressions=$(CURDIR)/tests/pages/tsan.supp halt_on_error=1 second_deadlock_stack=1
+test-tsan: export QT_QPA_PLATFORM = offscreen
 test-tsan: $(TSAN_BUILD_DIR)/build.ninja
-	cmake --build $(TSAN_BUILD_DIR) --target $(TSAN_TESTS)
-	@status=0; for t in $(TSAN_TESTS); do \
-	  echo "== $$t (ThreadSanitizer, repeat $(TSAN_REPEAT))"; \
-	  TSAN_OPTIONS="suppressions=$(CURDIR)/tests/pages/tsan.supp halt_on_error=1 second_deadlock_stack=1" \
-	  QT_QPA_PLATFORM=offscreen $(TSAN_BUILD_DIR)/tests/$$t --gtest_repeat=$(TSAN_REPEAT) \
-	    --gtest_brief=1 || status=1; \
-	done; exit $$status
+	cmake --build $(TSAN_BUILD_DIR) --target $(TSAN_WHOLE) $(TSAN_PER_TEST)
+	@status=0; \
+	for t in $(TSAN_WHOLE); do \
+	  echo "== $$t under ThreadSanitizer, --gtest_repeat=$(TSAN_REPEAT)"; \
+	  $(TSAN_BUILD_DIR)/tests/$$t --gtest_repeat=$(TSAN_REPEAT) --gtest_brief=1 || status=1; \
+	done; \
+	for t in $(TSAN_PER_TEST); do \
+	  echo "== $$t under ThreadSanitizer, one process per test, GTEST_REPEAT=$(TSAN_REPEAT)"; \
+	  (cd $(TSAN_BUILD_DIR) && GTEST_REPEAT=$(TSAN_REPEAT) ctest -j2 --output-on-failure -L "^$$t\$$") \
+	    || status=1; \
+	done; \
+	exit $$status
 
 # With a display: the program with a simulated mouse. Without one: a screenshot, and its path.
 run: build
@@ -76,4 +86,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(CORE_BUILD_DIR) $(TSAN_BUILD_DIR)
