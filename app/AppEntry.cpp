@@ -15,16 +15,16 @@
 #include "app/PowerEvents.h"
 #include "app/QuitSignals.h"
 #include "app/RegisteredMessages.h"
-#include "device/hid/HidBackend.h"
+#include "core/hid/HidBackend.h"
 #include "platform/Paths.h"
-#include "platform/base/DebugLine.h"
-#include "platform/base/RegisteredMessage.h"
+#include "core/base/DebugLine.h"
+#include "core/base/RegisteredMessage.h"
 #include "platform/ipc/CBusLink.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
 #include "platform/ui/StyleSheet.h"
 #if Q840_HAVE_SIM
-#include "sim/SimulatorSetup.h"
+#include "core/sim/SimulatorSetup.h"
 #endif
 
 namespace q840 {

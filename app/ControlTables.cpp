@@ -11,9 +11,9 @@
 #include "controls/CRedioMacroButtonUI.h"
 #include "controls/CSelectPanelUI.h"
 #include "controls/CWndUI.h"
-#include "device/entry/CDeviceOptionUI.h"
-#include "device/pages/COrvenixMouseDevice.h"
-#include "device/pages/COrvenixUSBDevice.h"
+#include "entry/CDeviceOptionUI.h"
+#include "pages/COrvenixMouseDevice.h"
+#include "pages/COrvenixUSBDevice.h"
 
 #include "platform/ui/CControlFactory.h"
 #include "platform/ui/CDialogBuilder.h"

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "app/LightSync.h"
-#include "device/catalogue/DeviceList.h"
+#include "core/catalogue/DeviceList.h"
 #include "platform/MessageTarget.h"
-#include "platform/base/WorkerThread.h"
+#include "core/base/WorkerThread.h"
 #include "platform/ui/UIDefs.h"
 
 namespace q840::pages {

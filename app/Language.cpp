@@ -2,9 +2,9 @@
 
 #include "platform/AppSettings.h"
 #include "platform/Paths.h"
-#include "platform/base/DebugLine.h"
+#include "core/base/DebugLine.h"
 #include "platform/ui/CResourceManager.h"
-#include "profile/JsonFileStore.h"
+#include "core/profile/JsonFileStore.h"
 
 namespace q840 {
 

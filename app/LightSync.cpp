@@ -1,6 +1,6 @@
 #include "app/LightSync.h"
 
-#include "device/pages/PreviewTables.h"
+#include "pages/PreviewTables.h"
 
 namespace q840 {
 

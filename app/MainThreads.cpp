@@ -1,6 +1,6 @@
 #include "app/MainThreads.h"
 
-#include "platform/base/DebugLine.h"
+#include "core/base/DebugLine.h"
 
 namespace q840 {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/base/WorkerThread.h"
+#include "core/base/WorkerThread.h"
 
 namespace q840 {
 

@@ -1,6 +1,6 @@
 #include "app/NotifyRouting.h"
 
-#include "platform/base/DebugLine.h"
+#include "core/base/DebugLine.h"
 
 namespace q840 {
 

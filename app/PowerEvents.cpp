@@ -1,6 +1,6 @@
 #include "app/PowerEvents.h"
 
-#include "platform/base/Win32Types.h"
+#include "core/base/Win32Types.h"
 
 namespace q840 {
 

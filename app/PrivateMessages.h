@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/PageMessages.h"
-#include "platform/base/Win32Types.h"
+#include "core/base/Win32Types.h"
 
 namespace q840 {
 

@@ -8,7 +8,7 @@
 #include <unistd.h>
 #endif
 
-#include "platform/base/DebugLine.h"
+#include "core/base/DebugLine.h"
 
 namespace q840 {
 

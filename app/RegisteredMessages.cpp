@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/Paths.h"
-#include "platform/base/RegisteredMessage.h"
+#include "core/base/RegisteredMessage.h"
 
 namespace q840 {
 

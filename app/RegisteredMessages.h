@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/base/Win32Types.h"
+#include "core/base/Win32Types.h"
 
 namespace q840 {
 

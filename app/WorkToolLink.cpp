@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "device/catalogue/Catalogue.h"
+#include "core/catalogue/Catalogue.h"
 
 namespace q840 {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/base/Win32Types.h"
+#include "core/base/Win32Types.h"
 
 namespace q840 {
 

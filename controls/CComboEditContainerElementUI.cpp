@@ -7,7 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "platform/base/DebugLine.h"
+#include "core/base/DebugLine.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
 

@@ -8,12 +8,12 @@
 #include <memory>
 #include <optional>
 
-#include "device/catalogue/Catalogue.h"
-#include "device/hid/CHidDevice.h"
-#include "device/protocol/CDeviceProtocol.h"
-#include "device/protocol/codecs/InfoRecord.h"
-#include "device/protocol/codecs/SettingsBlock.h"
-#include "sim/SimulatorSetup.h"
+#include "core/catalogue/Catalogue.h"
+#include "core/hid/CHidDevice.h"
+#include "core/protocol/CDeviceProtocol.h"
+#include "core/protocol/codecs/InfoRecord.h"
+#include "core/protocol/codecs/SettingsBlock.h"
+#include "core/sim/SimulatorSetup.h"
 
 namespace q840::ctl {
 

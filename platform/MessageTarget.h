@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "platform/base/Win32Types.h"
+#include "core/base/Win32Types.h"
 
 namespace q840 {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/base/Win32Types.h"
+#include "core/base/Win32Types.h"
 
 namespace q840 {
 

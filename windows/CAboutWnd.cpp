@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QLayout>
 
-#include "platform/base/DebugLine.h"
+#include "core/base/DebugLine.h"
 #include "platform/ui/CResourceManager.h"
 
 namespace q840 {

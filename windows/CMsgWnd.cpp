@@ -9,7 +9,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
-#include "platform/base/DebugLine.h"
+#include "core/base/DebugLine.h"
 #include "platform/ui/CResourceManager.h"
 
 namespace q840 {

@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "platform/base/Win32Types.h"
+#include "core/base/Win32Types.h"
 
 class QWidget;
 

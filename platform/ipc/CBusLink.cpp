@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <atomic>
 
-#include "platform/base/DebugLine.h"
+#include "core/base/DebugLine.h"
 #include "platform/ipc/BusEndpoint.h"
 #include "platform/ipc/BusNames.h"
 #include "platform/ipc/BusPreflight.h"

@@ -19,7 +19,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "platform/base/DebugLine.h"
+#include "core/base/DebugLine.h"
 #include "platform/ui/CControlFactory.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"

@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QWidget>
 
-#include "platform/base/DebugLine.h"
+#include "core/base/DebugLine.h"
 
 namespace q840::ui {
 

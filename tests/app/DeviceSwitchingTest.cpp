@@ -18,11 +18,11 @@
 #include "app/CMainWnd.h"
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
-#include "device/entry/CDeviceOptionUI.h"
-#include "device/hid/HidBackend.h"
-#include "device/pages/COrvenixUSBDevice.h"
+#include "entry/CDeviceOptionUI.h"
+#include "core/hid/HidBackend.h"
+#include "pages/COrvenixUSBDevice.h"
 #include "platform/ui/CPaintManagerUI.h"
-#include "sim/DemoDevices.h"
+#include "core/sim/DemoDevices.h"
 
 using namespace q840;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/LightSync.h"
-#include "device/pages/PreviewTables.h"
+#include "pages/PreviewTables.h"
 
 using namespace q840;
 

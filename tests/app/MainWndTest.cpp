@@ -16,8 +16,8 @@
 #include "app/PowerEvents.h"
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
-#include "device/entry/CDeviceOptionUI.h"
-#include "device/pages/COrvenixUSBDevice.h"
+#include "entry/CDeviceOptionUI.h"
+#include "pages/COrvenixUSBDevice.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CMenuWnd.h"
 

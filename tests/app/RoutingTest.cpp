@@ -9,7 +9,7 @@
 #include "app/MainThreads.h"
 #include "app/NotifyRouting.h"
 #include "app/WindowPlacement.h"
-#include "platform/base/DebugLine.h"
+#include "core/base/DebugLine.h"
 
 using namespace q840;
 

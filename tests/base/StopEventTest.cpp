@@ -4,8 +4,8 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/base/StopEvent.h"
-#include "platform/base/WorkerThread.h"
+#include "core/base/StopEvent.h"
+#include "core/base/WorkerThread.h"
 
 using namespace q840;
 

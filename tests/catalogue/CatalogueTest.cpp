@@ -3,8 +3,8 @@
 #include <set>
 #include <string>
 
-#include "device/catalogue/Catalogue.h"
-#include "device/catalogue/DeviceList.h"
+#include "core/catalogue/Catalogue.h"
+#include "core/catalogue/DeviceList.h"
 
 namespace q840::catalogue {
 namespace {

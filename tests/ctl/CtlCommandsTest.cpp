@@ -12,9 +12,9 @@
 #include <sstream>
 
 #include "ctl/CtlCommands.h"
-#include "device/hid/HidBackend.h"
-#include "sim/DemoDevices.h"
-#include "sim/SimState.h"
+#include "core/hid/HidBackend.h"
+#include "core/sim/DemoDevices.h"
+#include "core/sim/SimState.h"
 
 namespace q840::ctl {
 namespace {

@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 
-#include "device/entry/CDeviceOptionUI.h"
+#include "entry/CDeviceOptionUI.h"
 #include "platform/ui/CControlFactory.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "tests/controls/ControlsTestSupport.h"

@@ -12,7 +12,7 @@
 #include <memory>
 #include <mutex>
 
-#include "device/hid/HidBackend.h"
+#include "core/hid/HidBackend.h"
 
 namespace q840::hid::test {
 

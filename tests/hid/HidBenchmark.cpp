@@ -11,10 +11,10 @@
 #include <fstream>
 #include <thread>
 
-#include "device/catalogue/DeviceList.h"
-#include "device/hid/CHidDevice.h"
-#include "device/hid/HidReportDescriptor.h"
-#include "device/hid/HidrawBackend.h"
+#include "core/catalogue/DeviceList.h"
+#include "core/hid/CHidDevice.h"
+#include "core/hid/HidReportDescriptor.h"
+#include "core/hid/HidrawBackend.h"
 #include "hid/FakeHidBackend.h"
 #include "hid/TestDescriptors.h"
 

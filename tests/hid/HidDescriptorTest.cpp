@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "device/hid/HidReportDescriptor.h"
+#include "core/hid/HidReportDescriptor.h"
 #include "hid/TestDescriptors.h"
 
 namespace q840::hid {

@@ -3,7 +3,7 @@
 #include <future>
 #include <thread>
 
-#include "device/hid/CHidDevice.h"
+#include "core/hid/CHidDevice.h"
 #include "hid/FakeHidBackend.h"
 #include "hid/TestDescriptors.h"
 

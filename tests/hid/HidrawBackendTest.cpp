@@ -11,8 +11,8 @@
 #include <future>
 #include <thread>
 
-#include "device/hid/CHidDevice.h"
-#include "device/hid/HidrawBackend.h"
+#include "core/hid/CHidDevice.h"
+#include "core/hid/HidrawBackend.h"
 #include "hid/TestDescriptors.h"
 
 namespace q840::hid {

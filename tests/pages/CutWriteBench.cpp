@@ -15,13 +15,13 @@
 #include <functional>
 #include <random>
 
-#include "device/hid/HidBackend.h"
-#include "device/pages/COrvenixMouseDevice.h"
+#include "core/hid/HidBackend.h"
+#include "pages/COrvenixMouseDevice.h"
 #include "platform/Paths.h"
-#include "profile/CMouseProfiledata.h"
-#include "profile/JsonFileStore.h"
-#include "sim/DemoDevices.h"
-#include "sim/VirtualBus.h"
+#include "core/profile/CMouseProfiledata.h"
+#include "core/profile/JsonFileStore.h"
+#include "core/sim/DemoDevices.h"
+#include "core/sim/VirtualBus.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <QSignalSpy>
 #include <array>
 
-#include "pages/MouseTestSupport.h"
-#include "profile/JsonFileStore.h"
-#include "profile/PendingWrites.h"
+#include "tests/pages/MouseTestSupport.h"
+#include "core/profile/JsonFileStore.h"
+#include "core/profile/PendingWrites.h"
 
 namespace q840::pages::test {
 namespace {

@@ -9,10 +9,10 @@
 #include <atomic>
 #include <thread>
 
-#include "device/hid/HidBackend.h"
-#include "pages/PageTestSupport.h"
-#include "sim/DemoDevices.h"
-#include "sim/VirtualBus.h"
+#include "core/hid/HidBackend.h"
+#include "tests/pages/PageTestSupport.h"
+#include "core/sim/DemoDevices.h"
+#include "core/sim/VirtualBus.h"
 
 namespace q840::pages {
 namespace {

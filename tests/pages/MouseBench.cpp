@@ -9,14 +9,14 @@
 #include <QTemporaryDir>
 
 #include "controls/CDeviceKeyButtonUI.h"
-#include "device/hid/HidBackend.h"
-#include "device/pages/COrvenixMouseDevice.h"
+#include "core/hid/HidBackend.h"
+#include "pages/COrvenixMouseDevice.h"
 #include "platform/Paths.h"
 #include "platform/ui/CControlFactory.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
-#include "sim/DemoDevices.h"
-#include "sim/VirtualBus.h"
+#include "core/sim/DemoDevices.h"
+#include "core/sim/VirtualBus.h"
 
 namespace {
 

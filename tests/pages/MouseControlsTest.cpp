@@ -6,8 +6,8 @@
 #include <QLineEdit>
 #include <QSlider>
 
-#include "device/pages/LedButtonPaint.h"
-#include "pages/MouseTestSupport.h"
+#include "pages/LedButtonPaint.h"
+#include "tests/pages/MouseTestSupport.h"
 
 namespace q840::pages::test {
 namespace {

@@ -6,8 +6,8 @@
 #include <array>
 #include <thread>
 
-#include "pages/MouseTestSupport.h"
-#include "profile/JsonFileStore.h"
+#include "tests/pages/MouseTestSupport.h"
+#include "core/profile/JsonFileStore.h"
 
 namespace q840::pages::test {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "device/pages/MouseDpi.h"
+#include "pages/MouseDpi.h"
 
 namespace q840::pages {
 namespace {

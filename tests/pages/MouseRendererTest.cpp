@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "pages/MouseTestSupport.h"
+#include "tests/pages/MouseTestSupport.h"
 
 namespace q840::pages::test {
 namespace {

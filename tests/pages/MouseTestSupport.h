@@ -12,16 +12,16 @@
 #include <vector>
 
 #include "controls/CDeviceKeyButtonUI.h"
-#include "device/hid/HidBackend.h"
-#include "device/pages/COrvenixMouseDevice.h"
-#include "pages/PageTestSupport.h"
+#include "core/hid/HidBackend.h"
+#include "pages/COrvenixMouseDevice.h"
+#include "tests/pages/PageTestSupport.h"
 #include "platform/Paths.h"
 #include "platform/ui/CControlFactory.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
-#include "profile/CMouseProfiledata.h"
-#include "sim/DemoDevices.h"
-#include "sim/VirtualBus.h"
+#include "core/profile/CMouseProfiledata.h"
+#include "core/sim/DemoDevices.h"
+#include "core/sim/VirtualBus.h"
 
 namespace q840::pages::test {
 

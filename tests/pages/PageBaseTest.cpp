@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "controls/CDeviceKeyButtonUI.h"
-#include "device/pages/LedButtonPaint.h"
-#include "pages/PageTestSupport.h"
+#include "pages/LedButtonPaint.h"
+#include "tests/pages/PageTestSupport.h"
 #include "platform/Paths.h"
 
 namespace q840::pages {

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <vector>
 
-#include "device/pages/COrvenixUSBDevice.h"
+#include "pages/COrvenixUSBDevice.h"
 #include "platform/MessageTarget.h"
 
 namespace q840::pages::test {

@@ -9,11 +9,11 @@
 #include <string>
 #include <thread>
 
-#include "device/hid/HidBackend.h"
-#include "pages/PageTestSupport.h"
-#include "platform/base/DebugLine.h"
-#include "sim/DemoDevices.h"
-#include "sim/VirtualBus.h"
+#include "core/hid/HidBackend.h"
+#include "tests/pages/PageTestSupport.h"
+#include "core/base/DebugLine.h"
+#include "core/sim/DemoDevices.h"
+#include "core/sim/VirtualBus.h"
 
 namespace q840::pages {
 namespace {

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "controls/CDeviceKeyButtonUI.h"
-#include "device/pages/COrvenixUSBDevice.h"
+#include "pages/COrvenixUSBDevice.h"
 
 namespace {
 

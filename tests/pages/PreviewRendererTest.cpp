@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <set>
 
-#include "device/pages/PreviewTables.h"
-#include "pages/PageTestSupport.h"
-#include "profile/CBasicProfiledata.h"
+#include "pages/PreviewTables.h"
+#include "tests/pages/PageTestSupport.h"
+#include "core/profile/CBasicProfiledata.h"
 
 namespace q840::pages {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "profile/CKeyboardProfiledata.h"
-#include "profile/CMouseProfiledata.h"
-#include "profile/CVa6533Profiledata.h"
-#include "profile/ProfileTestSupport.h"
+#include "core/profile/CKeyboardProfiledata.h"
+#include "core/profile/CMouseProfiledata.h"
+#include "core/profile/CVa6533Profiledata.h"
+#include "tests/profile/ProfileTestSupport.h"
 
 using namespace q840::profile;
 using q840::test::TempDir;

@@ -3,12 +3,12 @@
 #include <cstdlib>
 #include <set>
 
-#include "profile/CKeyboardProfiledata.h"
-#include "profile/CMouseProfiledata.h"
-#include "profile/CVa6533Profiledata.h"
-#include "profile/FactoryData.h"
-#include "profile/JsonAccess.h"
-#include "profile/ProfileTestSupport.h"
+#include "core/profile/CKeyboardProfiledata.h"
+#include "core/profile/CMouseProfiledata.h"
+#include "core/profile/CVa6533Profiledata.h"
+#include "core/profile/FactoryData.h"
+#include "core/profile/JsonAccess.h"
+#include "tests/profile/ProfileTestSupport.h"
 
 using namespace q840::profile;
 using q840::test::ReadBytes;

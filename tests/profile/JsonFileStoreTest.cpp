@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/base/DebugLine.h"
-#include "profile/JsonFileStore.h"
-#include "profile/ProfileTestSupport.h"
+#include "core/base/DebugLine.h"
+#include "core/profile/JsonFileStore.h"
+#include "tests/profile/ProfileTestSupport.h"
 
 using q840::profile::IsSafeFileStem;
 using q840::profile::JsonFileStore;

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <string>
 
-#include "profile/CKeyboardProfiledata.h"
-#include "profile/CMouseProfiledata.h"
-#include "profile/FactoryData.h"
+#include "core/profile/CKeyboardProfiledata.h"
+#include "core/profile/CMouseProfiledata.h"
+#include "core/profile/FactoryData.h"
 
 using namespace q840::profile;
 

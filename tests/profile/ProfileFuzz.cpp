@@ -14,10 +14,10 @@
 #include <fstream>
 #include <string>
 
-#include "profile/CKeyboardProfiledata.h"
-#include "profile/CMouseProfiledata.h"
-#include "profile/CVa6533Profiledata.h"
-#include "profile/JsonFileStore.h"
+#include "core/profile/CKeyboardProfiledata.h"
+#include "core/profile/CMouseProfiledata.h"
+#include "core/profile/CVa6533Profiledata.h"
+#include "core/profile/JsonFileStore.h"
 
 using namespace q840::profile;
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "profile/JsonFileStore.h"
+#include "core/profile/JsonFileStore.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "profile/CBasicProfiledata.h"
-#include "profile/ProfileTestSupport.h"
+#include "core/profile/CBasicProfiledata.h"
+#include "tests/profile/ProfileTestSupport.h"
 
 using namespace q840::profile;
 using q840::test::ReadBytes;

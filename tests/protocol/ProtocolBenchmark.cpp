@@ -9,9 +9,9 @@
 #include <array>
 #include <memory>
 
-#include "device/hid/HidBackend.h"
-#include "device/protocol/CDeviceProtocol.h"
-#include "sim/DemoDevices.h"
+#include "core/hid/HidBackend.h"
+#include "core/protocol/CDeviceProtocol.h"
+#include "core/sim/DemoDevices.h"
 
 namespace {
 

@@ -4,14 +4,14 @@
 
 #include <numeric>
 
-#include "device/protocol/codecs/DeviceEvents.h"
-#include "device/protocol/codecs/EventArea.h"
-#include "device/protocol/codecs/HeadsetLedReport.h"
-#include "device/protocol/codecs/InfoRecord.h"
-#include "device/protocol/codecs/KeyTable.h"
-#include "device/protocol/codecs/SettingsBlock.h"
-#include "device/protocol/codecs/ShortSettingsBlock.h"
-#include "sim/DemoDevices.h"
+#include "core/protocol/codecs/DeviceEvents.h"
+#include "core/protocol/codecs/EventArea.h"
+#include "core/protocol/codecs/HeadsetLedReport.h"
+#include "core/protocol/codecs/InfoRecord.h"
+#include "core/protocol/codecs/KeyTable.h"
+#include "core/protocol/codecs/SettingsBlock.h"
+#include "core/protocol/codecs/ShortSettingsBlock.h"
+#include "core/sim/DemoDevices.h"
 
 namespace q840::protocol {
 namespace {

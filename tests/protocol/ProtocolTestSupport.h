@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "device/hid/HidBackend.h"
-#include "device/protocol/CDeviceProtocol.h"
-#include "sim/DemoDevices.h"
-#include "sim/VirtualBus.h"
+#include "core/hid/HidBackend.h"
+#include "core/protocol/CDeviceProtocol.h"
+#include "core/sim/DemoDevices.h"
+#include "core/sim/VirtualBus.h"
 
 namespace q840::testing {
 

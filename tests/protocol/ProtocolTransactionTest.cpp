@@ -8,8 +8,8 @@
 #include <numeric>
 #include <thread>
 
-#include "device/protocol/CDeviceProtocol.h"
-#include "platform/base/DebugLine.h"
+#include "core/protocol/CDeviceProtocol.h"
+#include "core/base/DebugLine.h"
 #include "protocol/ProtocolTestSupport.h"
 
 namespace q840::testing {

@@ -7,10 +7,10 @@
 #include <future>
 #include <thread>
 
-#include "device/hid/CHidDevice.h"
-#include "sim/DemoDevices.h"
-#include "sim/VirtualBus.h"
-#include "sim/VirtualPeripheral.h"
+#include "core/hid/CHidDevice.h"
+#include "core/sim/DemoDevices.h"
+#include "core/sim/VirtualBus.h"
+#include "core/sim/VirtualPeripheral.h"
 
 namespace q840::sim {
 namespace {

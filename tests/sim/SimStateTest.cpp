@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "device/hid/HidBackend.h"
-#include "sim/DemoDevices.h"
-#include "sim/SimState.h"
-#include "sim/SimulatorSetup.h"
+#include "core/hid/HidBackend.h"
+#include "core/sim/DemoDevices.h"
+#include "core/sim/SimState.h"
+#include "core/sim/SimulatorSetup.h"
 
 namespace q840::sim {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <QStackedWidget>
 
-#include "device/pages/COrvenixMouseDevice.h"
+#include "pages/COrvenixMouseDevice.h"
 #include "tests/skin/MouseLayoutSupport.h"
 
 namespace q840::skin::test {

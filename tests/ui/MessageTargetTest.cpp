@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/MessageTarget.h"
-#include "platform/base/RegisteredMessage.h"
+#include "core/base/RegisteredMessage.h"
 
 using namespace q840;
 

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QDir>
 
-#include "platform/base/DebugLine.h"
+#include "core/base/DebugLine.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
 #include "platform/ui/StyleSheet.h"

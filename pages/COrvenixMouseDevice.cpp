@@ -1,0 +1,714 @@
+// The mouse page's exchanges with the mouse (identity, settings block, key table, battery), its
+// profile files and the events the mouse sends.
+
+#include "pages/COrvenixMouseDevice.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "controls/CMpDevicePowerUI.h"
+#include "pages/MouseDpi.h"
+#include "core/protocol/codecs/DeviceEvents.h"
+#include "core/base/DebugLine.h"
+#include "core/profile/CMouseProfiledata.h"
+#include "core/profile/JsonAccess.h"
+#include "core/profile/JsonFileStore.h"
+
+namespace q840::pages {
+
+namespace {
+
+using Info = protocol::InfoRecord;
+using protocol::KeyAssignment;
+using protocol::SettingsBlock;
+
+// The mouse's built-in effects come first in the select-item numbering; custom effects follow.
+constexpr int kBuiltInEffects = 12;
+constexpr int kSpeedMax = 4;
+constexpr const char* kBuiltInLightFile = "default_light.json";
+
+std::filesystem::path ToPath(const QString& path) {
+    return std::filesystem::path(path.toStdString());
+}
+
+bool IsMacroCode(uint32_t code) {
+    return KeyAssignment::FromCode(code).IsMacro();
+}
+
+}  // namespace
+
+int ReadMacroCount(const QString& macroListPath) {
+    const Json::Value root = profile::JsonFileStore().ReadJsonFile(ToPath(macroListPath));
+    const Json::Value& list = profile::json::Member(root, "MacroInfo");
+    return list.isArray() ? int(list.size()) : 0;
+}
+
+COrvenixMouseDevice::COrvenixMouseDevice(QWidget* parent) : COrvenixUSBDevice(parent) {
+    m_keySlotMap.fill(protocol::kNoSlot);
+    SetProfileData(std::make_unique<profile::CMouseProfiledata>());
+    MouseProfile()->SetDeviceIndex(0);
+}
+
+COrvenixMouseDevice::~COrvenixMouseDevice() {
+    // The renderers and the event hooks below run on the page's threads.
+    StopThreads();
+}
+
+profile::CMouseProfiledata* COrvenixMouseDevice::MouseProfile() const {
+    return static_cast<profile::CMouseProfiledata*>(GetProfileData());
+}
+
+std::array<uint8_t, SettingsBlock::kSize> COrvenixMouseDevice::GetSettingsCopy() const {
+    std::lock_guard<std::mutex> lock(m_settingsMutex);
+    return m_settings;
+}
+
+int COrvenixMouseDevice::GetDeviceProfileIndex() const {
+    std::lock_guard<std::mutex> lock(m_settingsMutex);
+    return m_settings[SettingsBlock::kOffProfileIndex];
+}
+
+int COrvenixMouseDevice::DpiNumber(int index) const {
+    return DpiIndexToNumber(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, index);
+}
+
+int COrvenixMouseDevice::DpiIndex(int number) const {
+    return DpiNumberToIndex(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, number);
+}
+
+bool COrvenixMouseDevice::LinkReady() {
+    auto& proto = CommandProtocol();
+    if (!OnReceiverChannel() || proto.IsMuted()) {
+        return true;
+    }
+    return proto.LinkCheck();
+}
+
+// --- reading the mouse ------------------------------------------------------------------------
+
+int COrvenixMouseDevice::ReadIdentity() {
+    auto& proto = CommandProtocol();
+    if (!proto.IsOpen() || !LinkReady()) {
+        return 0;
+    }
+    proto.Begin();
+    std::array<uint8_t, Info::kSize> raw{};
+    if (proto.ReadInfo(raw.data()) != protocol::kResultOk) {
+        return 0;
+    }
+    Info info = Info::Decode(raw.data(), raw.size());
+    if (info.state != Info::kStateInitialised) {
+        if (!info.IsNew()) {
+            // Not a record this program knows how to work with: from now on nothing reaches the
+            // mouse until the interface leaves.
+            m_info = info;
+            m_infoValid = false;
+            std::copy(raw.begin(), raw.end(), COrvenixUSBDevice::InfoRecord().begin());
+            proto.SetMuted(true);
+            DebugLine("设备信息无效：签名 %04X 状态 %d", info.signature, info.state);
+            SendInfoValid(false);
+            return 0;
+        }
+        // A new mouse: mark it as initialised by this program, once.
+        info.state = Info::kStateInitialised;
+        info.raw = info.Encode();
+        proto.WriteInfo(info.raw.data());
+    }
+    m_info = info;
+    m_infoValid = true;
+    // The table and slots of an earlier read belong to that record.
+    m_keyTableRead = false;
+    m_keySlotMap.fill(protocol::kNoSlot);
+    std::copy(info.raw.begin(), info.raw.end(), COrvenixUSBDevice::InfoRecord().begin());
+    SendInfoValid(true);
+
+    const size_t tableBytes = info.KeyTableBytes();
+    if (!proto.SetTransferSize(int(tableBytes))) {
+        DebugLine("键表过长：%zu 字节", tableBytes);
+        return 0;
+    }
+    std::array<uint8_t, protocol::kKeyTableBufferSize> table{};
+    if (proto.ReadKeyTable(table.data()) != protocol::kResultOk) {
+        return 0;
+    }
+    m_keyTable = table;
+    m_keyTableRead = true;
+    proto.End();
+
+    m_keySlotMap = protocol::BuildKeySlotMap(m_keyTable.data(), tableBytes, info.keySlots);
+    ApplySliderRanges();
+    return 1;
+}
+
+int COrvenixMouseDevice::ReadSettingsBlock() {
+    SetLightSyncFlag(false);
+    auto& proto = CommandProtocol();
+    // A muted protocol answers reads without data: taking that back would overwrite the profile.
+    if (!proto.IsOpen() || proto.IsMuted() || !LinkReady()) {
+        return 0;
+    }
+    uint8_t profileIndex = 0;
+    if (proto.ReadSettings(&profileIndex, 1, 0) != protocol::kResultOk) {
+        return 0;
+    }
+    std::array<uint8_t, SettingsBlock::kSize> block{};
+    if (proto.ReadSettings(block.data(), int(block.size()),
+                           int(SettingsBlock::ProfileAddress(profileIndex))) !=
+        protocol::kResultOk) {
+        return 0;
+    }
+    block[SettingsBlock::kOffProfileIndex] = profileIndex;
+    std::array<uint8_t, SettingsBlock::kSize> previous;
+    {
+        std::lock_guard<std::mutex> lock(m_settingsMutex);
+        previous = m_settings;
+        m_settings = block;
+    }
+    const SettingsBlock s = SettingsBlock::Decode(block.data(), block.size());
+
+    if (m_effectCodes.empty()) {
+        InitLightPreview();
+    }
+    // The device speaks effect codes; the profile and the lighting editor effect positions.
+    uint8_t effect = s.effect;
+    const auto found = std::find(m_effectCodes.begin(), m_effectCodes.end(), int(s.effect));
+    if (found != m_effectCodes.end()) {
+        effect = uint8_t(found - m_effectCodes.begin());
+    }
+    const uint8_t speed = uint8_t(std::clamp(s.speed, 0, kSpeedMax));
+
+    PageLightSettings light = GetLightSettingsRecord();
+    const uint8_t oldEffect = light.effect;
+    light.effect = effect;
+    light.brightness = s.brightness;
+    light.speed = speed;
+    light.multiColour = s.multiColour;
+    light.red = s.red;
+    light.green = s.green;
+    light.blue = s.blue;
+    SetLightSettingsRecord(light);
+    m_stagedLight = light;
+
+    auto* data = MouseProfile();
+    profile::LightSetting ls = data->GetLightSetting();
+    ls.selectItem = effect;
+    ls.brightness = s.brightness;
+    ls.speed = speed;
+    ls.multiColour = s.multiColour;
+    ls.red = s.red;
+    ls.green = s.green;
+    ls.blue = s.blue;
+    data->WriteLightSetting(ls);
+
+    profile::MouseSystemSettings sys = data->GetSystemSettings();
+    sys.reportRate = s.reportRate;
+    sys.bleSleep1 = s.bleSleep1;
+    sys.bleSleep2 = s.bleSleep2;
+    sys.deviceSleep1 = s.deviceSleep1;
+    sys.deviceSleep2 = s.deviceSleep2;
+    sys.keyDebounceTime = s.keyDebounce;
+    sys.linearCalibration = s.linearCorrection;
+    sys.ripple = s.ripple;
+    data->WriteSystemSettings(sys);
+    data->SetActiveDpiStage(s.activeStage);
+
+    if (oldEffect != effect || previous[SettingsBlock::kOffEffect] != s.effect) {
+        ClearPreview();
+        SeedLedPattern();
+    }
+    SaveProfile();
+    return 1;
+}
+
+void COrvenixMouseDevice::ReadDevice() {
+    const bool identified = ReadIdentity() == 1;
+    LoadProfile();
+    // A change that never reached the mouse wins over what the mouse holds, which may be half
+    // old and half new: that area is written, not read. Writing needs the identity just read.
+    if (!m_pending.Has(profile::PendingArea::Settings)) {
+        ReadSettingsBlock();
+    }
+    if (identified) {
+        WritePendingAreas();
+    }
+    RefreshControls();
+    StartPreview();
+}
+
+void COrvenixMouseDevice::RefreshSettings() {
+    if (m_pending.Has(profile::PendingArea::Settings)) {
+        WritePendingSettings();
+    } else {
+        ReadSettingsBlock();
+    }
+    RefreshControls();
+}
+
+void COrvenixMouseDevice::ReadBattery() {
+    auto& proto = CommandProtocol();
+    // A muted protocol would hand the display a record of nothing.
+    if (!proto.IsOpen() || proto.IsMuted() || GetHiddenFlag() || !proto.LinkCheck()) {
+        return;
+    }
+    uint8_t status[2] = {0, 0};
+    if (proto.ReadStatus(status, 2, 0) != protocol::kResultOk) {
+        return;
+    }
+    const auto record = protocol::MousePowerRecord(status, OnReceiverChannel());
+    if (auto* power = qobject_cast<controls::CMpDevicePowerUI*>(GetBatteryControl())) {
+        power->SetPowerInfo(record.data(), int(record.size()));
+    }
+    SendBatteryRead(record[4]);
+}
+
+bool COrvenixMouseDevice::IsWirelessLinkUp() {
+    auto& proto = CommandProtocol();
+    return proto.IsOpen() && OnReceiverChannel() && LinkReady();
+}
+
+// --- writing the mouse ------------------------------------------------------------------------
+
+std::array<uint8_t, SettingsBlock::kSize> COrvenixMouseDevice::BuildSettingsBlock(int value) const {
+    const auto* data = MouseProfile();
+    SettingsBlock b;
+    b.profileIndex = uint8_t(value);
+    const profile::LightSetting& ls = data->GetLightSetting();
+    b.effect = ls.selectItem;  // the block encoder writes effects of 12 and above as 0
+    b.brightness = ls.brightness;
+    // The device stores 4 - speed; a stray profile value must not wrap around.
+    b.speed = std::clamp(int(ls.speed), 0, kSpeedMax);
+    b.direction = ls.direction;
+    b.multiColour = ls.multiColour;
+    b.red = ls.red;
+    b.green = ls.green;
+    b.blue = ls.blue;
+    const profile::MouseSystemSettings& sys = data->GetSystemSettings();
+    b.reportRate = uint8_t(sys.reportRate);
+    b.activeStage = uint8_t(data->GetActiveDpiStage());
+    const auto& stages = data->GetDpiStages();
+    for (size_t i = 0; i < stages.size() && i < SettingsBlock::kStageCount; ++i) {
+        protocol::DpiStage& d = b.stages[i];
+        d.enabled = stages[i].enabled != 0;
+        d.separateXY = stages[i].separateXY != 0;
+        d.SetIndex(m_info.sensorId, stages[i].dpiX);
+        d.y = stages[i].dpiY;
+        d.red = stages[i].red;
+        d.green = stages[i].green;
+        d.blue = stages[i].blue;
+    }
+    b.bleSleep1 = uint8_t(sys.bleSleep1);
+    b.bleSleep2 = uint8_t(sys.bleSleep2);
+    b.deviceSleep1 = uint8_t(sys.deviceSleep1);
+    b.deviceSleep2 = uint8_t(sys.deviceSleep2);
+    b.keyDebounce = uint8_t(sys.keyDebounceTime);
+    b.liftOff = uint8_t(sys.silentAltitude);
+    b.linearCorrection = uint8_t(sys.linearCalibration);
+    b.ripple = uint8_t(sys.ripple);
+    return b.Encode();
+}
+
+int COrvenixMouseDevice::SendSettingsBlock(const std::array<uint8_t, SettingsBlock::kSize>& block,
+                                           int profileNumber) {
+    auto& proto = CommandProtocol();
+    // Every answer counts: on the cable the link check is true without any I/O, so an unplug
+    // in the middle of the block shows only in the answers.
+    if (!proto.IsOpen() || !LinkReady() || proto.Begin() != protocol::kResultOk || !LinkReady()) {
+        return 0;
+    }
+    if (proto.WriteSettings(block.data(), int(block.size()),
+                            int(SettingsBlock::ProfileAddress(profileNumber))) !=
+            protocol::kResultOk ||
+        !LinkReady()) {
+        return 0;
+    }
+    return proto.End() == protocol::kResultOk ? 1 : 0;
+}
+
+int COrvenixMouseDevice::WriteSettingsBlock(int profileNumber, int value) {
+    if (profileNumber < 0) {
+        return 0;
+    }
+    // Without a profile the block would be all zeros: every DPI stage of the mouse switched off.
+    if (MouseProfile()->GetDeviceNode().isNull()) {
+        DebugLine("配置未加载，不写设置");
+        return 0;
+    }
+    const int result = SendSettingsBlock(BuildSettingsBlock(value), profileNumber);
+    NoteWrite(profile::PendingArea::Settings, result);
+    return result;
+}
+
+int COrvenixMouseDevice::SendKeyTable(int bank, const std::vector<int>& keys) {
+    const int result = WriteKeys(bank, keys, nullptr);
+    NoteWrite(profile::PendingArea::KeyTable, result);
+    return result;
+}
+
+int COrvenixMouseDevice::WriteKeys(int bank, const std::vector<int>& keys,
+                                   std::array<uint8_t, protocol::kKeyTableBufferSize>* written) {
+    auto& proto = CommandProtocol();
+    if (!proto.IsOpen() || !LinkReady()) {
+        return 0;
+    }
+    std::array<uint8_t, Info::kSize> raw{};
+    if (proto.ReadInfo(raw.data()) != protocol::kResultOk) {
+        return 0;
+    }
+    // Without a table as read there is nothing to start from: a table of zeros would wipe every
+    // key of the mouse.
+    if (!m_keyTableRead) {
+        DebugLine("键表尚未读取，不写键表");
+        return 0;
+    }
+    const size_t tableBytes = m_info.KeyTableBytes();
+    std::array<uint8_t, protocol::kKeyTableBufferSize> table = m_keyTable;
+
+    const int macroCount = ReadMacroCount(MacroListPath());
+    const auto& pairs = MouseProfile()->GetKeyAssignments();
+    // Macros are uploaded in the order the keys first use them; a key's parameter 1 is the
+    // macro's position in that upload.
+    std::vector<int> uploaded;
+    for (int j = 0; j < kKeyButtons; ++j) {
+        const uint8_t slot = m_keySlotMap[size_t(j)];
+        if (slot == protocol::kNoSlot || size_t(j) >= keys.size()) {
+            continue;
+        }
+        KeyAssignment a = KeyAssignment::FromCode(uint32_t(keys[size_t(j)]));
+        if (a.IsMacro()) {
+            if (a.param1 < macroCount) {
+                auto at = std::find(uploaded.begin(), uploaded.end(), int(a.param1));
+                if (at == uploaded.end()) {
+                    uploaded.push_back(a.param1);
+                    at = uploaded.end() - 1;
+                }
+                a.param1 = uint8_t(at - uploaded.begin());
+            } else {
+                // The macro is gone: the key goes back to what it does from the factory.
+                a = size_t(j) < pairs.size()
+                        ? KeyAssignment::FromCode(pairs[size_t(j)].defaults.Code())
+                        : protocol::kMouseKeyIdentification[size_t(j)];
+            }
+        }
+        protocol::WriteKeySlot(table.data(), tableBytes, slot, a);
+    }
+    if (written != nullptr) {
+        *written = table;
+    }
+    if (!proto.SetTransferSize(int(tableBytes))) {
+        return 0;
+    }
+    if (!LinkReady() || proto.Begin() != protocol::kResultOk || !LinkReady()) {
+        return 0;
+    }
+    if (proto.WriteKeyTable(table.data(), bank) != protocol::kResultOk || !LinkReady()) {
+        return 0;
+    }
+    return proto.End() == protocol::kResultOk ? 1 : 0;
+}
+
+std::vector<int> COrvenixMouseDevice::ProfileKeyCodes() const {
+    std::vector<int> keys;
+    for (const auto& pair : MouseProfile()->GetKeyAssignments()) {
+        keys.push_back(int(pair.current.Code()));
+    }
+    return keys;
+}
+
+int COrvenixMouseDevice::ApplyKeys(int bank) {
+    return SendKeyTable(bank, ProfileKeyCodes());
+}
+
+// --- changes the mouse has not got yet ------------------------------------------------------
+
+void COrvenixMouseDevice::SetPending(profile::PendingArea area, bool pending) {
+    if (pending ? m_pending.Mark(area) : m_pending.Clear(area)) {
+        DebugLine(pending ? "write %d pending until the mouse is back" : "pending write %d done",
+                  int(area));
+        emit pendingWritesChanged();
+    }
+}
+
+void COrvenixMouseDevice::NoteWrite(profile::PendingArea area, int result) {
+    // A muted protocol keeps this program away from a mouse it does not know: nothing was sent,
+    // nothing failed, and nothing reached the mouse either.
+    if (CommandProtocol().IsMuted()) {
+        return;
+    }
+    SetPending(area, result != 1);
+}
+
+int COrvenixMouseDevice::WritePendingAreas() {
+    const int settings = WritePendingSettings();
+    const int keys = WritePendingKeyTable();
+    // The macro and shoot uploads join here once the page has them: each writes its area from
+    // its files, reads it back, and clears its mark only when the two agree.
+    return settings == 1 && keys == 1 && !m_pending.Any() ? 1 : 0;
+}
+
+int COrvenixMouseDevice::WritePendingSettings() {
+    if (!m_pending.Has(profile::PendingArea::Settings)) {
+        return 1;
+    }
+    SetLightSyncFlag(false);
+    auto& proto = CommandProtocol();
+    if (proto.IsMuted() || !m_infoValid || MouseProfile()->GetDeviceNode().isNull()) {
+        return 0;
+    }
+    // The page always writes profile 0 with byte 0 = 0, so the block read back from address 0
+    // carries the profile index in its byte 0 as written.
+    const auto block = BuildSettingsBlock(0);
+    if (SendSettingsBlock(block, 0) != 1 || !LinkReady()) {
+        return 0;
+    }
+    std::array<uint8_t, SettingsBlock::kSize> back{};
+    if (proto.ReadSettings(back.data(), int(back.size()), 0) != protocol::kResultOk) {
+        return 0;
+    }
+    if (back != block) {
+        DebugLine("settings block read back differs from the one written: still pending");
+        return 0;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_settingsMutex);
+        m_settings = back;
+    }
+    SetPending(profile::PendingArea::Settings, false);
+    return 1;
+}
+
+int COrvenixMouseDevice::WritePendingKeyTable() {
+    if (!m_pending.Has(profile::PendingArea::KeyTable)) {
+        return 1;
+    }
+    auto& proto = CommandProtocol();
+    if (proto.IsMuted()) {
+        return 0;
+    }
+    std::array<uint8_t, protocol::kKeyTableBufferSize> table{};
+    if (WriteKeys(0, ProfileKeyCodes(), &table) != 1 || !LinkReady()) {
+        return 0;
+    }
+    std::array<uint8_t, protocol::kKeyTableBufferSize> back{};
+    if (proto.ReadKeyTable(back.data()) != protocol::kResultOk) {
+        return 0;
+    }
+    const size_t tableBytes = m_info.KeyTableBytes();
+    if (!std::equal(table.begin(), table.begin() + tableBytes, back.begin())) {
+        DebugLine("key table read back differs from the one written: still pending");
+        return 0;
+    }
+    // What the mouse holds now is the table later writes start from.
+    m_keyTable = back;
+    SetPending(profile::PendingArea::KeyTable, false);
+    return 1;
+}
+
+void COrvenixMouseDevice::DropStaleMacroKeys() {
+    const int macroCount = ReadMacroCount(MacroListPath());
+    auto* data = MouseProfile();
+    std::vector<profile::KeyAssignmentPair> pairs = data->GetKeyAssignments();
+    bool changed = false;
+    for (auto& pair : pairs) {
+        const uint32_t code = pair.current.Code();
+        if (IsMacroCode(code) && pair.current.param1 >= macroCount) {
+            pair.current.SetCode(pair.defaults.Code());
+            changed = true;
+        }
+    }
+    if (!changed) {
+        return;
+    }
+    data->WriteKeyAssignments(pairs);
+    SaveProfile();
+    for (int i = 0; i < GetKeyButtonCount(); ++i) {
+        if (QWidget* button = GetKeyButton(i)) {
+            button->update();
+        }
+    }
+}
+
+// --- profile ----------------------------------------------------------------------------------
+
+void COrvenixMouseDevice::LoadProfileFiles() {
+    auto* data = MouseProfile();
+    data->SetDefaultProfilePath(ToPath(DefaultProfilePath()));
+    data->SetDeviceIndex(0);
+    data->SetLightConfigPath(ToPath(LightConfigPath()));
+    data->SetCustomEffectSource(GetLightListIndex(), kBuiltInEffects);
+    if (GetProfileNameField().isEmpty()) {
+        // No profile chosen yet: show the factory profile and keep nothing.
+        DebugLine("未选择配置文件，使用默认配置");
+        data->LoadDeviceNode(ToPath(DefaultProfilePath()));
+    } else {
+        data->SetProfilePath(ToPath(ProfilePath()));
+        data->LoadDeviceNode(ToPath(ProfilePath()));
+    }
+    data->LoadLightConfig(ToPath(LightConfigPath()));
+    // The marks belong to the profile file; another profile brings its own.
+    const bool wasPending = m_pending.Any();
+    m_pending.Load(GetProfileNameField().isEmpty() ? std::filesystem::path()
+                                                   : data->GetProfilePath());
+    if (m_pending.Any() != wasPending) {
+        emit pendingWritesChanged();
+    }
+}
+
+void COrvenixMouseDevice::LoadProfile() {
+    LoadProfileFiles();
+    auto* data = MouseProfile();
+    data->ReadKeyAssignments();
+    LoadLightState();
+    data->ReadDpiStages();
+    data->ReadSystemSettings();
+}
+
+void COrvenixMouseDevice::LoadDefaultProfile() {
+    auto* data = MouseProfile();
+    data->SetDefaultProfilePath(ToPath(DefaultProfilePath()));
+    data->SetDeviceIndex(0);
+    data->SetLightConfigPath(ToPath(LightConfigPath()));
+    data->SetCustomEffectSource(GetLightListIndex(), kBuiltInEffects);
+    if (!GetProfileNameField().isEmpty()) {
+        data->SetProfilePath(ToPath(ProfilePath()));
+    }
+    data->LoadDeviceNode(ToPath(DefaultProfilePath()));
+    data->LoadLightConfig(ToPath(LightConfigPath()));
+    data->ReadKeyAssignments();
+    LoadLightState();
+    data->ReadDpiStages();
+    data->ReadSystemSettings();
+    SaveProfile();
+    RefreshControls();
+}
+
+QString COrvenixMouseDevice::GetProfileName() {
+    auto* data = MouseProfile();
+    if (!data->GetProfilePath().empty()) {
+        const Json::Value root = data->Store().ReadJsonFile(data->GetProfilePath());
+        const std::string name = profile::json::String(profile::json::Member(root, "profilename"));
+        if (!name.empty()) {
+            return QString::fromStdString(name);
+        }
+    }
+    return GetProfileNameField();
+}
+
+void COrvenixMouseDevice::SaveProfile() {
+    auto* data = MouseProfile();
+    if (data->GetProfilePath().empty()) {
+        return;
+    }
+    if (!data->SaveCurrent()) {
+        DebugLine("配置文件保存失败");
+    }
+}
+
+void COrvenixMouseDevice::SetLightListIndex(int index) {
+    COrvenixUSBDevice::SetLightListIndex(index);
+    MouseProfile()->SetDeviceIndex(0);
+    MouseProfile()->SetCustomEffectSource(index, kBuiltInEffects);
+}
+
+void COrvenixMouseDevice::SetLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
+    COrvenixUSBDevice::SetLightSettings(w0, w1, w2, w3);
+    const PageLightSettings s = GetLightSettingsRecord();
+    profile::LightSetting ls;
+    static_assert(sizeof(ls) <= sizeof(s));
+    std::memcpy(static_cast<void*>(&ls), &s, sizeof(ls));
+    MouseProfile()->WriteLightSetting(ls);
+}
+
+PageLightSettings COrvenixMouseDevice::GetLightSettings() {
+    return GetLightSettingsRecord();
+}
+
+void COrvenixMouseDevice::InitLightPreview() {
+    const int index = GetLightListIndex();
+    profile::JsonFileStore store;
+    const Json::Value builtIn =
+        store.ReadJsonFile(ToPath(DefaultDataFolder() + QLatin1String(kBuiltInLightFile)));
+    using profile::json::Element;
+    using profile::json::Member;
+    const Json::Value& effects =
+        Element(Member(builtIn, "DefaultLightName"), Json::ArrayIndex(index));
+    const Json::Value& areas = Element(Member(builtIn, "AreaLightName"), Json::ArrayIndex(index));
+    const Json::Value& custom =
+        Element(Member(MouseProfile()->GetLightConfig(), "LightInfo"), Json::ArrayIndex(index));
+    std::vector<int> codes;
+    Json::Value effectList(Json::arrayValue);
+    if (effects.isArray()) {
+        for (const Json::Value& e : effects) {
+            Json::Value entry(Json::objectValue);
+            entry["LightName"] = profile::json::String(Member(e, "LightName"));
+            entry["visible"] = profile::json::Flag(Member(e, "visible")) ? 1 : 0;
+            entry["value"] = Json::Int(profile::json::Int32(Member(e, "value")));
+            codes.push_back(profile::json::Int32(Member(e, "value")));
+            effectList.append(entry);
+        }
+    }
+    LightConfigList(0) = effectList;
+    LightConfigList(1) = areas.isArray() ? areas : Json::Value(Json::arrayValue);
+    LightConfigList(2) = custom.isArray() ? custom : Json::Value(Json::arrayValue);
+    m_effectCodes = std::move(codes);
+
+    // The key editor offers the macros by name.
+    m_macroNames.clear();
+    const Json::Value macros = store.ReadJsonFile(ToPath(MacroListPath()));
+    const Json::Value& list = Member(macros, "MacroInfo");
+    if (list.isArray()) {
+        for (const Json::Value& m : list) {
+            m_macroNames << QString::fromStdString(profile::json::String(Member(m, "MacroName")));
+        }
+    }
+}
+
+// --- events -----------------------------------------------------------------------------------
+
+void COrvenixMouseDevice::OnDeviceEvent(int code) {
+    // Listener thread: only decide here; the page's state and widgets belong to the UI thread.
+    if (!protocol::IsProfileEvent(uint16_t(code)) || !CommandProtocol().IsOpen()) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, code] { ApplyProfileEvent(code); }, Qt::QueuedConnection);
+}
+
+void COrvenixMouseDevice::ApplyProfileEvent(int code) {
+    if (!CommandProtocol().IsOpen()) {
+        return;
+    }
+    const auto event = uint16_t(code);
+    {
+        std::lock_guard<std::mutex> lock(m_settingsMutex);
+        m_settings[SettingsBlock::kOffProfileIndex] = protocol::EventProfile(event);
+        if (protocol::CarriesDpiStage(event)) {
+            m_settings[SettingsBlock::kOffActiveStage] = protocol::EventDpiStage(event);
+        }
+    }
+    if (protocol::CarriesDpiStage(event)) {
+        // The mouse's own button chose the stage: keep it, or the next write would undo it.
+        MouseProfile()->SetActiveDpiStage(protocol::EventDpiStage(event));
+        SaveProfile();
+    }
+    RefreshControls();
+}
+
+void COrvenixMouseDevice::OnKeyPressEvent() {
+    if (GetLightSettingsRecord().effect != 7) {
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> lock(LedLock());
+    const int count = GetLedCount();
+    for (int led = 0; led < count; ++led) {
+        // xorshift: cheap and good enough for colours.
+        m_randomState ^= m_randomState << 13;
+        m_randomState ^= m_randomState >> 17;
+        m_randomState ^= m_randomState << 5;
+        m_reactiveHues[size_t(led)] = uint8_t(m_randomState % kWheelSteps);
+        StartLedRise(led);
+    }
+}
+
+}  // namespace q840::pages

@@ -1,0 +1,220 @@
+#pragma once
+
+// The device page of the mouse. It reads the mouse's information record, key table and settings
+// block, merges them with the profile on disk, shows them in its controls and writes the settings
+// block and the key table back when the user changes something. The mouse is reached by cable or
+// through its receiver; on the receiver every exchange is preceded by a link check, so a sleeping
+// or out-of-range mouse ends a sequence before any data is sent.
+//
+// Threads: everything runs on the user-interface thread except the renderers (preview thread),
+// OnKeyPressEvent and OnDeviceEvent (listener threads). The listener hands profile events to the
+// user-interface thread with a queued call; the key-press hook only touches the LED fade state
+// under the LED lock.
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "pages/COrvenixUSBDevice.h"
+#include "core/protocol/codecs/InfoRecord.h"
+#include "core/protocol/codecs/KeyTable.h"
+#include "core/protocol/codecs/SettingsBlock.h"
+#include "core/profile/PendingWrites.h"
+#include "core/profile/ProfileRecords.h"
+
+namespace q840::profile {
+class CMouseProfiledata;
+}
+
+namespace q840::pages {
+
+// LED groups of the wave and ripple previews: 7 groups of up to three LEDs, -1 an empty place.
+constexpr int kMouseLedGroups = 7;
+constexpr int kMouseGroupWidth = 3;
+extern const std::array<std::array<int, kMouseGroupWidth>, kMouseLedGroups> kMouseLedGroupTable;
+// Steps of the single-colour wave's pulse.
+constexpr int kWavePulseSteps = 96;
+extern const std::array<uint8_t, kWavePulseSteps> kWavePulseCurve;
+// Steps between neighbouring groups of the wave, and hue steps per ripple frame.
+constexpr int kWaveGroupShift = 7;
+constexpr int kRippleHueStep = 12;
+
+// Number of macros listed in a macro list file ("MacroInfo"); 0 for a missing or unreadable file.
+int ReadMacroCount(const QString& macroListPath);
+
+class COrvenixMouseDevice : public COrvenixUSBDevice {
+    Q_OBJECT
+public:
+    static constexpr int kDeviceKind = 2;
+    static constexpr int kKeyButtons = int(protocol::kMouseKeyButtons);
+    static constexpr int kDpiStages = int(protocol::SettingsBlock::kStageCount);
+    static constexpr int kPollingOptions = 5;
+    // Hz of the report-rate options 0-3, for display.
+    static constexpr std::array<int, 4> kReportRatesHz = {125, 250, 500, 1000};
+
+    explicit COrvenixMouseDevice(QWidget* parent = nullptr);
+    ~COrvenixMouseDevice() override;
+    static QWidget* Create() { return new COrvenixMouseDevice(); }
+
+    // The layout tag is "OrvenixMouseDevice"; the class keeps the base's class name.
+    int GetDeviceKind() const override { return kDeviceKind; }
+    bool ApplySettingsControl(ui::TNotifyUI& msg) override;
+
+    // --- operations of the page base ----------------------------------------------------------
+    void BuildLayout() override;
+    void LoadLightState() override;
+    void PushPreview() override;
+    void ReadDevice() override;
+    void RefreshSettings() override;
+    void ReadBattery() override;
+    bool IsWirelessLinkUp() override;
+    void LoadProfile() override;
+    void RefreshControls() override;
+    void DropStaleMacroKeys() override;
+    void LoadDefaultProfile() override;
+    // The writes return 1 only when every command of theirs was answered. One that did not run
+    // to its end marks its area as not yet on the mouse (a muted protocol sends nothing and
+    // marks nothing); one that did clears the mark.
+    int SendKeyTable(int bank, const std::vector<int>& keys) override;
+    int ApplyKeys(int bank) override;
+    int WriteSettingsBlock(int profile, int value) override;
+    bool HasPendingWrites() const override { return m_pending.Any(); }
+    void InitLightPreview() override;
+    void ShowFunctionPanel(int type) override;
+    void LoadProfileFiles() override;
+    QString GetProfileName() override;
+    void SaveProfile() override;
+    void SetLightListIndex(int index) override;
+    void SetLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) override;
+    void SelectKey(int index) override;
+    void RenderFrame(int effect) override;
+
+    // --- operations of the mouse page ---------------------------------------------------------
+    virtual void BuildPage();
+    // The 16 bytes of light settings: the profile's light record (14 bytes, the previous effect
+    // in byte 13) and two spare bytes.
+    virtual PageLightSettings GetLightSettings();
+    virtual void RenderWave();
+    virtual void RenderRipple();
+    virtual void RenderReactive();
+
+    // The two halves of ReadDevice, each 1 when it ran to its end and 0 when it stopped.
+    int ReadIdentity();
+    int ReadSettingsBlock();
+    // Writes every area marked as not yet on the mouse from the profile, reads it back and
+    // compares; a mark goes only when the mouse holds what was written. 1 when nothing is left
+    // pending. ReadDevice runs it after the identity read, in place of taking a marked area from
+    // the mouse into the profile.
+    int WritePendingAreas();
+    const profile::PendingWrites& GetPendingWrites() const { return m_pending; }
+
+    // --- state, for the main window, the editors and tests ------------------------------------
+    protocol::InfoRecord GetInfo() const { return m_info; }
+    bool HasKeyTable() const { return m_keyTableRead; }
+    const std::array<uint8_t, protocol::kKeyTableBufferSize>& GetKeyTableCopy() const {
+        return m_keyTable;
+    }
+    const std::array<uint8_t, protocol::kMouseKeyButtons>& GetKeySlotMap() const {
+        return m_keySlotMap;
+    }
+    std::array<uint8_t, protocol::SettingsBlock::kSize> GetSettingsCopy() const;
+    int GetDeviceProfileIndex() const;
+    uint16_t GetSensorId() const { return m_info.sensorId; }
+    // The "value" of each "DefaultLightName" entry of the page's light list index.
+    const std::vector<int>& GetEffectCodes() const { return m_effectCodes; }
+    const QStringList& GetMacroNames() const { return m_macroNames; }
+    profile::CMouseProfiledata* MouseProfile() const;
+
+    // The DPI number stage `index` shows with the current sensor.
+    int DpiNumber(int index) const;
+    int DpiIndex(int number) const;
+
+    // Editors of the layout (null until they exist in the layout).
+    QWidget* GetEditor(const char* name) const;
+
+protected:
+    void OnKeyPressEvent() override;
+    void OnDeviceEvent(int code) override;
+    bool RenderBaseEffect(int effect, const FrameParams& p) override;
+
+    void DoWave(const FrameParams& p);
+    void DoRipple(const FrameParams& p);
+    void DoReactive(const FrameParams& p);
+
+private:
+    // On the receiver channel the mouse must answer the link check; a muted protocol sends
+    // nothing, so it needs none.
+    bool LinkReady();
+    // The settings block of profile 0 as the profile has it, byte 0 = value.
+    std::array<uint8_t, protocol::SettingsBlock::kSize> BuildSettingsBlock(int value) const;
+    // Begin, the block at profile number x 128 and End, each on the receiver channel only after
+    // a true link check; 1 when every step was answered.
+    int SendSettingsBlock(const std::array<uint8_t, protocol::SettingsBlock::kSize>& block,
+                          int profileNumber);
+    // The key table write; `written` (may be null) receives the table sent.
+    int WriteKeys(int bank, const std::vector<int>& keys,
+                  std::array<uint8_t, protocol::kKeyTableBufferSize>* written);
+    // The profile's key assignments, in key button order.
+    std::vector<int> ProfileKeyCodes() const;
+    // Marks or clears `area` after a write of it ended with `result`.
+    void NoteWrite(profile::PendingArea area, int result);
+    void SetPending(profile::PendingArea area, bool pending);
+    int WritePendingSettings();
+    int WritePendingKeyTable();
+    // A control of this page by name: first among the page's own children (two pages may carry
+    // the same names), then through the paint manager. Null when missing.
+    QWidget* Control(const QString& name) const;
+    void ApplyProfileEvent(int code);
+    void UpdateDpiStageControls();
+    void ShowDpiStage(int n);
+    void ShowSystemControls();
+    // Puts a value into a system slider and its value label.
+    void ShowSystemSlider(const QString& name, int value);
+    void ApplySliderRanges();
+    void SelectOption(const QString& prefix, int count, int value);
+    bool StoreStageEnabled(int n, bool enabled);
+    bool StoreStageIndex(int n, int index);
+    std::vector<profile::DpiStage> Stages() const;
+    void PaintSecondRow();
+    void SeedLedPattern();
+
+    protocol::InfoRecord m_info;
+    bool m_infoValid = false;
+    std::array<uint8_t, protocol::kKeyTableBufferSize> m_keyTable{};
+    bool m_keyTableRead = false;
+    std::array<uint8_t, protocol::kMouseKeyButtons> m_keySlotMap{};
+
+    // The settings block as last read (byte 0 the profile index); events change bytes 0 and 12.
+    mutable std::mutex m_settingsMutex;
+    std::array<uint8_t, protocol::SettingsBlock::kSize> m_settings{};
+
+    PageLightSettings m_stagedLight;
+    std::vector<int> m_effectCodes;
+    QStringList m_macroNames;
+
+    // Second row of LED buttons and the logo button, with what was painted last.
+    std::vector<QPointer<QWidget>> m_secondRow;
+    std::vector<uint32_t> m_secondRowPushed;
+    QPointer<QWidget> m_logo;
+    uint32_t m_logoPushed = 0;
+    bool m_logoPainted = false;
+
+    std::array<QPointer<QWidget>, 5> m_editors;
+
+    // Areas of the profile the mouse has not got yet (kept beside the profile file).
+    profile::PendingWrites m_pending;
+
+    // Preview state of the mouse's own renderers (preview thread).
+    int m_wavePhase = 0;
+    int m_rippleHue = 0;
+    int m_rippleFrame = 0;
+    // Random hues of the reactive effect, under the LED lock.
+    std::array<uint8_t, kMaxLeds> m_reactiveHues{};
+    uint32_t m_randomState = 0x2545F491u;
+};
+
+}  // namespace q840::pages

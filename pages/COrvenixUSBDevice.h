@@ -1,0 +1,408 @@
+#pragma once
+
+// The common base of every device page: a container control laid out by the device's page layout
+// that owns what the program knows about one device at run time: its command protocol, the event
+// channels and their listener threads, the profile data, the LED preview and the key and LED
+// buttons of the layout.
+//
+// Threads:
+// - user-interface thread: set-up, the selector entry's timers (OnEntryTimer), notifications and
+//   every operation the main window calls;
+// - preview thread: renders frames into the LED colour array; PushPreview (UI thread) reads it;
+// - two listener threads (wired and receiver event channel): read event reports and hand their
+//   work to the UI thread.
+// Each LED colour is one 32-bit word read and written whole. The per-LED fade and pattern state
+// is guarded by the LED lock, the per-LED records and the custom effect steps by the LED list lock.
+
+#include <json/value.h>
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "core/catalogue/DeviceList.h"
+#include "pages/IDeviceEntryHost.h"
+#include "pages/PreviewTables.h"
+#include "core/protocol/CDeviceProtocol.h"
+#include "platform/MessageTarget.h"
+#include "platform/PageMessages.h"
+#include "core/base/WorkerThread.h"
+#include "platform/ui/UIDefs.h"
+
+namespace q840::profile {
+class CBasicProfiledata;
+}
+
+namespace q840::ui {
+class CPaintManagerUI;
+}
+
+namespace q840::pages {
+
+// Event codes the device sends on its event interface.
+constexpr int kEventSettingsChanged = 0x0401;
+constexpr int kEventKeyPressed = 0x0403;
+
+// Interface type codes of the event channels.
+constexpr int kWiredMouseType = 2;
+constexpr int kReceiverMouseType = 6;
+constexpr int kWiredKeyboardType = 1;
+
+// Light settings as the page keeps them (the profile's "LightInfo"): 16 bytes.
+struct PageLightSettings {
+    uint8_t effect = 0;
+    uint8_t brightness = 0;  // 0-4
+    uint8_t speed = 0;       // 0-4
+    uint8_t direction = 0;
+    uint8_t multiColour = 0;
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+    uint8_t spare[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+};
+static_assert(sizeof(PageLightSettings) == 16);
+
+// The lighting editor's three mirrored values. The page talks to the editor through this, so it
+// does not depend on the editor's class.
+class ILightControlValues {
+public:
+    virtual ~ILightControlValues() = default;
+    virtual void SetLightControlValues(int a, int b, int c) = 0;
+    virtual void GetLightControlValues(int& a, int& b, int& c) = 0;
+};
+
+class COrvenixUSBDevice : public QWidget, public ui::INotifyUI, public ui::IUIAttributes {
+    Q_OBJECT
+public:
+    static constexpr int kMaxLeds = 256;
+    static constexpr int kMaxKeys = 256;
+    static constexpr int kLedPatternLength = 23;
+    static constexpr int kLedRecordSize = 14;
+    static constexpr int kListenerStopWaitMs = 500;
+    static constexpr int kPreviewStopWaitMs = 1000;
+
+    explicit COrvenixUSBDevice(QWidget* parent = nullptr);
+    // Stops the preview thread and both listeners. A derived page whose overrides run on those
+    // threads calls StopThreads() in its own destructor, before its part of the object is gone.
+    ~COrvenixUSBDevice() override;
+    void StopThreads();
+
+    virtual QString GetClass() const { return QStringLiteral("OrvenixUSBDevice"); }
+    // Device kind the main window routes by: 1 keyboard, 2 mouse, 3 mouse pad, 7 headset; 0 for
+    // a page of no kind.
+    virtual int GetDeviceKind() const { return 0; }
+    // The main window hands the page every notification of its settings controls (DPI stages,
+    // report rate, sensor, sleep and system options). The page stores the value in its profile
+    // data, updates its other controls and returns true when the profile changed; the main window
+    // then calls SaveProfile() and WriteSettingsBlock(0, 0).
+    virtual bool ApplySettingsControl(ui::TNotifyUI& /*msg*/) { return false; }
+
+    // --- set-up, in the order the main window makes the calls ---------------------------------
+    void SetPaintManager(ui::CPaintManagerUI* manager) { m_paintManager = manager; }
+    void SetLayoutPath(const QString& path) { m_layoutPath = path; }
+    void SetMainWindow(HWND window) { m_mainWindow = window; }
+    void SetKeyButtonCount(int count);
+    void SetLedCount(int count);
+    void SetDeviceTypeRow(int row) { m_deviceTypeRow = row; }
+    void SetPowerDisplayMode(int mode) { m_powerDisplayMode = mode; }
+    void SetExtraValue(int value) { m_extraValue = value; }
+    void SetProfileName(const QString& name) { m_profileName = name; }
+    void SetDeviceKindName(const QString& name);
+    void SetBatteryControl(QWidget* control) { m_batteryControl = control; }
+    void SetInterfaceRecord(const catalogue::DeviceListEntry& record);
+    void SetLightConfigName(const QString& name) { m_lightConfigName = name; }
+    void SetEntryHost(IDeviceEntryHost* entry) { m_entry = entry; }
+    void SetLightingControl(ILightControlValues* control) { m_lightingControl = control; }
+
+    QString GetLayoutPath() const { return m_layoutPath; }
+    HWND GetMainWindow() const { return m_mainWindow; }
+    int GetKeyButtonCount() const { return m_keyButtonCount; }
+    int GetLedCount() const { return m_ledCount.load(); }
+    int GetDeviceTypeRow() const { return m_deviceTypeRow; }
+    int GetPowerDisplayMode() const { return m_powerDisplayMode; }
+    int GetExtraValue() const { return m_extraValue; }
+    QString GetProfileNameField() const { return m_profileName; }
+    QString GetDeviceKindName() const { return m_deviceKindName; }
+    QWidget* GetBatteryControl() const { return m_batteryControl; }
+    const catalogue::DeviceListEntry& GetInterfaceRecord() const { return m_interfaceRecord; }
+    int GetTypeCode() const { return m_typeCode; }
+    int GetRole() const { return m_role; }
+    QString GetLightConfigName() const { return m_lightConfigName; }
+    IDeviceEntryHost* GetEntryHost() const { return m_entry; }
+
+    QWidget* GetKeyButton(int index) const;
+    QWidget* GetLedButton(int index) const;
+
+    // --- virtual operations, in slot order ----------------------------------------------------
+    virtual void BuildLayout();
+    virtual void LoadLightState() {}
+    virtual void RenderBreathing();
+    virtual void RenderBreathingFourColours();
+    virtual void RenderStatic();
+    virtual void RenderSpectrum();
+    virtual void RenderBlink();
+    virtual void RenderBlinkFourColours();
+    virtual void RenderOff();
+    virtual void PushPreview();
+    // True for a page whose PushPreview sends the frames to the device (its lighting follows the
+    // program's preview); such a preview keeps running while the window is hidden.
+    virtual bool PreviewDrivesDevice() const { return false; }
+    virtual void SetLedColour(int index, uint32_t value);
+    virtual uint32_t GetLedColour(int index) const;
+    virtual void ReadDevice() {}
+    virtual void RefreshSettings() {}
+    virtual void ReadBattery() {}
+    virtual bool IsWirelessLinkUp() { return true; }
+    virtual void LoadProfile() {}
+    virtual void RefreshControls() {}
+    virtual void DropStaleMacroKeys() {}
+    virtual void LoadDefaultProfile() {}
+    virtual std::vector<int> GetMacroUseList() { return {}; }
+    virtual int SendKeyTable(int /*bank*/, const std::vector<int>& /*keys*/) { return 0; }
+    virtual int ApplyKeys(int /*bank*/) { return 0; }
+    virtual int UploadMacros(const std::vector<int>& /*macros*/) { return 0; }
+    virtual int WriteSettingsBlock(int /*profile*/, int /*value*/) { return 0; }
+    // Whether a change of the profile has not reached the device yet: a write failed and the
+    // page writes the change on the device's next arrival. A page that writes nothing holds none.
+    virtual bool HasPendingWrites() const { return false; }
+    virtual void InitLightPreview() {}
+    virtual void SetKeyMap(const std::map<int, int>& map);
+    virtual void StepLedFade(int led, int mode);
+    virtual void ArmLedFades();
+    virtual void RotateLedPattern(int direction);
+    virtual void ClearPreview();
+    virtual void ShowFunctionPanel(int type);
+    virtual int GetFunctionPanel() const { return m_functionPanel; }
+    virtual void LoadProfileFiles() {}
+    virtual QString GetProfileName() { return QString(); }
+    virtual void SaveProfile() {}
+    virtual void SetLightListIndex(int index) { m_lightListIndex = index; }
+    virtual int GetLightListIndex() const { return m_lightListIndex; }
+    virtual void SetLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);
+    virtual void SetLightControlValues(int a, int b, int c);
+    virtual std::array<int, 3> GetLightControlValues();
+    virtual void SelectKey(int index) { m_selectedKey = index; }
+    virtual void SetAudioLevels(const int* /*levels*/, int /*count*/) {}
+    virtual void SetAudioColours(const uint32_t* /*colours*/, int /*count*/) {}
+
+    // --- state the main window sets -----------------------------------------------------------
+    // Software light control broadcast; switching it on makes the wired keyboard take the lighting
+    // back from the device (LightControl); other pages only store it.
+    void SetSoftwareLightControl(bool on);
+    bool GetSoftwareLightControl() const { return m_softwareLightControl.load(); }
+    void SetLightSyncFlag(bool on) { m_lightSync.store(on); }
+    bool GetLightSyncFlag() const { return m_lightSync.load(); }
+    void SetHiddenFlag(bool hidden) { m_hidden.store(hidden); }
+    bool GetHiddenFlag() const { return m_hidden.load(); }
+    void SetHover(bool hover) { m_hover.store(hover); }
+    // Set while the user has agreed to a firmware upgrade of this device.
+    void SetUpgradeRequest(bool requested) { m_upgradeRequest.store(requested); }
+    bool GetUpgradeRequest() const { return m_upgradeRequest.load(); }
+    bool GetHover() const { return m_hover.load(); }
+    void SetMultiDevice(bool multi) { m_multiDevice = multi; }
+    bool IsMultiDevice() const { return m_multiDevice; }
+
+    int GetSelectedKey() const { return m_selectedKey; }
+    PageLightSettings GetLightSettingsRecord() const;
+    void SetLightSettingsRecord(const PageLightSettings& settings);
+    const std::map<int, int>& GetKeyMap(int which) const { return m_keyMaps[which % 3]; }
+    uint8_t GetLedLevel(int led) const;
+    void SetLedLevel(int led, uint8_t level);
+    void FlagLedFade(int led);
+    void StartLedRise(int led);
+    std::array<uint8_t, kLedPatternLength> GetLedPattern() const;
+    void SetLedPattern(const std::array<uint8_t, kLedPatternLength>& pattern);
+
+    // --- files of the page --------------------------------------------------------------------
+    // The user's data folder + device kind name + '/', created when missing.
+    QString DeviceFolder() const;
+    QString ProfilePath() const;         // device folder + profile name + ".Json"
+    QString DefaultProfilePath() const;  // DefaultData/ + kind name + ".Json"
+    QString DefaultDataFolder() const;   // DefaultData/
+    QString LightConfigPath() const;     // device folder + light configuration name + ".config"
+    QString MacroListPath() const;       // device folder + "macro.config"
+    QString MacroEventsPath(const QString& guid) const;  // device folder + guid + ".mac"
+    QString ShootPatternPath(int n) const;  // device folder + "ShootData_N.Shoot", N 0-3; "" else
+
+    // --- protocols and event channels ---------------------------------------------------------
+    protocol::CDeviceProtocol& CommandProtocol() { return m_protocol; }
+    protocol::CDeviceProtocol& EventProtocol() { return m_eventProtocol; }
+
+    // Opens the event interface of `record` (type code 2: wired channel, 6: receiver channel) and
+    // starts its listener thread; a listener already running on that channel is closed first.
+    // False (and no thread) when the type is neither or the path could not be opened.
+    bool OpenListener(const catalogue::DeviceListEntry& record);
+    // Closes the channel of that type and stops its listener within the bounded wait.
+    void CloseListener(int typeCode);
+    bool ReopenListener(const catalogue::DeviceListEntry& record);
+    bool IsListenerOpen(int typeCode) const;
+    bool IsListenerRunning(int typeCode) const;
+
+    // --- preview thread -----------------------------------------------------------------------
+    // (Re)starts the thread that renders the preview frames.
+    void StartPreview();
+    void StopPreview();
+    bool IsPreviewRunning() const { return m_previewThread.IsRunning(); }
+    // Wake-ups of the preview thread since it started (for measurements).
+    uint64_t PreviewWakeups() const { return m_previewWakeups.load(); }
+    // One frame of the current effect, as the preview thread renders it.
+    virtual void RenderFrame(int effect);
+
+    // --- timers of the selector entry ---------------------------------------------------------
+    // Runs the page's work for one tick of the entry's timer `id` and arms what follows.
+    void OnEntryTimer(int id);
+    int GetLinkMissCount() const { return m_linkMisses; }
+
+    // --- notifications ------------------------------------------------------------------------
+    void Notify(ui::TNotifyUI& msg) override;
+    void SetAttribute(const QString& name, const QString& value) override;
+
+    // Light configuration lists (three JSON values the lighting editor fills).
+    Json::Value& LightConfigList(int which) { return m_lightConfigLists[size_t(which) % 3]; }
+    // Per-LED records (custom colours and areas): replaced whole under the LED list lock, so the
+    // preview never sees a half-rebuilt list.
+    void SetLedRecords(std::vector<std::array<uint8_t, kLedRecordSize>> records);
+    std::vector<std::array<uint8_t, kLedRecordSize>> GetLedRecords() const;
+
+    std::recursive_mutex& LedLock() { return m_ledLock; }
+    std::recursive_mutex& LedListLock() { return m_ledListLock; }
+
+    profile::CBasicProfiledata* GetProfileData() const { return m_profileData.get(); }
+
+signals:
+    // The page's pending writes changed: a write failed, or the device took the change at last.
+    void pendingWritesChanged();
+
+protected:
+    // Parameters of one rendered frame: the page's light settings or a custom effect's step.
+    struct FrameParams {
+        int brightness = 0;
+        int speed = 0;
+        int direction = 0;
+        bool multiColour = false;
+        Rgb colour;
+    };
+    FrameParams CurrentFrameParams() const;
+    void FillAll(uint32_t value);
+    void DoStatic(const FrameParams& p);
+    void DoBreathing(const FrameParams& p, bool fourColours);
+    void DoSpectrum(const FrameParams& p);
+    void DoBlink(const FrameParams& p, bool fourColours);
+    // Renders effect code `effect` with the parameters; false for codes the base has no renderer
+    // for.
+    virtual bool RenderBaseEffect(int effect, const FrameParams& p);
+    // One frame of the profile's custom light effect (under the LED list lock); off with no steps.
+    virtual void RenderCustomEffect();
+
+    // Listener hooks (called on the listener's thread).
+    virtual void OnKeyPressEvent() {}
+    virtual void OnDeviceEvent(int /*code*/) {}
+    // The page's own notification handling, for notifications from controls inside it.
+    virtual void HandleNotify(ui::TNotifyUI& /*msg*/) {}
+
+    LRESULT SendToMainWindow(UINT msg, WPARAM wParam, LPARAM lParam);
+    // The battery status was read; wParam is byte 4 of the 6-byte battery record.
+    void SendBatteryRead(uint8_t recordByte4) {
+        SendToMainWindow(kMsgBatteryRead, recordByte4, 0);
+    }
+    // The device information record is valid (1) or not (0).
+    void SendInfoValid(bool valid) { SendToMainWindow(kMsgDeviceInfoValid, valid ? 1 : 0, 0); }
+    // The wireless device became reachable (1) or unreachable (0).
+    void SendReachable(bool reachable) {
+        SendToMainWindow(kMsgEntryReachable, WPARAM(m_deviceTypeRow), reachable ? 1 : 0);
+    }
+    void ArmEntryTimer(int id, int ms);
+    bool OnReceiverChannel() const {
+        return m_protocol.GetChannel() == protocol::CDeviceProtocol::kReceiverChannel;
+    }
+    void SetProfileData(std::unique_ptr<profile::CBasicProfiledata> data);
+    // The 34-byte device information record (filled by the derived page's identity read).
+    std::array<uint8_t, protocol::CDeviceProtocol::kInfoRecordSize>& InfoRecord() {
+        return m_infoRecord;
+    }
+
+    ui::CPaintManagerUI* m_paintManager = nullptr;
+
+private:
+    struct Listener;
+    Listener& ListenerOf(int typeCode);
+    const Listener* FindListener(int typeCode) const;
+    void ListenerBody(Listener& listener, const StopEvent& stop);
+    void PreviewBody(const StopEvent& stop);
+    void ResetButtons();
+
+    protocol::CDeviceProtocol m_protocol;
+    protocol::CDeviceProtocol m_eventProtocol;
+    std::array<uint8_t, protocol::CDeviceProtocol::kInfoRecordSize> m_infoRecord{};
+
+    QWidget* m_selectPanel = nullptr;
+    QWidget* m_batteryControl = nullptr;
+    IDeviceEntryHost* m_entry = nullptr;
+    ILightControlValues* m_lightingControl = nullptr;
+    QString m_layoutPath;
+    HWND m_mainWindow = nullptr;
+    QString m_profileName;
+    QString m_lightConfigName = QStringLiteral("zelta_light");
+    QString m_deviceKindName;
+    int m_typeCode = 0;
+    int m_role = 0;
+    int m_keyButtonCount = 0;
+    std::atomic<int> m_ledCount{0};
+    int m_deviceTypeRow = 0;
+    int m_selectedKey = -1;
+    int m_functionPanel = 1;
+    std::vector<QWidget*> m_keyButtons;
+    std::vector<QWidget*> m_ledButtons;
+    std::array<std::map<int, int>, 3> m_keyMaps;
+    std::array<std::atomic<uint32_t>, kMaxLeds> m_ledColours{};
+    std::array<uint32_t, kMaxLeds> m_pushedColours{};
+
+    mutable std::mutex m_lightSettingsMutex;
+    PageLightSettings m_lightSettings;
+    std::array<Json::Value, 3> m_lightConfigLists;
+    mutable std::recursive_mutex m_ledLock;
+    mutable std::recursive_mutex m_ledListLock;
+    std::vector<std::array<uint8_t, kLedRecordSize>> m_ledRecords;
+    std::atomic<bool> m_softwareLightControl{true};
+    std::atomic<bool> m_hover{true};
+    std::atomic<bool> m_upgradeRequest{false};
+
+    // Preview state: written by the renderers (the preview thread, or the caller of a renderer).
+    int m_breathPhase = 0;
+    int m_hue = 0;
+    int m_fixedColourIndex = 0;
+    bool m_blinkOn = true;
+    int m_blinkElapsedMs = 0;
+    size_t m_customStep = 0;
+    int m_customElapsedMs = 0;
+    // Per-LED state under the LED lock.
+    std::array<uint8_t, kMaxLeds> m_ledLevels{};
+    std::array<uint8_t, kMaxLeds> m_ledFadeStates{};
+    std::array<uint8_t, kMaxLeds> m_ledFadeFlags{};
+    std::array<uint8_t, kMaxLeds> m_ledRandomHues{};
+    std::array<uint8_t, kLedPatternLength> m_ledPattern{};
+
+    int m_powerDisplayMode = 0;
+    int m_extraValue = 0;
+    catalogue::DeviceListEntry m_interfaceRecord;
+    int m_lightListIndex = 0;
+    std::array<int, 3> m_lightControlValues{};
+    std::atomic<bool> m_lightSync{false};
+    std::atomic<bool> m_hidden{false};
+    bool m_multiDevice = false;
+    int m_linkMisses = 0;
+
+    WorkerThread m_previewThread;
+    std::atomic<uint64_t> m_previewWakeups{0};
+    std::unique_ptr<Listener> m_wiredListener;
+    std::unique_ptr<Listener> m_receiverListener;
+    std::unique_ptr<profile::CBasicProfiledata> m_profileData;
+};
+
+}  // namespace q840::pages
