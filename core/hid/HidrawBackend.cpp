@@ -5,6 +5,7 @@
 #include <linux/hidraw.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,9 +21,10 @@
 #include <iterator>
 #include <sstream>
 
+#include "core/base/DebugLine.h"
 #include "core/hid/HidPath.h"
 #include "core/hid/HidReportDescriptor.h"
-#include "core/base/DebugLine.h"
+#include "core/hid/HidrawWriter.h"
 
 namespace q840::hid {
 
@@ -133,7 +135,8 @@ class HidrawConnection : public IHidConnection {
 public:
     HidrawConnection(int fd, int cancelFd, bool canRead, bool canWrite, HidAttributes attributes,
                      std::vector<uint8_t> descriptor, int collectionIndex, bool usesReportIds,
-                     std::vector<uint8_t> reportIds, uint16_t inputLength)
+                     std::vector<uint8_t> reportIds, uint16_t inputLength,
+                     HidrawWriteCall writeCall)
         : m_fd(fd),
           m_cancelFd(cancelFd),
           m_canRead(canRead),
@@ -143,7 +146,11 @@ public:
           m_collectionIndex(collectionIndex),
           m_usesReportIds(usesReportIds),
           m_reportIds(std::move(reportIds)),
-          m_inputLength(inputLength) {}
+          m_inputLength(inputLength) {
+        if (m_canWrite && m_fd >= 0) {
+            m_writer = std::make_unique<CHidrawWriter>(m_fd, writeCall);
+        }
+    }
 
     ~HidrawConnection() override {
         if (m_fd >= 0) {
@@ -168,7 +175,7 @@ public:
         const Deadline deadline(timeoutMs);
         uint8_t raw[kMaxRawReport + 1];
         for (;;) {
-            const HidIoStatus waited = Wait(POLLIN, deadline);
+            const HidIoStatus waited = Wait(m_fd, POLLIN, deadline);
             if (waited != HidIoStatus::Ok) {
                 return waited;
             }
@@ -214,17 +221,39 @@ public:
         if (m_fd < 0 || !m_canWrite || !buffer || length == 0) {
             return HidIoStatus::Error;
         }
+        if (!m_writer || !m_writer->Valid()) {
+            return HidIoStatus::Error;
+        }
         const Deadline deadline(timeoutMs);
+        // A write given up on earlier may still be in the kernel: reports go out in order.
+        if (m_writer->Busy()) {
+            const HidIoStatus waited = Wait(m_writer->DoneFd(), POLLIN, deadline);
+            if (waited != HidIoStatus::Ok) {
+                return waited;
+            }
+            int ignored = 0;
+            m_writer->Collect(&ignored);
+        }
         for (;;) {
-            const HidIoStatus waited = Wait(POLLOUT, deadline);
+            HidIoStatus waited = Wait(m_fd, POLLOUT, deadline);
             if (waited != HidIoStatus::Ok) {
                 return waited;
             }
             // hidraw takes the report ID in byte 0 and drops it itself when the device uses
-            // none, so the Windows form goes out unchanged.
-            const ssize_t n = ::write(m_fd, buffer, length);
+            // none, so the Windows form goes out unchanged. The write blocks in the kernel
+            // until the device takes the report, so it runs on the writer's thread and only
+            // the wait for it here keeps the time-out and the cancel signal.
+            if (!m_writer->Start(buffer, length)) {
+                return HidIoStatus::Error;
+            }
+            waited = Wait(m_writer->DoneFd(), POLLIN, deadline);
+            if (waited != HidIoStatus::Ok) {
+                return waited;  // the write ends in the kernel; the next one waits for it
+            }
+            int error = 0;
+            const ssize_t n = m_writer->Collect(&error);
             if (n < 0) {
-                if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
+                if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR) {
                     continue;
                 }
                 return HidIoStatus::Error;
@@ -303,11 +332,11 @@ private:
         std::chrono::steady_clock::time_point when;
     };
 
-    // Waits until the node is ready for `events` or the cancel signal arrives. A time-out of 0
-    // still looks once, so data that is already there is taken.
-    HidIoStatus Wait(short events, const Deadline& deadline) {
+    // Waits until `fd` (the node, or the writer's done signal) is ready for `events` or the
+    // cancel signal arrives. A time-out of 0 still looks once, so data already there is taken.
+    HidIoStatus Wait(int fd, short events, const Deadline& deadline) {
         for (;;) {
-            pollfd fds[2] = {{m_cancelFd, POLLIN, 0}, {m_fd, events, 0}};
+            pollfd fds[2] = {{m_cancelFd, POLLIN, 0}, {fd, events, 0}};
             const int left = deadline.Remaining();
             const int r = ::poll(fds, 2, left);
             if (r < 0) {
@@ -346,6 +375,7 @@ private:
     bool m_usesReportIds;
     std::vector<uint8_t> m_reportIds;
     uint16_t m_inputLength;
+    std::unique_ptr<CHidrawWriter> m_writer;
 };
 
 }  // namespace
@@ -547,12 +577,21 @@ std::unique_ptr<IHidConnection> CHidrawBackend::Open(const std::string& path, bo
 
     int fd = -1;
     if (readAccess || writeAccess) {
-        // hidraw has no share modes; `exclusive` cannot be honoured and is ignored.
         int flags = O_NONBLOCK | O_CLOEXEC;
         flags |= writeAccess ? (readAccess ? O_RDWR : O_WRONLY) : O_RDONLY;
         fd = ::open(node.c_str(), flags);
         if (fd < 0) {
             return fail(OpenErrorText(errno, node));
+        }
+        // hidraw has no share modes, and the kernel lets any number of processes open a node.
+        // An exclusive open takes an advisory lock instead: it keeps out every program that
+        // asks the same way (a second copy of this one), not one that does not ask.
+        if (exclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int err = errno;
+            ::close(fd);
+            return fail(err == EWOULDBLOCK
+                            ? "device busy " + node + " (opened exclusively by another program)"
+                            : OpenErrorText(err, node));
         }
     } else {
         // No access asked: only whether the interface is still there (the removal check).
@@ -569,7 +608,6 @@ std::unique_ptr<IHidConnection> CHidrawBackend::Open(const std::string& path, bo
         }
         return fail(std::string("cannot create the cancel signal: ") + std::strerror(err));
     }
-    (void)exclusive;
     HidAttributes attributes;
     attributes.vendorId = info.vendorId;
     attributes.productId = info.productId;
@@ -581,7 +619,7 @@ std::unique_ptr<IHidConnection> CHidrawBackend::Open(const std::string& path, bo
     return std::make_unique<HidrawConnection>(
         fd, cancelFd, readAccess && fd >= 0, writeAccess && fd >= 0, attributes,
         std::move(info.reportDescriptor), index, descriptor.usesReportIds, tlc.reportIds,
-        tlc.InputReportByteLength());
+        tlc.InputReportByteLength(), m_writeCall);
 }
 
 std::shared_ptr<IHidBackend> CreateHidrawBackend(const std::string& sysfsRoot,

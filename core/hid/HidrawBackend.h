@@ -13,6 +13,9 @@
 // Reads wait with poll() on the node and on an eventfd that stands for the cancel event, keep
 // only reports of the opened collection's own report IDs and hand them over in the Windows form
 // (report ID first, 0 without IDs, zero-padded to the collection's input report length).
+// Writes run on a thread of their own (HidrawWriter.h) because the kernel's write blocks.
+
+#include <unistd.h>
 
 #include <cstdint>
 #include <map>
@@ -22,6 +25,7 @@
 #include <vector>
 
 #include "core/hid/HidBackend.h"
+#include "core/hid/HidrawWriter.h"
 
 namespace q840::hid {
 
@@ -47,6 +51,9 @@ public:
     std::unique_ptr<IHidConnection> Open(const std::string& path, bool readAccess, bool writeAccess,
                                          bool exclusive, std::string* errorText) override;
 
+    // The write system call of connections opened from now on; tests stand in for the kernel.
+    void SetWriteCall(HidrawWriteCall call) { m_writeCall = call; }
+
     // Reads sysfs for one node ("hidraw3"); false when the node is not there.
     bool ReadNodeInfo(const std::string& name, HidrawNodeInfo* info) const;
 
@@ -66,6 +73,7 @@ private:
 
     std::string m_sysfsRoot;
     std::string m_devRoot;
+    HidrawWriteCall m_writeCall = &::write;
     std::mutex m_cacheMutex;
     std::map<std::string, CachedNode> m_cache;
     // The last open failure written per path, so a repeated failure is not written again.

@@ -1,4 +1,6 @@
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -6,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -342,6 +345,121 @@ TEST_F(HidrawBackendTest, ReadOnlyOpenRefusesWrites) {
     size_t n = 0;
     EXPECT_EQ(c->Write(report, sizeof report, &n, 100), HidIoStatus::Error);
     EXPECT_FALSE(c->SetOutputReport(report, sizeof report));
+    ::close(keep);
+}
+
+// The kernel's write to a hidraw node sleeps until the device takes the report (up to the USB
+// core's 5 s) and poll() always calls the node writable. This stands in for it: a write that
+// waits at a gate the test opens.
+struct KernelGate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool open = true;
+    int entered = 0;
+};
+KernelGate g_gate;
+
+ssize_t GatedWrite(int fd, const void* data, size_t length) {
+    std::unique_lock<std::mutex> lock(g_gate.mutex);
+    ++g_gate.entered;
+    g_gate.changed.notify_all();
+    g_gate.changed.wait(lock, [] { return g_gate.open; });
+    lock.unlock();
+    return ::write(fd, data, length);
+}
+
+void SetGate(bool open) {
+    std::lock_guard<std::mutex> lock(g_gate.mutex);
+    g_gate.open = open;
+    g_gate.changed.notify_all();
+}
+
+void AwaitEntered(int count) {
+    std::unique_lock<std::mutex> lock(g_gate.mutex);
+    ASSERT_TRUE(g_gate.changed.wait_for(lock, 5s, [&] { return g_gate.entered >= count; }));
+}
+
+// Reads `count` bytes from the device side of the FIFO, waiting up to 5 s for them.
+std::vector<uint8_t> ReadDevice(int device, size_t count) {
+    std::vector<uint8_t> got;
+    uint8_t buf[256];
+    while (got.size() < count) {
+        pollfd p = {device, POLLIN, 0};
+        if (::poll(&p, 1, 5000) <= 0) {
+            break;
+        }
+        const ssize_t n = ::read(device, buf, sizeof buf);
+        if (n <= 0) {
+            break;
+        }
+        got.insert(got.end(), buf, buf + n);
+    }
+    return got;
+}
+
+TEST_F(HidrawBackendTest, AWriteTheKernelHoldsEndsAtTheTimeOutOrCancelAndReportsStayInOrder) {
+    AddNode(12, 0x320F, 0x226E, 1, test::CommandInterfaceDescriptor());
+    const std::string node = MakeFifoNode(12);
+    backend->SetWriteCall(&GatedWrite);
+    std::string why;
+    auto c = backend->Open(node + "#vid_320f&pid_226e&mi_01&col02", true, true, false, &why);
+    ASSERT_NE(c, nullptr) << why;
+    const int device = ::open(node.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(device, 0);
+    auto report = [](uint8_t tag) {
+        std::vector<uint8_t> r(64, 0);
+        r[0] = 4;
+        r[1] = tag;
+        return r;
+    };
+    const std::vector<uint8_t> a = report(0xA1), b = report(0xB2), d = report(0xD4);
+    size_t n = 0;
+
+    // The device does not take the report: the caller gets its time-out, not the kernel's.
+    SetGate(false);
+    {
+        std::lock_guard<std::mutex> lock(g_gate.mutex);
+        g_gate.entered = 0;
+    }
+    EXPECT_EQ(c->Write(a.data(), a.size(), &n, 30), HidIoStatus::TimedOut);
+    AwaitEntered(1);
+    // A later write waits for the one still in the kernel, and can be cancelled meanwhile.
+    auto waiting =
+        std::async(std::launch::async, [&] { return c->Write(b.data(), b.size(), &n, -1); });
+    c->Cancel();
+    ASSERT_EQ(waiting.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(waiting.get(), HidIoStatus::Cancelled);
+
+    // Once the device takes it, the next write follows it, in order.
+    SetGate(true);
+    ASSERT_EQ(c->Write(b.data(), b.size(), &n, 5000), HidIoStatus::Ok);
+    std::vector<uint8_t> both = a;
+    both.insert(both.end(), b.begin(), b.end());
+    EXPECT_EQ(ReadDevice(device, 128), both);
+
+    // Closing the connection while a write is in the kernel neither waits nor loses it.
+    SetGate(false);
+    EXPECT_EQ(c->Write(d.data(), d.size(), &n, 10), HidIoStatus::TimedOut);
+    c.reset();
+    SetGate(true);
+    EXPECT_EQ(ReadDevice(device, 64), d);
+    ::close(device);
+}
+
+TEST_F(HidrawBackendTest, AnExclusiveOpenKeepsOutTheNextExclusiveOpenOnly) {
+    AddNode(13, 0x320F, 0x226E, 1, test::CommandInterfaceDescriptor());
+    const std::string node = MakeFifoNode(13);
+    const int keep = ::open(node.c_str(), O_RDWR | O_NONBLOCK);
+    const std::string path = node + "#vid_320f&pid_226e&mi_01&col02";
+    std::string why;
+    auto first = backend->Open(path, true, true, true, &why);
+    ASSERT_NE(first, nullptr) << why;
+    EXPECT_EQ(backend->Open(path, true, true, true, &why), nullptr);
+    EXPECT_NE(why.find("busy"), std::string::npos) << why;
+    // Linux cannot refuse an open that does not ask for the lock.
+    EXPECT_NE(backend->Open(path, true, true, false, &why), nullptr);
+    first.reset();
+    EXPECT_NE(backend->Open(path, true, true, true, &why), nullptr) << why;
     ::close(keep);
 }
 
