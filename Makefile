@@ -9,7 +9,7 @@ CORE_BUILD_DIR ?= build-core
 # ThreadSanitizer build of the threaded suites (make test-tsan). TSAN_WHOLE programs run whole,
 # all tests in one process: some races only show when a page's threads start a second time in a
 # process. test_app's tests each need a process of their own, so it runs under CTest.
-# TSAN_REPEAT: --gtest_repeat (GTEST_REPEAT under CTest).
+# TSAN_REPEAT: --gtest_repeat, and for test_app CTest's --repeat (a fresh process each time).
 TSAN_BUILD_DIR ?= build-tsan
 TSAN_REPEAT ?= 1
 TSAN_WHOLE := test_pages test_hid test_protocol
@@ -67,8 +67,9 @@ test-tsan: $(TSAN_BUILD_DIR)/build.ninja
 	  $(TSAN_BUILD_DIR)/tests/$$t --gtest_repeat=$(TSAN_REPEAT) --gtest_brief=1 || status=1; \
 	done; \
 	for t in $(TSAN_PER_TEST); do \
-	  echo "== $$t under ThreadSanitizer, one process per test, GTEST_REPEAT=$(TSAN_REPEAT)"; \
-	  (cd $(TSAN_BUILD_DIR) && GTEST_REPEAT=$(TSAN_REPEAT) ctest -j2 --output-on-failure -L "^$$t\$$") \
+	  echo "== $$t under ThreadSanitizer, one process per test, --repeat until-fail:$(TSAN_REPEAT)"; \
+	  (cd $(TSAN_BUILD_DIR) && ctest -j2 --output-on-failure --repeat until-fail:$(TSAN_REPEAT) \
+	    -L "^$$t\$$") \
 	    || status=1; \
 	done; \
 	exit $$status

@@ -5,7 +5,9 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -15,10 +17,11 @@
 #include "app/PowerEvents.h"
 #include "app/QuitSignals.h"
 #include "app/RegisteredMessages.h"
+#include "core/base/DebugLine.h"
+#include "core/base/InstanceLock.h"
+#include "core/base/RegisteredMessage.h"
 #include "core/hid/HidBackend.h"
 #include "platform/Paths.h"
-#include "core/base/DebugLine.h"
-#include "core/base/RegisteredMessage.h"
 #include "platform/ipc/CBusLink.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
@@ -121,6 +124,8 @@ namespace {
 
 constexpr int kScreenshotReadWaitMs = 5000;
 constexpr int kScreenshotSettleMs = 700;
+constexpr int kInstanceLockTries = 10;
+constexpr int kInstanceLockPauseMs = 100;
 
 bool WriteScreenshot(QWidget& window, const QString& path) {
     const QFileInfo info(path);
@@ -146,18 +151,40 @@ int RunApplication(const StartOptions& options) {
     DebugLine("软件标示：%u", Messages().UWM_APP_ACTIVATE_MSG);
 
     // 3. Single instance: the first owner of the bus name runs; a second start hands over.
-    //    Without a session bus the program starts as the first instance.
+    //    A copy that runs holds the instance lock too, so that two starts without a session
+    //    bus (or on different buses) do not both talk to the mouse. A screenshot run is a
+    //    headless render and never takes part.
     ipc::CBusLink bus;
-    //    A screenshot run is a headless render and never takes part.
-    if (options.screenshotPath.isEmpty() && bus.Connect()) {
-        if (bus.AcquireSingleInstance() == ipc::CBusLink::InstanceRole::Second) {
+    InstanceLock instanceLock(InstanceLockFile().toStdString());
+    if (options.screenshotPath.isEmpty()) {
+        bool handedOver = false;
+        if (bus.Connect() && bus.AcquireSingleInstance() == ipc::CBusLink::InstanceRole::Second) {
             // When the running instance does not take the hand-over (it may be ending right
             // now), try once more to become the first rather than leave nothing running.
-            if (bus.ActivateFirstInstance(QString::fromLatin1(kProductTitle), 0, 1) ||
-                bus.AcquireSingleInstance() == ipc::CBusLink::InstanceRole::Second) {
-                UnloadFonts(fonts);
-                return 0;
-            }
+            handedOver = bus.ActivateFirstInstance(QString::fromLatin1(kProductTitle), 0, 1) ||
+                         bus.AcquireSingleInstance() == ipc::CBusLink::InstanceRole::Second;
+        }
+        if (handedOver) {
+            UnloadFonts(fonts);
+            return 0;
+        }
+        // A copy that is ending lets go of the lock within moments.
+        bool locked = instanceLock.TryAcquire();
+        for (int i = 0; i < kInstanceLockTries && !locked && instanceLock.Error().empty(); ++i) {
+            QThread::msleep(kInstanceLockPauseMs);
+            locked = instanceLock.TryAcquire();
+        }
+        if (!locked && instanceLock.Error().empty()) {
+            std::fprintf(stderr,
+                         "%s is already running (process %ld) and cannot be reached over a "
+                         "session bus, so this start ends.\n",
+                         kProductTitle, instanceLock.HolderPid());
+            UnloadFonts(fonts);
+            return 1;
+        }
+        if (!locked) {
+            // No place for the lock file: starting is better than not starting.
+            DebugLine("instance lock not taken: %s", instanceLock.Error().c_str());
         }
     }
 

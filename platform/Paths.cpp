@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <mutex>
 
@@ -68,6 +69,16 @@ QString UserDataFolder() {
     return folder;
 }
 
-QString DefaultsFolder() { return ProgramFolder() + "DefaultData/"; }
+QString InstanceLockFile() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
+        return WithSlash(runtime) + "halvorn-q840vex.lock";
+    }
+    return UserDataFolder() + "instance.lock";
+}
+
+QString DefaultsFolder() {
+    return ProgramFolder() + "DefaultData/";
+}
 
 }  // namespace q840

@@ -15,6 +15,11 @@ void SetProgramFolder(const QString& folder);
 QString UserDataFolder();
 void SetUserDataFolder(const QString& folder);
 
+// The file whose lock keeps a second copy of the program from running for this user:
+// $XDG_RUNTIME_DIR/halvorn-q840vex.lock, or "instance.lock" in the per-user data folder when
+// there is no runtime folder (a bare console, su).
+QString InstanceLockFile();
+
 // The factory data folder: ProgramFolder() + "DefaultData/".
 QString DefaultsFolder();
 

@@ -14,7 +14,8 @@ font=/usr/share/fonts/truetype/noto/NotoSansThai-Regular.ttf
 for name in Simplified_Chinese.ttf Predator-Regular.otf NotoSansThai-Regular.ttf; do
   cp "$font" "$work/prog/Font/$name"
 done
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
+mkdir -m 700 "$work/run"
+export XDG_RUNTIME_DIR=$work/run XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
 out=$work/shot.png
 "$work/prog/$(basename "$exe")" --screenshot "$out"
 test -s "$out"

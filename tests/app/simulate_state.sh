@@ -5,7 +5,8 @@ set -euo pipefail
 exe=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
+mkdir -m 700 "$work/run"
+export XDG_RUNTIME_DIR=$work/run XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
 state=$work/state.json
 "$exe" --simulate="$state" --screenshot "$work/one.png"
 test -s "$work/one.png"

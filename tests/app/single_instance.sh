@@ -4,7 +4,8 @@
 set -uo pipefail
 exe=$1
 work=$(mktemp -d)
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config Q840_DEBUG=1
+mkdir -m 700 "$work/run"
+export XDG_RUNTIME_DIR=$work/run XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config Q840_DEBUG=1
 first_log=$work/first.log
 "$exe" 2>"$first_log" &
 first=$!
