@@ -19,11 +19,11 @@
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
 #include "app/WindowPlacement.h"
+#include "core/base/DebugLine.h"
+#include "core/base/RegisteredMessage.h"
 #include "entry/CDeviceOptionUI.h"
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/Paths.h"
-#include "core/base/DebugLine.h"
-#include "core/base/RegisteredMessage.h"
 #include "platform/ui/CResourceManager.h"
 #include "platform/ui/StyleSheet.h"
 #include "windows/CAboutWnd.h"
@@ -172,7 +172,9 @@ void CMainWnd::Broadcast(UINT registeredMessage, quint64 wParam, qint64 lParam) 
 void CMainWnd::BringToFront() {
     SysCommand(SC_RESTORE);
     show();
-    raise();
+    if (ui::PlatformHasWindowSystem()) {
+        raise();
+    }
     activateWindow();
 }
 

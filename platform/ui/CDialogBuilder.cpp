@@ -393,7 +393,11 @@ void CDialogBuilder::AddToParent(QWidget* control, QWidget* parent) {
         wrapper->setSizePolicy(control->sizePolicy());
         box->addWidget(control);
         control->installEventFilter(new VisibilityFollower(wrapper));
-        wrapper->setVisible(!control->isHidden());
+        // Only hidden here: showing a control without a parent would make it a window of its
+        // own. It is shown with the parent it is added to below.
+        if (control->isHidden()) {
+            wrapper->hide();  // (a layout's "visible" attribute, or never shown yet)
+        }
         if (m_manager != nullptr) {
             m_manager->ApplyScale(wrapper);
         }

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
@@ -32,12 +33,21 @@ ModalSeam::Answerer& TheAnswerer() {
 }
 }  // namespace
 
-void ModalSeam::SetAnswerer(Answerer answerer) { TheAnswerer() = std::move(answerer); }
-const ModalSeam::Answerer& ModalSeam::Get() { return TheAnswerer(); }
+void ModalSeam::SetAnswerer(Answerer answerer) {
+    TheAnswerer() = std::move(answerer);
+}
+const ModalSeam::Answerer& ModalSeam::Get() {
+    return TheAnswerer();
+}
 
 void PostQuitMessage(int exitCode) {
     QMetaObject::invokeMethod(
         qApp, [exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
+}
+
+bool PlatformHasWindowSystem() {
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
 WindowImplBase::WindowImplBase() : m_messageTarget(std::make_unique<Target>(this)) {
@@ -51,9 +61,13 @@ WindowImplBase::WindowImplBase() : m_messageTarget(std::make_unique<Target>(this
     });
 }
 
-WindowImplBase::~WindowImplBase() { m_pm.RemoveNotifier(this); }
+WindowImplBase::~WindowImplBase() {
+    m_pm.RemoveNotifier(this);
+}
 
-HWND WindowImplBase::GetHWND() { return m_messageTarget.get(); }
+HWND WindowImplBase::GetHWND() {
+    return m_messageTarget.get();
+}
 
 bool WindowImplBase::Create(QWidget* parent, const QString& title) {
     if (parent != nullptr) {
@@ -66,6 +80,12 @@ bool WindowImplBase::Create(QWidget* parent, const QString& title) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // The layout keeps the window's minimum size at its content's and hands every change to the
+    // window system. Platforms without one (offscreen and minimal: screenshots, tests) cannot
+    // take it, and Qt would say so on every change.
+    if (!PlatformHasWindowSystem()) {
+        layout->setSizeConstraint(QLayout::SetNoConstraint);
+    }
     m_pm.AttachRoot(this);
 
     CDialogBuilder builder;
@@ -105,7 +125,9 @@ void WindowImplBase::KillTimer(UINT id) {
     }
 }
 
-void WindowImplBase::ShowWindow(bool show) { show ? this->show() : hide(); }
+void WindowImplBase::ShowWindow(bool show) {
+    show ? this->show() : hide();
+}
 
 void WindowImplBase::CenterWindow() {
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
@@ -175,7 +197,9 @@ void WindowImplBase::EndModal(int result) {
 
 void WindowImplBase::Notify(TNotifyUI&) {}
 
-QWidget* WindowImplBase::CreateControl(const QString&) { return nullptr; }
+QWidget* WindowImplBase::CreateControl(const QString&) {
+    return nullptr;
+}
 
 LRESULT WindowImplBase::HandleCustomMessage(UINT, WPARAM, LPARAM, bool& handled) {
     handled = false;
@@ -246,6 +270,8 @@ void WindowImplBase::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
 }
 
-void WindowImplBase::mouseDoubleClickEvent(QMouseEvent* event) { QWidget::mouseDoubleClickEvent(event); }
+void WindowImplBase::mouseDoubleClickEvent(QMouseEvent* event) {
+    QWidget::mouseDoubleClickEvent(event);
+}
 
 }  // namespace q840::ui

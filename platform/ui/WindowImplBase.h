@@ -14,6 +14,10 @@ class QTimer;
 
 namespace q840::ui {
 
+// False on the offscreen and minimal platforms (screenshots, tests): nothing there stacks windows
+// or takes size hints, and Qt says so on every such request.
+bool PlatformHasWindowSystem();
+
 // A top-level window built from a layout of the skin.
 //
 // Create() builds the layout named by GetSkinFile() (a res.xml key or a file), attaches it to the
