@@ -13,6 +13,7 @@
 
 #include "app/CMainWnd.h"
 #include "app/ControlTables.h"
+#include "app/DisplayEvents.h"
 #include "app/FontFile.h"
 #include "app/PowerEvents.h"
 #include "app/QuitSignals.h"
@@ -259,6 +260,9 @@ int RunApplication(const StartOptions& options) {
             });
         });
     }
+
+    // Resolution, screen and DPI changes rescale the window.
+    DisplayEvents display(mainWnd->GetHWND(), mainWnd.get());
 
     // Suspend and resume, from logind on the system bus when there is one.
     PowerEvents power(mainWnd->GetHWND());

@@ -687,9 +687,17 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
             return 0;
         case WM_DPICHANGED: {
             const int dpi = static_cast<int>(wParam & 0xFFFF);
-            m_uiScale = IsSupportedScale(dpi) ? dpi : 96;
+            const int scale = IsSupportedScale(dpi) ? dpi : 96;
+            if (scale != m_uiScale) {
+                ui::ApplyGlobalStyleSheet("style.qss", scale);  // fonts and lengths follow
+            }
+            m_uiScale = scale;
             m_pm.SetDPI(m_uiScale);
-            resize(m_pm.Scale(1000), m_pm.Scale(640));
+            if (const auto* suggested = reinterpret_cast<const QRect*>(lParam)) {
+                setGeometry(*suggested);
+            } else {
+                resize(m_pm.Scale(1000), m_pm.Scale(640));
+            }
             CenterWindow();
             DebugLine("界面 DPI 发生变化");
             return 0;

@@ -6,6 +6,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
@@ -13,6 +14,7 @@
 
 #include "app/AppEntry.h"
 #include "app/CMainWnd.h"
+#include "app/DisplayEvents.h"
 #include "app/PowerEvents.h"
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
@@ -289,6 +291,30 @@ TEST_F(MainWndTest, ScaleFollowsTheMonitor) {
     EXPECT_EQ(m_wnd->UIScale(), 96);
     EXPECT_EQ(m_wnd->size(), QSize(1000, 640));
     EXPECT_GT(m_wnd->maximumWidth(), 4000);  // a change of scale never pins the window's size
+}
+
+TEST_F(MainWndTest, ResolutionAndDpiChangesOfTheScreenRescaleTheWindow) {
+    QSize monitor(1920, 1080);
+    m_wnd->SetMonitorSizeSource([&monitor] { return monitor; });
+    m_wnd->AdaptScale();
+    ASSERT_EQ(m_wnd->size(), QSize(1500, 960));
+    DisplayEvents display(m_wnd->GetHWND(), m_wnd.get());
+    QScreen* screen = m_wnd->screen();
+    ASSERT_NE(screen, nullptr);
+
+    // 1920x1080 becomes 1280x720: the window must fit the smaller screen at once.
+    monitor = QSize(1280, 720);
+    emit screen->geometryChanged(QRect(0, 0, 1280, 720));
+    emit screen->availableGeometryChanged(QRect(0, 0, 1280, 720));
+    QTRY_COMPARE_WITH_TIMEOUT(m_wnd->size(), QSize(1000, 640), 5000);
+    EXPECT_EQ(m_wnd->UIScale(), 96);
+
+    // A new logical DPI of the window's screen takes the window to the suggested rectangle.
+    const QRect before = m_wnd->geometry();
+    emit screen->logicalDotsPerInchChanged(120);
+    QTRY_COMPARE_WITH_TIMEOUT(m_wnd->UIScale(), 120, 5000);
+    EXPECT_EQ(m_wnd->size(), QSize(1250, 800));
+    EXPECT_EQ(DisplayEvents::SuggestedRect(before, 96, 120).size(), QSize(1250, 800));
 }
 
 TEST_F(MainWndTest, AboutMenuOpensTheAboutWindowAndExitClosesIt) {
