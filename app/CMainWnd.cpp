@@ -6,12 +6,17 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmapCache>
 #include <QProcess>
 #include <QScreen>
 #include <QSlider>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <cstring>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <thread>
 
 #include "app/ControlTables.h"
@@ -359,6 +364,25 @@ void CMainWnd::ForEachPage(const std::function<void(pages::COrvenixUSBDevice&)>&
 void CMainWnd::SetPagesHidden(bool hidden) {
     // A hidden window pauses the pages' device polling.
     ForEachPage([hidden](pages::COrvenixUSBDevice& page) { page.SetHiddenFlag(hidden); });
+    if (hidden) {
+        QTimer::singleShot(0, this, [this] { ReleaseWhileHidden(); });
+    }
+}
+
+void CMainWnd::ReleaseWhileHidden() {
+    if (isVisible() || IsDestroyed()) {
+        return;
+    }
+    // Nothing is drawn until the window comes back: the drawing surface (the window's size in
+    // shared memory) and the cached pictures are made again when it does, and the heap gives
+    // back what the pages freed.
+    QPixmapCache::clear();
+    if (testAttribute(Qt::WA_WState_Created) && ui::PlatformHasWindowSystem()) {
+        destroy(true, true);
+    }
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 int CMainWnd::WritePageSettings(pages::COrvenixUSBDevice& page, QSize screen) {

@@ -133,6 +133,8 @@ private:
     void ApplyLanguage(int index);
     void ForEachPage(const std::function<void(pages::COrvenixUSBDevice&)>& action) const;
     void SetPagesHidden(bool hidden);
+    // Lets go of what only a shown window needs (run once the window is hidden to the tray).
+    void ReleaseWhileHidden();
     void CheckFirmware(LPARAM version);
     void RestoreDefaults();
     void OpenSystemSettings(int index);
