@@ -114,6 +114,7 @@ CMainWnd::CMainWnd() : m_devices(std::make_unique<DeviceSwitching>(*this)) {
     m_launcher = [](const QString& program, const QStringList& arguments, const QString& folder) {
         return QProcess::startDetached(program, arguments, folder);
     };
+    m_trayAvailable = [] { return ui::CTrayIcon::IsSystemTrayAvailable(); };
     m_monitorSize = [this]() -> QSize {
         QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
         return screen ? screen->geometry().size() : QSize(1000, 640);
@@ -359,6 +360,23 @@ void CMainWnd::ForEachPage(const std::function<void(pages::COrvenixUSBDevice&)>&
             action(*entry->GetPage());
         }
     }
+}
+
+void CMainWnd::HideToTray() {
+    // Asked each time: a tray can appear or go away while the program runs.
+    if (m_trayAvailable ? m_trayAvailable() : true) {
+        hide();
+    } else {
+        // Without a notification area (stock GNOME has none) a hidden window could only come
+        // back through a second start: it stays in the task bar, minimised, and the user is
+        // told once where it went.
+        if (!m_toldTrayMissing) {
+            m_toldTrayMissing = true;
+            CMsgWnd::ShowMessage(this, QString(), "tray_missing_text", m_uiScale, 1, 0);
+        }
+        showMinimized();
+    }
+    SetPagesHidden(true);
 }
 
 void CMainWnd::SetPagesHidden(bool hidden) {
@@ -786,8 +804,7 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
     const QString name = sender->objectName();
     if (name == "closebtn") {
         CloseAuxiliaryWindows();
-        hide();
-        SetPagesHidden(true);
+        HideToTray();
         return;
     }
     if (sender == FindControl("minbtn")) {
@@ -803,7 +820,7 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
     } else if (name.compare("music_setting_btn", Qt::CaseInsensitive) == 0) {
         OpenAuxiliaryWindow(m_windowOpeners.audioStyle, "audio style");
     } else if (name.compare("nodevice_ok_btn", Qt::CaseInsensitive) == 0) {
-        hide();
+        HideToTray();
     } else if (name.compare("default_btn", Qt::CaseInsensitive) == 0) {
         RestoreDefaults();
     } else if (name.compare("control_light_status", Qt::CaseInsensitive) == 0) {

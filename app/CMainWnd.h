@@ -46,6 +46,10 @@ public:
     const WorkToolBuffers& WorkTool() const { return m_workTool; }
     // The monitor size the scale adaptation reads; tests replace it.
     void SetMonitorSizeSource(std::function<QSize()> source) { m_monitorSize = std::move(source); }
+    // Whether a notification area takes the tray icon now (tests stand in for the desktop).
+    void SetTrayAvailabilitySource(std::function<bool()> source) {
+        m_trayAvailable = std::move(source);
+    }
     // The game light reaction changes the current page's lighting; the page code provides it.
     struct GameLightHooks {
         std::function<void(WPARAM wParam, LPARAM lParam)> apply;  // wParam 0..2
@@ -132,6 +136,8 @@ private:
     void SetLightControl(int flag, bool broadcast);
     void ApplyLanguage(int index);
     void ForEachPage(const std::function<void(pages::COrvenixUSBDevice&)>& action) const;
+    // The close button: hidden in the tray, or minimised where there is no tray.
+    void HideToTray();
     void SetPagesHidden(bool hidden);
     // Lets go of what only a shown window needs (run once the window is hidden to the tray).
     void ReleaseWhileHidden();
@@ -154,6 +160,8 @@ private:
     MainThreads m_threads;
     WorkToolBuffers m_workTool;
     std::function<QSize()> m_monitorSize;
+    std::function<bool()> m_trayAvailable;
+    bool m_toldTrayMissing = false;
     GameLightHooks m_gameLight;
     InputHookHandlers m_inputHook;
     WindowOpeners m_windowOpeners;

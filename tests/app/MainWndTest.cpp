@@ -22,6 +22,7 @@
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CMenuWnd.h"
+#include "windows/CMsgWnd.h"
 
 using namespace q840;
 
@@ -60,6 +61,9 @@ protected:
         ResourceSetup();
         m_wnd = std::make_unique<CMainWnd>();
         m_wnd->SetProgramLink(&m_link);
+        // The offscreen platform has no notification area; these tests stand for a desktop
+        // with one.
+        m_wnd->SetTrayAvailabilitySource([this] { return m_trayAvailable; });
         ASSERT_TRUE(m_wnd->Create(nullptr, "Halvorn Q840-VEX GAMING MOUSE"));
         QSignalSpy activated(m_wnd.get(), &CMainWnd::activated);
         m_wnd->show();
@@ -71,6 +75,7 @@ protected:
     }
 
     RecordingLink m_link;
+    bool m_trayAvailable = true;
     std::unique_ptr<CMainWnd> m_wnd;
 };
 
@@ -127,6 +132,38 @@ TEST_F(MainWndTest, CloseButtonHidesToTheTrayAndTheTrayIconBringsItBack) {
     Send(kMsgTrayIcon, 0, WM_LBUTTONUP);
     EXPECT_FALSE(m_wnd->isMinimized());
     EXPECT_TRUE(m_wnd->isVisible());
+}
+
+TEST_F(MainWndTest, WithoutATrayClosingMinimisesAndSaysOnceWhereTheWindowWent) {
+    m_trayAvailable = false;
+    int boxes = 0;
+    QTimer answer;  // answers the message box as a user would
+    QObject::connect(&answer, &QTimer::timeout, [&boxes] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<CMsgWnd*>(widget);
+            if (box != nullptr && box->isVisible() && !box->IsDestroyed()) {
+                ++boxes;
+                QTest::mouseClick(qobject_cast<QPushButton*>(box->FindControl("confirm_btn")),
+                                  Qt::LeftButton);
+            }
+        }
+    });
+    answer.start(20);
+    Click("closebtn");
+    EXPECT_EQ(boxes, 1);
+    EXPECT_TRUE(m_wnd->isVisible());
+    EXPECT_TRUE(m_wnd->isMinimized());
+
+    m_wnd->showNormal();
+    Click("closebtn");
+    EXPECT_EQ(boxes, 1);  // said once
+    EXPECT_TRUE(m_wnd->isMinimized());
+
+    // A tray that appears later takes the window again.
+    m_trayAvailable = true;
+    m_wnd->showNormal();
+    Click("closebtn");
+    EXPECT_FALSE(m_wnd->isVisible());
 }
 
 TEST_F(MainWndTest, TrayMenuExitEndsTheProgramWithCodeZero) {
