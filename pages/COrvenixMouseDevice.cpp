@@ -79,18 +79,18 @@ int COrvenixMouseDevice::DpiIndex(int number) const {
 }
 
 bool COrvenixMouseDevice::LinkReady() {
-    auto& proto = CommandProtocol();
-    if (!OnReceiverChannel() || proto.IsMuted()) {
-        return true;
-    }
-    return proto.LinkCheck();
+    // On the cable the link check is true without I/O. On the receiver a muted protocol answers
+    // it with a zero reply, which reads as not reachable: nothing that waits for the link runs.
+    return CommandProtocol().LinkCheck();
 }
 
 // --- reading the mouse ------------------------------------------------------------------------
 
 int COrvenixMouseDevice::ReadIdentity() {
     auto& proto = CommandProtocol();
-    if (!proto.IsOpen() || !LinkReady()) {
+    // A muted protocol holds an unknown record until the interface leaves; the main window has
+    // been told once, and a read would only find zeros.
+    if (!proto.IsOpen() || proto.IsMuted() || !LinkReady()) {
         return 0;
     }
     proto.Begin();
