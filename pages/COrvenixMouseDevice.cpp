@@ -71,11 +71,13 @@ int COrvenixMouseDevice::GetDeviceProfileIndex() const {
 }
 
 int COrvenixMouseDevice::DpiNumber(int index) const {
-    return DpiIndexToNumber(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, index);
+    return DpiIndexToNumber(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, index,
+                            DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10));
 }
 
 int COrvenixMouseDevice::DpiIndex(int number) const {
-    return DpiNumberToIndex(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, number);
+    return DpiNumberToIndex(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, number,
+                            DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10));
 }
 
 bool COrvenixMouseDevice::LinkReady() {
