@@ -156,9 +156,9 @@ void COrvenixMouseDevice::SelectKey(int index) {
 // --- preview on the buttons -------------------------------------------------------------------
 
 void COrvenixMouseDevice::PushPreview() {
-    if (GetSoftwareLightControl()) {
-        PaintSecondRow();
-    }
+    // The light bar and the logo show the preview whoever controls the lighting; the base paints
+    // the LED buttons only under software light control.
+    PaintSecondRow();
     COrvenixUSBDevice::PushPreview();
 }
 
