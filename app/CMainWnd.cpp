@@ -403,14 +403,14 @@ void CMainWnd::ReleaseWhileHidden() {
 #endif
 }
 
-int CMainWnd::WritePageSettings(pages::COrvenixUSBDevice& page, QSize screen) {
+int CMainWnd::WritePageSettings(pages::COrvenixUSBDevice& page) {
     // The mouse always writes the block of profile 0 with byte 0 = 0; its two arguments are the
     // profile and byte 0, so the screen size other pages take would address far past its
     // settings area.
     if (page.GetDeviceKind() == kMouseKind) {
         return page.WriteSettingsBlock(0, 0);
     }
-    return page.WriteSettingsBlock(screen.width(), screen.height());
+    return page.WriteSettingsBlock(m_screenSize.width(), m_screenSize.height());
 }
 
 void CMainWnd::OnPageWrite(pages::COrvenixUSBDevice& page, int result) {
@@ -445,7 +445,7 @@ void CMainWnd::InstallRouteHandlers() {
         }
         if (page->ApplySettingsControl(msg)) {
             page->SaveProfile();
-            OnPageWrite(*page, WritePageSettings(*page, m_screenSize));
+            OnPageWrite(*page, WritePageSettings(*page));
         }
         return true;
     });
@@ -491,7 +491,7 @@ void CMainWnd::InstallGameLightHooks() {
         StoreLightRecord(*page, record);
         page->SaveProfile();
         page->LoadLightState();
-        OnPageWrite(*page, WritePageSettings(*page, m_screenSize));
+        OnPageWrite(*page, WritePageSettings(*page));
     };
     hooks.restore = [this] {
         pages::COrvenixUSBDevice* page = CurrentPage();
@@ -504,7 +504,7 @@ void CMainWnd::InstallGameLightHooks() {
         StoreLightRecord(*page, record);
         page->SaveProfile();
         page->LoadLightState();
-        OnPageWrite(*page, WritePageSettings(*page, m_screenSize));
+        OnPageWrite(*page, WritePageSettings(*page));
     };
     m_gameLight = std::move(hooks);
 }
@@ -519,7 +519,7 @@ void CMainWnd::RestoreDefaults() {
     }
     page->LoadDefaultProfile();
     OnPageWrite(*page, page->ApplyKeys(0));
-    OnPageWrite(*page, WritePageSettings(*page, m_screenSize));
+    OnPageWrite(*page, WritePageSettings(*page));
 }
 
 void CMainWnd::CheckFirmware(LPARAM version) {

@@ -98,6 +98,8 @@ public:
     bool IsInputHookInstalled() const override { return m_hookInstalled; }
     void OnPageWrite(pages::COrvenixUSBDevice& page, int result) override;
     void OnPendingWritesChanged() override;
+    // The mouse's block of profile 0; other kinds take the screen size.
+    int WritePageSettings(pages::COrvenixUSBDevice& page) override;
     // The notice of a change that has not reached its device yet.
     const WriteNotice& PendingWriteNotice() const { return m_writeNotice; }
 
@@ -106,9 +108,6 @@ public:
     // Every page whose command interface is open has had its first read (the information
     // message arrived once per open page), or there is none.
     bool FirstReadsDone() const;
-    // Writes the current settings of a page to its device (the mouse's block of profile 0);
-    // the page's result, 1 when the device took them.
-    static int WritePageSettings(pages::COrvenixUSBDevice& page, QSize screen);
 
 signals:
     // The window was restored and raised by the activation message (start-up complete).

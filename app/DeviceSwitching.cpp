@@ -696,7 +696,7 @@ void DeviceSwitching::ApplySameMode(COrvenixUSBDevice* current) {
         page->SetLightSettings(words[0], words[1], words[2], words[3]);
         page->SaveProfile();
         page->LoadLightState();
-        m_host.OnPageWrite(*page, page->WriteSettingsBlock(0, 0));
+        m_host.OnPageWrite(*page, m_host.WritePageSettings(*page));
         // From now on the synchronisation thread drives the page's preview.
         page->SetLightSyncFlag(true);
     }

@@ -51,6 +51,9 @@ public:
     virtual bool IsInputHookInstalled() const = 0;
     // A write to the device of `page` ended with `result` (1: the device took it). A failed one
     // that left the page's change pending brings up the quiet notice.
+    // Writes the current settings of `page` to its device with the arguments its kind takes;
+    // the page's result, 1 when the device took them.
+    virtual int WritePageSettings(pages::COrvenixUSBDevice& page) = 0;
     virtual void OnPageWrite(pages::COrvenixUSBDevice& page, int result) = 0;
     // A page's pending writes changed: the notice goes once no page holds one.
     virtual void OnPendingWritesChanged() = 0;
