@@ -11,6 +11,7 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/hid/CHidDevice.h"
 #include "core/protocol/CDeviceProtocol.h"
+#include "core/protocol/SettingsRead.h"
 #include "core/protocol/codecs/InfoRecord.h"
 #include "core/protocol/codecs/SettingsBlock.h"
 #include "core/sim/SimulatorSetup.h"
@@ -346,19 +347,23 @@ int CmdSettings(const Options& o, std::ostream& out, std::ostream& err) {
     CDeviceProtocol& p = *c->protocol;
     const uint16_t type = catalogue::kInterfaceTable[c->row].typeCode;
     const bool mouse = catalogue::CableTypeOf(type) == catalogue::kTypeMouse;
-    uint8_t index = 0;
-    int result = p.ReadSettings(&index, 1, 0);
     std::array<uint8_t, protocol::SettingsBlock::kSize> block{};
-    if (result == protocol::kResultOk) {
-        result = mouse ? p.ReadSettings(block.data(), int(block.size()),
-                                        int(protocol::SettingsBlock::ProfileAddress(index & 0x0F)))
-                       : p.ReadSettings(block.data(), kShortBlockRead, index * kShortBlockStride);
+    int result = protocol::kResultOk;
+    if (mouse) {
+        result = protocol::ReadCurrentSettingsBlock(p, block);
+    } else {
+        uint8_t index = 0;
+        result = p.ReadSettings(&index, 1, 0);
+        if (result == protocol::kResultOk) {
+            result = p.ReadSettings(block.data(), kShortBlockRead, index * kShortBlockStride);
+        }
+        block[0] = index;
     }
     if (result != protocol::kResultOk) {
         err << "q840ctl: reading the settings failed: " << DescribeResult(result) << "\n";
         return kExitNoDevice;
     }
-    block[0] = index;
+    const uint8_t index = block[0];
     PrintHeader(*c, out);
     out << "profile: " << int(index) << "\n";
     if (mouse) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "controls/CMpDevicePowerUI.h"
+#include "core/protocol/SettingsRead.h"
 #include "pages/MouseDpi.h"
 #include "core/protocol/codecs/DeviceEvents.h"
 #include "core/base/DebugLine.h"
@@ -151,17 +152,10 @@ int COrvenixMouseDevice::ReadSettingsBlock() {
     if (!proto.IsOpen() || proto.IsMuted() || !LinkReady()) {
         return 0;
     }
-    uint8_t profileIndex = 0;
-    if (proto.ReadSettings(&profileIndex, 1, 0) != protocol::kResultOk) {
-        return 0;
-    }
     std::array<uint8_t, SettingsBlock::kSize> block{};
-    if (proto.ReadSettings(block.data(), int(block.size()),
-                           int(SettingsBlock::ProfileAddress(profileIndex))) !=
-        protocol::kResultOk) {
+    if (protocol::ReadCurrentSettingsBlock(proto, block) != protocol::kResultOk) {
         return 0;
     }
-    block[SettingsBlock::kOffProfileIndex] = profileIndex;
     std::array<uint8_t, SettingsBlock::kSize> previous;
     {
         std::lock_guard<std::mutex> lock(m_settingsMutex);

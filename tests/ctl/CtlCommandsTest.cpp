@@ -104,6 +104,18 @@ TEST_F(CtlTest, SettingsFollowTheCurrentProfile) {
     EXPECT_TRUE(Contains(r.out, "ripple control: 1\n"));
     EXPECT_TRUE(Contains(r.out, "DPI stage 0: on "));
 
+    // The whole byte is the profile index, as the page reads it: 0x12 is no profile of this mouse,
+    // not profile 2.
+    const std::string high = StateFile([](sim::VirtualBus& bus) {
+        auto settings = bus.Mouse()->Settings();
+        settings[0] = 0x12;
+        bus.Mouse()->SetSettings(settings);
+        bus.Plug(bus.Find(sim::kCableChannel));
+    });
+    const CtlRun h = Ctl({"--simulate=" + high, "settings"});
+    EXPECT_NE(kExitOk, h.code) << h.out;
+    EXPECT_TRUE(Contains(h.err, "reading the settings failed")) << h.err;
+
     const CtlRun pad = Ctl({"--simulate", "--device=pad", "settings"});
     EXPECT_EQ(kExitOk, pad.code) << pad.err;
     EXPECT_TRUE(Contains(pad.out, "mouse pad"));
