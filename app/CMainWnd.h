@@ -75,7 +75,7 @@ public:
         m_macroMenu = std::move(handler);
     }
     void SetGameLightRestoreMs(int ms) { m_gameLightRestoreMs = ms; }  // 5000; tests shorten it
-    // Runs the scale adaptation now (timer 1011, display changes, showing from the tray).
+    // Runs the scale adaptation now (kTimerScaleAdaptation, display changes, showing from the tray).
     void AdaptScale();
 
     // The page of the first selector entry that is visible and selected; null when there is none.
@@ -129,7 +129,16 @@ private:
     void ShowTrayMenu();
     void OnMenuCommand(const ui::MenuCmd& cmd);
     void OnClick(ui::TNotifyUI& msg);
-    void OnGameMessage(WPARAM wParam, LPARAM lParam);
+    // Registered messages, handled from a table (HandleCustomMessage).
+    struct RegisteredRoute;
+    static const RegisteredRoute* FindRegisteredRoute(UINT msg);
+    void OnActivateMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnLightOwnerRequest(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnWorkToolQuery(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnSingleKeyCaptured(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnMacroInput(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnIgnoredMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {}
+    void OnGameMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnCopyData(const COPYDATASTRUCT& data);
     void ReplyToWorkTool();
     void SetLightControl(int flag, bool broadcast);

@@ -7,7 +7,7 @@
 //
 // Threads: everything here runs on the UI thread except the two thread bodies. The scan thread
 // changes device list entries and then hands each change to the UI thread with a blocking call
-// (3090 / 3091), so the two never touch an entry at the same time. The light synchronisation
+// (kMsgDeviceArrived / kMsgDeviceRemoved), so the two never touch an entry at the same time. The light synchronisation
 // thread reads the page lists under m_pagesMutex and only writes whole 32-bit LED colours.
 
 #include <QString>
@@ -83,12 +83,12 @@ public:
     void AttachBuiltInPages();
     // Builds power panel, selector entry and page for the device of catalogue row `row`.
     bool Attach(int row, int key);
-    void Bind(int index);     // 3090
-    void Release(int index);  // 3091
+    void Bind(int index);     // kMsgDeviceArrived
+    void Release(int index);  // kMsgDeviceRemoved
 
     void ShowEntry(int index, bool visible, bool select);
     void HideEntry(int index);
-    // 3331: the page of device type row `row` became reachable (1) or unreachable (0).
+    // kMsgEntryReachable: the page of device type row `row` became reachable (1) or unreachable (0).
     void OnEntryReachable(int row, bool reachable);
 
     // Handles the selector's notifications ("device_select", "synchro_device_select",

@@ -27,12 +27,16 @@ TEST(IndexedName, SplitsAtTheLastUnderscore) {
     n = SplitIndexedName("closebtn");
     EXPECT_FALSE(n.hasIndex);
     EXPECT_EQ(SplitIndexedName("key_x1").index, 0);
+    // Code that must not take a name without a number for item 0 can tell.
+    EXPECT_FALSE(SplitIndexedName("key_x1").numeric);
+    EXPECT_FALSE(SplitIndexedName("key_").numeric);
+    EXPECT_TRUE(SplitIndexedName("key_0").numeric);
 }
 
 TEST(RouteTable, RowsAreUniqueAndMatchByCaseAndIndexAsRequired) {
     std::set<std::string> seen;
     for (const RouteRow& row : RouteTable()) {
-        EXPECT_TRUE(seen.insert(std::string(row.type) + "/" + row.name).second) << row.name;
+        EXPECT_TRUE(seen.insert(row.type.toStdString() + "/" + row.name).second) << row.name;
         EXPECT_EQ(row.indexed, std::string(row.name).back() == '_') << row.name;
     }
     ASSERT_NE(FindRoute("click", "KEY_5"), nullptr);  // without regard to case
