@@ -9,12 +9,12 @@
 #include <filesystem>
 
 #include "controls/CMpDevicePowerUI.h"
-#include "pages/MouseDpi.h"
-#include "core/protocol/codecs/DeviceEvents.h"
 #include "core/base/DebugLine.h"
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/JsonAccess.h"
 #include "core/profile/JsonFileStore.h"
+#include "core/protocol/codecs/DeviceEvents.h"
+#include "pages/MouseDpi.h"
 
 namespace q840::pages {
 
@@ -537,7 +537,7 @@ void COrvenixMouseDevice::LoadProfileFiles() {
     data->SetDeviceIndex(0);
     data->SetLightConfigPath(ToPath(LightConfigPath()));
     data->SetCustomEffectSource(GetLightListIndex(), kBuiltInEffects);
-    if (GetProfileNameField().isEmpty()) {
+    if (GetProfileFileName().isEmpty()) {
         // No profile chosen yet: show the factory profile and keep nothing.
         DebugLine("未选择配置文件，使用默认配置");
         data->LoadDeviceNode(ToPath(DefaultProfilePath()));
@@ -548,8 +548,8 @@ void COrvenixMouseDevice::LoadProfileFiles() {
     data->LoadLightConfig(ToPath(LightConfigPath()));
     // The marks belong to the profile file; another profile brings its own.
     const bool wasPending = m_pending.Any();
-    m_pending.Load(GetProfileNameField().isEmpty() ? std::filesystem::path()
-                                                   : data->GetProfilePath());
+    m_pending.Load(GetProfileFileName().isEmpty() ? std::filesystem::path()
+                                                  : data->GetProfilePath());
     if (m_pending.Any() != wasPending) {
         emit pendingWritesChanged();
     }
@@ -570,7 +570,7 @@ void COrvenixMouseDevice::LoadDefaultProfile() {
     data->SetDeviceIndex(0);
     data->SetLightConfigPath(ToPath(LightConfigPath()));
     data->SetCustomEffectSource(GetLightListIndex(), kBuiltInEffects);
-    if (!GetProfileNameField().isEmpty()) {
+    if (!GetProfileFileName().isEmpty()) {
         data->SetProfilePath(ToPath(ProfilePath()));
     }
     data->LoadDeviceNode(ToPath(DefaultProfilePath()));
@@ -592,7 +592,7 @@ QString COrvenixMouseDevice::GetProfileName() {
             return QString::fromStdString(name);
         }
     }
-    return GetProfileNameField();
+    return GetProfileFileName();
 }
 
 void COrvenixMouseDevice::SaveProfile() {
@@ -611,8 +611,8 @@ void COrvenixMouseDevice::SetLightListIndex(int index) {
     MouseProfile()->SetCustomEffectSource(index, kBuiltInEffects);
 }
 
-void COrvenixMouseDevice::SetLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
-    COrvenixUSBDevice::SetLightSettings(w0, w1, w2, w3);
+void COrvenixMouseDevice::SetLightSettings(const PageLightSettings& settings) {
+    COrvenixUSBDevice::SetLightSettings(settings);
     const PageLightSettings s = GetLightSettingsRecord();
     profile::LightSetting ls;
     static_assert(sizeof(ls) <= sizeof(s));

@@ -19,12 +19,12 @@
 #include <mutex>
 #include <vector>
 
-#include "pages/COrvenixUSBDevice.h"
+#include "core/profile/PendingWrites.h"
+#include "core/profile/ProfileRecords.h"
 #include "core/protocol/codecs/InfoRecord.h"
 #include "core/protocol/codecs/KeyTable.h"
 #include "core/protocol/codecs/SettingsBlock.h"
-#include "core/profile/PendingWrites.h"
-#include "core/profile/ProfileRecords.h"
+#include "pages/COrvenixUSBDevice.h"
 
 namespace q840::profile {
 class CMouseProfiledata;
@@ -89,7 +89,7 @@ public:
     QString GetProfileName() override;
     void SaveProfile() override;
     void SetLightListIndex(int index) override;
-    void SetLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) override;
+    void SetLightSettings(const PageLightSettings& settings) override;
     void SelectKey(int index) override;
     void RenderFrame(int effect) override;
 

@@ -11,7 +11,11 @@ namespace {
 
 class MouseRenderers : public ::testing::Test {
 protected:
-    void SetUp() override { page.SetLedCount(15); }
+    void SetUp() override {
+        auto setup = page.GetSetup();
+        setup.ledCount = 15;
+        page.Setup(setup);
+    }
     void Set(uint8_t effect, bool multi, uint8_t direction = 1) {
         PageLightSettings s;
         s.effect = effect;

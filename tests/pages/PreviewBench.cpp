@@ -29,7 +29,11 @@ QApplication& App() {
 void BM_RenderFrame(benchmark::State& state) {
     App();
     COrvenixUSBDevice page;
-    page.SetLedCount(15);
+    {
+        auto setup = page.GetSetup();
+        setup.ledCount = 15;
+        page.Setup(setup);
+    }
     PageLightSettings s;
     s.effect = uint8_t(state.range(0));
     s.brightness = 4;
@@ -46,8 +50,12 @@ BENCHMARK(BM_RenderFrame)->Arg(0)->Arg(1)->Arg(3)->Arg(5)->Arg(6)->Arg(8)->Arg(1
 void BM_PushPreview(benchmark::State& state) {
     App();
     COrvenixUSBDevice page;
-    page.SetLayoutPath("x.xml");
-    page.SetLedCount(15);
+    {
+        auto setup = page.GetSetup();
+        setup.layoutPath = "x.xml";
+        setup.ledCount = 15;
+        page.Setup(setup);
+    }
     auto* panel = new QWidget(&page);
     panel->setObjectName("SelectPanel");
     for (int i = 0; i < 15; ++i) {
@@ -78,7 +86,11 @@ void BM_PreviewThreadOneSecond(benchmark::State& state) {
     App();
     for (auto _ : state) {
         COrvenixUSBDevice page;
-        page.SetLedCount(15);
+        {
+            auto setup = page.GetSetup();
+            setup.ledCount = 15;
+            page.Setup(setup);
+        }
         PageLightSettings s;
         s.effect = 1;
         s.brightness = 4;
