@@ -471,7 +471,7 @@ void CMainWnd::InstallGameLightHooks() {
             return;
         }
         page->SetLightSyncFlag(false);
-        pages::PageLightSettings record = page->GetLightSettingsRecord();
+        profile::LightSetting record = page->GetLightSettingsRecord();
         if (wParam == 0) {
             // Remember the effect to go back to; an effect of 0 or above 20 goes back to 1.
             const uint8_t current = record.effect;
@@ -489,7 +489,7 @@ void CMainWnd::InstallGameLightHooks() {
             return;
         }
         page->SetLightSyncFlag(false);
-        pages::PageLightSettings record = page->GetLightSettingsRecord();
+        profile::LightSetting record = page->GetLightSettingsRecord();
         record.effect = record.previousMode;
         page->SetLightSettings(record);
         page->SaveProfile();

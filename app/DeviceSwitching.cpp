@@ -668,20 +668,13 @@ void DeviceSwitching::ApplySameMode(COrvenixUSBDevice* current) {
     if (column < 0) {
         return;
     }
-    const pages::PageLightSettings record = current->GetLightSettingsRecord();
+    const profile::LightSetting record = current->GetLightSettingsRecord();
     const int effect = SyncEffectOfCode(static_cast<SyncColumn>(column), record.effect);
     if (effect < 0) {
         return;
     }
-    SyncParams params;
-    params.effect = effect;
-    params.brightness = record.brightness;
-    params.speed = record.speed;
-    params.direction = record.direction;
-    params.colourful = record.multiColour;
-    params.red = record.red;
-    params.green = record.green;
-    params.blue = record.blue;
+    SyncParams params = record;
+    params.effect = static_cast<uint8_t>(effect);
     m_sync.SetParams(params);
 
     for (COrvenixUSBDevice* page : AllPages()) {
@@ -689,7 +682,7 @@ void DeviceSwitching::ApplySameMode(COrvenixUSBDevice* current) {
         if (pageColumn < 0 || !page->CommandProtocol().IsOpen()) {
             continue;
         }
-        pages::PageLightSettings settings = page->GetLightSettingsRecord();
+        profile::LightSetting settings = page->GetLightSettingsRecord();
         settings.effect =
             static_cast<uint8_t>(CodeOfSyncEffect(static_cast<SyncColumn>(pageColumn), effect));
         page->SetLightSettings(settings);

@@ -89,15 +89,14 @@ public:
     QString GetProfileName() override;
     void SaveProfile() override;
     void SetLightListIndex(int index) override;
-    void SetLightSettings(const PageLightSettings& settings) override;
+    void SetLightSettings(const profile::LightSetting& settings) override;
     void SelectKey(int index) override;
     void RenderFrame(int effect) override;
 
     // --- operations of the mouse page ---------------------------------------------------------
     virtual void BuildPage();
-    // The 16 bytes of light settings: the profile's light record (14 bytes, the previous effect
-    // in byte 13) and two spare bytes.
-    virtual PageLightSettings GetLightSettings();
+    // The page's light settings (the profile's light record).
+    virtual profile::LightSetting GetLightSettings();
     virtual void RenderWave();
     virtual void RenderRipple();
     virtual void RenderReactive();
@@ -192,7 +191,7 @@ private:
     mutable std::mutex m_settingsMutex;
     std::array<uint8_t, protocol::SettingsBlock::kSize> m_settings{};
 
-    PageLightSettings m_stagedLight;
+    profile::LightSetting m_stagedLight;
     std::vector<int> m_effectCodes;
     QStringList m_macroNames;
 

@@ -161,16 +161,16 @@ void COrvenixUSBDevice::BuildLayout() {
 
 // --- light settings and LED state ---------------------------------------------------------
 
-void COrvenixUSBDevice::SetLightSettings(const PageLightSettings& settings) {
+void COrvenixUSBDevice::SetLightSettings(const profile::LightSetting& settings) {
     SetLightSettingsRecord(settings);
 }
 
-void COrvenixUSBDevice::SetLightSettingsRecord(const PageLightSettings& settings) {
+void COrvenixUSBDevice::SetLightSettingsRecord(const profile::LightSetting& settings) {
     std::lock_guard<std::mutex> lock(m_lightSettingsMutex);
     m_lightSettings = settings;
 }
 
-PageLightSettings COrvenixUSBDevice::GetLightSettingsRecord() const {
+profile::LightSetting COrvenixUSBDevice::GetLightSettingsRecord() const {
     std::lock_guard<std::mutex> lock(m_lightSettingsMutex);
     return m_lightSettings;
 }
@@ -306,7 +306,7 @@ void COrvenixUSBDevice::ClearPreview() {
 // --- renderers ----------------------------------------------------------------------------
 
 COrvenixUSBDevice::FrameParams COrvenixUSBDevice::CurrentFrameParams() const {
-    const PageLightSettings s = GetLightSettingsRecord();
+    const profile::LightSetting s = GetLightSettingsRecord();
     FrameParams p;
     p.brightness = s.brightness;
     p.speed = s.speed;
@@ -543,7 +543,7 @@ void COrvenixUSBDevice::PreviewBody(const StopEvent& stop) {
             last = Clock::now();
             continue;
         }
-        const PageLightSettings settings = GetLightSettingsRecord();
+        const profile::LightSetting settings = GetLightSettingsRecord();
         const auto interval = std::chrono::milliseconds(FrameIntervalMs(settings.speed));
         // Sleep until the next frame is due rather than polling every millisecond.
         const auto due = last + interval;

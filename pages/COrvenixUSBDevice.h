@@ -28,6 +28,7 @@
 
 #include "core/base/WorkerThread.h"
 #include "core/catalogue/DeviceList.h"
+#include "core/profile/LightSetting.h"
 #include "core/protocol/CDeviceProtocol.h"
 #include "pages/IDeviceEntryHost.h"
 #include "pages/PageSetup.h"
@@ -54,22 +55,6 @@ constexpr int kEventKeyPressed = 0x0403;
 constexpr int kWiredMouseType = 2;
 constexpr int kReceiverMouseType = 6;
 constexpr int kWiredKeyboardType = 1;
-
-// Light settings as the page keeps them (the profile's "LightInfo"): 16 bytes.
-struct PageLightSettings {
-    uint8_t effect = 0;
-    uint8_t brightness = 0;  // 0-4
-    uint8_t speed = 0;       // 0-4
-    uint8_t direction = 0;
-    uint8_t multiColour = 0;
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
-    uint8_t reserved[5] = {0, 0, 0, 0, 0};
-    uint8_t previousMode = 0;  // restored when a game light reaction ends
-    uint8_t spare[2] = {0, 0};
-};
-static_assert(sizeof(PageLightSettings) == 16);
 
 // The audio-reactive light values the page mirrors to the lighting editor (the keyboard's
 // "AudioLightInfo"): the audio mode, the background colour and the foreground colour.
@@ -195,7 +180,7 @@ public:
     // Setup sets the light list index through this.
     virtual void SetLightListIndex(int index) { m_setup.lightListIndex = index; }
     virtual int GetLightListIndex() const { return m_setup.lightListIndex; }
-    virtual void SetLightSettings(const PageLightSettings& settings);
+    virtual void SetLightSettings(const profile::LightSetting& settings);
     // Stores the values and forwards them to the lighting editor.
     virtual void SetAudioLightValues(const AudioLightValues& values);
     // Asks the lighting editor, stores and returns its values.
@@ -222,8 +207,8 @@ public:
     bool IsMultiDevice() const { return m_multiDevice; }
 
     int GetSelectedKey() const { return m_selectedKey; }
-    PageLightSettings GetLightSettingsRecord() const;
-    void SetLightSettingsRecord(const PageLightSettings& settings);
+    profile::LightSetting GetLightSettingsRecord() const;
+    void SetLightSettingsRecord(const profile::LightSetting& settings);
     const std::map<int, int>& GetKeyMap(int which) const { return m_keyMaps[which % 3]; }
     uint8_t GetLedLevel(int led) const;
     void SetLedLevel(int led, uint8_t level);
@@ -365,7 +350,7 @@ private:
     std::array<uint32_t, kMaxLeds> m_pushedColours{};
 
     mutable std::mutex m_lightSettingsMutex;
-    PageLightSettings m_lightSettings;
+    profile::LightSetting m_lightSettings;
     std::array<Json::Value, 3> m_lightConfigLists;
     mutable std::recursive_mutex m_ledLock;
     mutable std::recursive_mutex m_ledListLock;

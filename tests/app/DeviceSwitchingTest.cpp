@@ -299,7 +299,7 @@ TEST_F(DeviceSwitchingTest, GameMessagesChangeTheMouseLightingAndRestoreThePrevi
     m_bus->Plug(m_cable);
     ASSERT_TRUE(WaitFor([&] { return MouseRead(); }));
     pages::COrvenixUSBDevice* page = MousePage();
-    pages::PageLightSettings record = page->GetLightSettingsRecord();
+    profile::LightSetting record = page->GetLightSettingsRecord();
     record.effect = 3;
     page->SetLightSettingsRecord(record);
     m_wnd->SetGameLightRestoreMs(100);
@@ -328,7 +328,7 @@ TEST_F(DeviceSwitchingTest, SameModeTakesTheCurrentEffectAndTheThreadDrivesThePr
     m_bus->Plug(m_cable);
     ASSERT_TRUE(WaitFor([&] { return MouseRead(); }));
     pages::COrvenixUSBDevice* page = MousePage();
-    pages::PageLightSettings record = page->GetLightSettingsRecord();
+    profile::LightSetting record = page->GetLightSettingsRecord();
     record.effect = 0;  // the mouse's steady
     record.brightness = 4;
     record.red = 1;

@@ -21,7 +21,7 @@
 namespace {
 
 using q840::pages::COrvenixMouseDevice;
-using q840::pages::PageLightSettings;
+using q840::profile::LightSetting;
 
 QApplication& App() {
     static int argc = 1;
@@ -33,7 +33,7 @@ QApplication& App() {
 }
 
 void SetEffect(COrvenixMouseDevice& page, int effect) {
-    PageLightSettings s;
+    LightSetting s;
     s.effect = uint8_t(effect);
     s.brightness = 4;
     s.multiColour = 1;

@@ -248,7 +248,7 @@ TEST_F(MousePageTest, HighEffectIsWrittenAsZeroAndSpeedIsInverted) {
     EXPECT_EQ(0, page->WriteSettingsBlock(0, 0)) << "no profile loaded: nothing to write";
     EXPECT_TRUE(Commands().empty());
     page->LoadProfile();
-    PageLightSettings s = page->GetLightSettings();
+    profile::LightSetting s = page->GetLightSettings();
     s.effect = 12;
     s.speed = 1;
     s.previousMode = 4;  // the previous effect rides along

@@ -17,7 +17,7 @@ protected:
         page.Setup(setup);
     }
     void Set(uint8_t effect, bool multi, uint8_t direction = 1) {
-        PageLightSettings s;
+        profile::LightSetting s;
         s.effect = effect;
         s.brightness = 4;
         s.direction = direction;

@@ -171,12 +171,12 @@ TEST(PageState, LightSettingsAudioLightValuesAndKeyMaps) {
     EXPECT_TRUE(page.GetHover());
     EXPECT_EQ("zelta_light", page.GetLightConfigName());
 
-    PageLightSettings in;
+    profile::LightSetting in;
     in.effect = 1;
     in.brightness = 2;
     in.blue = 8;
     page.SetLightSettings(in);
-    const PageLightSettings s = page.GetLightSettingsRecord();
+    const profile::LightSetting s = page.GetLightSettingsRecord();
     EXPECT_EQ(1, s.effect);
     EXPECT_EQ(2, s.brightness);
     EXPECT_EQ(8, s.blue);

@@ -166,7 +166,7 @@ TEST_F(PageThreads, PreviewThreadRendersOnlyWhileTheProtocolIsOpenAndNotSynchron
         setup.ledCount = 15;
         page.Setup(setup);
     }
-    PageLightSettings s;
+    profile::LightSetting s;
     s.effect = 0;
     s.brightness = 4;
     s.speed = 4;

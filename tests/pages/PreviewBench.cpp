@@ -15,7 +15,7 @@
 namespace {
 
 using q840::pages::COrvenixUSBDevice;
-using q840::pages::PageLightSettings;
+using q840::profile::LightSetting;
 
 QApplication& App() {
     static int argc = 1;
@@ -34,7 +34,7 @@ void BM_RenderFrame(benchmark::State& state) {
         setup.ledCount = 15;
         page.Setup(setup);
     }
-    PageLightSettings s;
+    LightSetting s;
     s.effect = uint8_t(state.range(0));
     s.brightness = 4;
     s.speed = 4;
@@ -62,7 +62,7 @@ void BM_PushPreview(benchmark::State& state) {
         (new q840::controls::CDeviceKeyButtonUI(panel))->setObjectName(QString("light_%1").arg(i));
     }
     page.BuildLayout();
-    PageLightSettings s;
+    LightSetting s;
     s.effect = 3;  // every frame changes every LED
     s.brightness = 4;
     page.SetLightSettingsRecord(s);
@@ -91,7 +91,7 @@ void BM_PreviewThreadOneSecond(benchmark::State& state) {
             setup.ledCount = 15;
             page.Setup(setup);
         }
-        PageLightSettings s;
+        LightSetting s;
         s.effect = 1;
         s.brightness = 4;
         s.speed = uint8_t(state.range(0));

@@ -72,7 +72,7 @@ protected:
     }
 
     CountingPage page;
-    PageLightSettings settings;
+    profile::LightSetting settings;
 };
 
 TEST_F(Renderers, StaticUsesColourAtEachBrightnessFactor) {
