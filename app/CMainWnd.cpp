@@ -45,14 +45,6 @@ QString Utf8(const char* text) {
     return QString::fromUtf8(text);
 }
 
-// The page keeps its light settings as four words; the record is the same 16 bytes.
-void StoreLightRecord(pages::COrvenixUSBDevice& page, const pages::PageLightSettings& record) {
-    uint32_t words[4];
-    static_assert(sizeof(words) == sizeof(record));
-    std::memcpy(words, &record, sizeof(words));
-    page.SetLightSettings(words[0], words[1], words[2], words[3]);
-}
-
 // Commands of the macro editor's menus: delay options and mouse button events to insert.
 constexpr const char* kMacroMenuCommands[] = {
     "redio_previous_record_time",
@@ -87,8 +79,6 @@ bool IsMacroMenuCommand(const QString& name) {
     return false;
 }
 
-// Byte 13 of the light record: the effect to go back to after a game's light reaction.
-constexpr size_t kPreviousModeSpare = 13 - 8;
 constexpr int kMouseKind = 2;
 
 // Editor tab numbers of the page tab options.
@@ -481,14 +471,14 @@ void CMainWnd::InstallGameLightHooks() {
             return;
         }
         page->SetLightSyncFlag(false);
-        pages::PageLightSettings record = page->GetLightSettingsRecord();
+        profile::LightSetting record = page->GetLightSettingsRecord();
         if (wParam == 0) {
             // Remember the effect to go back to; an effect of 0 or above 20 goes back to 1.
             const uint8_t current = record.effect;
-            record.spare[kPreviousModeSpare] = (current == 0 || current > 20) ? 1 : current;
+            record.previousMode = (current == 0 || current > 20) ? 1 : current;
         }
         record.effect = static_cast<uint8_t>(lParam & 0xFF);
-        StoreLightRecord(*page, record);
+        page->SetLightSettings(record);
         page->SaveProfile();
         page->LoadLightState();
         OnPageWrite(*page, WritePageSettings(*page));
@@ -499,9 +489,9 @@ void CMainWnd::InstallGameLightHooks() {
             return;
         }
         page->SetLightSyncFlag(false);
-        pages::PageLightSettings record = page->GetLightSettingsRecord();
-        record.effect = record.spare[kPreviousModeSpare];
-        StoreLightRecord(*page, record);
+        profile::LightSetting record = page->GetLightSettingsRecord();
+        record.effect = record.previousMode;
+        page->SetLightSettings(record);
         page->SaveProfile();
         page->LoadLightState();
         OnPageWrite(*page, WritePageSettings(*page));

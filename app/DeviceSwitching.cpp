@@ -9,11 +9,11 @@
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
 #include "controls/CMpDevicePowerUI.h"
-#include "core/catalogue/Catalogue.h"
-#include "entry/CDeviceOptionUI.h"
-#include "core/hid/CHidDevice.h"
-#include "pages/COrvenixUSBDevice.h"
 #include "core/base/DebugLine.h"
+#include "core/catalogue/Catalogue.h"
+#include "core/hid/CHidDevice.h"
+#include "entry/CDeviceOptionUI.h"
+#include "pages/COrvenixUSBDevice.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
 
@@ -69,7 +69,7 @@ void HandEntryToPage(COrvenixUSBDevice& page, const DeviceListEntry& bound) {
     DeviceListEntry record = page.GetInterfaceRecord();
     record.path = bound.path;
     record.connected = 1;
-    page.SetInterfaceRecord(record);
+    page.RebindInterface(record);
 }
 
 }  // namespace
@@ -243,22 +243,24 @@ bool DeviceSwitching::Attach(int row, int key) {
     powerTabs->addWidget(powerControl);
     m_powerControls.push_back(powerControl);
 
-    // The page: set-up in the order the page expects, then its content.
-    page->SetPaintManager(&pm);
-    page->SetLayoutPath(QString::fromLatin1(layout.pageLayoutFile));
-    page->SetMainWindow(m_host.WindowHandle());
-    page->SetKeyButtonCount(layout.keyButtons);
-    page->SetLedCount(layout.lightButtons);
-    page->SetDeviceTypeRow(typeRow);
-    page->SetPowerDisplayMode(layout.powerDisplayMode);
-    page->SetExtraValue(layout.extraValue);
+    // The page: its set-up, then its content.
+    pages::PageSetup setup;
+    setup.paintManager = &pm;
+    setup.layoutPath = QString::fromLatin1(layout.pageLayoutFile);
+    setup.mainWindow = m_host.WindowHandle();
+    setup.keyButtonCount = layout.keyButtons;
+    setup.ledCount = layout.lightButtons;
+    setup.deviceTypeRow = typeRow;
+    setup.powerDisplayMode = layout.powerDisplayMode;
+    setup.logoLed = layout.logoLed;
     // The profile list names the current profile; until a page has one, the first profile.
-    page->SetProfileName(QStringLiteral("Profile1"));
-    page->SetDeviceKindName(QString::fromLatin1(type.kindName));
-    page->SetBatteryControl(powerControl);
-    page->SetInterfaceRecord(device);
-    page->SetLightListIndex(type.lightListIndex);
-    page->SetLightConfigName(QString::fromLatin1(layout.lightConfigName));
+    setup.profileName = QStringLiteral("Profile1");
+    setup.deviceKindName = QString::fromLatin1(type.kindName);
+    setup.batteryControl = powerControl;
+    setup.interfaceRecord = device;
+    setup.lightListIndex = type.lightListIndex;
+    setup.lightConfigName = QString::fromLatin1(layout.lightConfigName);
+    page->Setup(setup);
     page->BuildLayout();
     pageWidget.release();
     const int pageIndex = pageTabs->addWidget(page);
@@ -374,7 +376,7 @@ void DeviceSwitching::Release(int index) {
         DeviceListEntry record = page->GetInterfaceRecord();
         record.path.clear();
         record.connected = 0;
-        page->SetInterfaceRecord(record);
+        page->RebindInterface(record);
         const int entryIndex = EntryIndexOf(EntryOfPage(page));
         HideEntry(entryIndex);
     } else if (e.role == catalogue::kRoleCommand && m_list->SwitchesChannel(index)) {
@@ -666,20 +668,13 @@ void DeviceSwitching::ApplySameMode(COrvenixUSBDevice* current) {
     if (column < 0) {
         return;
     }
-    const pages::PageLightSettings record = current->GetLightSettingsRecord();
+    const profile::LightSetting record = current->GetLightSettingsRecord();
     const int effect = SyncEffectOfCode(static_cast<SyncColumn>(column), record.effect);
     if (effect < 0) {
         return;
     }
-    SyncParams params;
-    params.effect = effect;
-    params.brightness = record.brightness;
-    params.speed = record.speed;
-    params.direction = record.direction;
-    params.colourful = record.multiColour;
-    params.red = record.red;
-    params.green = record.green;
-    params.blue = record.blue;
+    SyncParams params = record;
+    params.effect = static_cast<uint8_t>(effect);
     m_sync.SetParams(params);
 
     for (COrvenixUSBDevice* page : AllPages()) {
@@ -687,13 +682,10 @@ void DeviceSwitching::ApplySameMode(COrvenixUSBDevice* current) {
         if (pageColumn < 0 || !page->CommandProtocol().IsOpen()) {
             continue;
         }
-        pages::PageLightSettings settings = page->GetLightSettingsRecord();
+        profile::LightSetting settings = page->GetLightSettingsRecord();
         settings.effect =
             static_cast<uint8_t>(CodeOfSyncEffect(static_cast<SyncColumn>(pageColumn), effect));
-        uint32_t words[4];
-        static_assert(sizeof(words) == sizeof(settings));
-        std::memcpy(words, &settings, sizeof(words));
-        page->SetLightSettings(words[0], words[1], words[2], words[3]);
+        page->SetLightSettings(settings);
         page->SaveProfile();
         page->LoadLightState();
         m_host.OnPageWrite(*page, m_host.WritePageSettings(*page));

@@ -74,14 +74,14 @@ uint32_t LightSyncEngine::Step(int64_t nowMs) {
                 m_breathPosition =
                     m_breathPosition <= 0 ? pages::kBreathSteps - 1 : m_breathPosition - 1;
             }
-            if (p.colourful != 0 && m_breathPosition < 2) {
+            if (p.multiColour != 0 && m_breathPosition < 2) {
                 m_breathWheel += 16;
                 if (m_breathWheel >= pages::kWheelSteps) {
                     m_breathWheel = 0;
                 }
             }
             const pages::Rgb colour =
-                p.colourful != 0 ? pages::kColourWheel[size_t(m_breathWheel)] : fixed;
+                p.multiColour != 0 ? pages::kColourWheel[size_t(m_breathWheel)] : fixed;
             return Pack(colour, level * pages::kBreathCurve[size_t(m_breathPosition)] / 256);
         }
         case SyncEffect::Steady:
@@ -99,7 +99,7 @@ uint32_t LightSyncEngine::Step(int64_t nowMs) {
                 return 0;
             }
             const pages::Rgb colour =
-                p.colourful != 0 ? pages::kColourWheel[size_t(m_flashWheel)] : fixed;
+                p.multiColour != 0 ? pages::kColourWheel[size_t(m_flashWheel)] : fixed;
             return Pack(colour, level);
         }
         case SyncEffect::ColourCycle:

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <mutex>
 
+#include "core/profile/LightSetting.h"
+
 namespace q840 {
 
 // The five synchronised effects.
@@ -36,16 +38,9 @@ int SyncEffectOfCode(SyncColumn column, int effectCode);
 // The effect code of a synchronised effect for a column (-1 for a bad effect).
 int CodeOfSyncEffect(SyncColumn column, int syncEffect);
 
-struct SyncParams {
-    int effect = 0;  // SyncEffect
-    int brightness = 0;
-    int speed = 0;
-    int direction = 0;
-    int colourful = 0;
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
-};
+// The synchronised effect's light settings: the page's light record, whose effect holds the
+// SyncEffect instead of a device's effect code.
+using SyncParams = profile::LightSetting;
 
 // Milliseconds between two steps at speed level 0-4 (the step counter's thresholds).
 constexpr std::array<int, 5> kSyncStepThresholds = {28, 23, 18, 13, 7};

@@ -320,9 +320,11 @@ int CmdInfo(const Options& o, std::ostream& out, std::ostream& err) {
 }
 
 void PrintMouseSettings(const protocol::SettingsBlock& s, std::ostream& out) {
-    out << "light: effect " << int(s.effect) << ", brightness " << int(s.brightness) << ", speed "
-        << s.speed << ", direction " << int(s.direction) << ", multi-colour " << int(s.multiColour)
-        << ", colour " << int(s.red) << " " << int(s.green) << " " << int(s.blue) << "\n";
+    const profile::LightSetting& l = s.light;
+    out << "light: effect " << int(l.effect) << ", brightness " << int(l.brightness) << ", speed "
+        << int(l.speed) << ", direction " << int(l.direction) << ", multi-colour "
+        << int(l.multiColour) << ", colour " << int(l.red) << " " << int(l.green) << " "
+        << int(l.blue) << "\n";
     out << "report rate index: " << int(s.reportRate) << "\n";
     out << "active DPI stage: " << int(s.activeStage) << "\n";
     for (size_t i = 0; i < s.stages.size(); ++i) {

@@ -10,12 +10,12 @@
 
 #include "controls/CMpDevicePowerUI.h"
 #include "core/protocol/SettingsRead.h"
-#include "pages/MouseDpi.h"
-#include "core/protocol/codecs/DeviceEvents.h"
 #include "core/base/DebugLine.h"
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/JsonAccess.h"
 #include "core/profile/JsonFileStore.h"
+#include "core/protocol/codecs/DeviceEvents.h"
+#include "pages/MouseDpi.h"
 
 namespace q840::pages {
 
@@ -168,35 +168,21 @@ int COrvenixMouseDevice::ReadSettingsBlock() {
         InitLightPreview();
     }
     // The device speaks effect codes; the profile and the lighting editor effect positions.
-    uint8_t effect = s.effect;
-    const auto found = std::find(m_effectCodes.begin(), m_effectCodes.end(), int(s.effect));
+    profile::LightSetting fromMouse = s.light;
+    const auto found = std::find(m_effectCodes.begin(), m_effectCodes.end(), int(s.light.effect));
     if (found != m_effectCodes.end()) {
-        effect = uint8_t(found - m_effectCodes.begin());
+        fromMouse.effect = uint8_t(found - m_effectCodes.begin());
     }
-    const uint8_t speed = uint8_t(std::clamp(s.speed, 0, kSpeedMax));
+    const uint8_t effect = fromMouse.effect;
 
-    PageLightSettings light = GetLightSettingsRecord();
-    const uint8_t oldEffect = light.effect;
-    light.effect = effect;
-    light.brightness = s.brightness;
-    light.speed = speed;
-    light.multiColour = s.multiColour;
-    light.red = s.red;
-    light.green = s.green;
-    light.blue = s.blue;
+    const profile::LightSetting before = GetLightSettingsRecord();
+    const uint8_t oldEffect = before.effect;
+    const profile::LightSetting light = profile::TakeBackFromBlock(before, fromMouse);
     SetLightSettingsRecord(light);
     m_stagedLight = light;
 
     auto* data = MouseProfile();
-    profile::LightSetting ls = data->GetLightSetting();
-    ls.selectItem = effect;
-    ls.brightness = s.brightness;
-    ls.speed = speed;
-    ls.multiColour = s.multiColour;
-    ls.red = s.red;
-    ls.green = s.green;
-    ls.blue = s.blue;
-    data->WriteLightSetting(ls);
+    data->WriteLightSetting(profile::TakeBackFromBlock(data->GetLightSetting(), fromMouse));
 
     profile::MouseSystemSettings sys = data->GetSystemSettings();
     sys.reportRate = s.reportRate;
@@ -210,7 +196,7 @@ int COrvenixMouseDevice::ReadSettingsBlock() {
     data->WriteSystemSettings(sys);
     data->SetActiveDpiStage(s.activeStage);
 
-    if (oldEffect != effect || previous[SettingsBlock::kOffEffect] != s.effect) {
+    if (oldEffect != effect || previous[SettingsBlock::kOffEffect] != s.light.effect) {
         ClearPreview();
         SeedLedPattern();
     }
@@ -270,16 +256,9 @@ std::array<uint8_t, SettingsBlock::kSize> COrvenixMouseDevice::BuildSettingsBloc
     const auto* data = MouseProfile();
     SettingsBlock b;
     b.profileIndex = uint8_t(value);
-    const profile::LightSetting& ls = data->GetLightSetting();
-    b.effect = ls.selectItem;  // the block encoder writes effects of 12 and above as 0
-    b.brightness = ls.brightness;
+    b.light = data->GetLightSetting();  // the block encoder writes effects of 12 and above as 0
     // The device stores 4 - speed; a stray profile value must not wrap around.
-    b.speed = std::clamp(int(ls.speed), 0, kSpeedMax);
-    b.direction = ls.direction;
-    b.multiColour = ls.multiColour;
-    b.red = ls.red;
-    b.green = ls.green;
-    b.blue = ls.blue;
+    b.light.speed = uint8_t(std::clamp(int(b.light.speed), 0, kSpeedMax));
     const profile::MouseSystemSettings& sys = data->GetSystemSettings();
     b.reportRate = uint8_t(sys.reportRate);
     b.activeStage = uint8_t(data->GetActiveDpiStage());
@@ -533,7 +512,7 @@ void COrvenixMouseDevice::LoadProfileFiles() {
     data->SetDeviceIndex(0);
     data->SetLightConfigPath(ToPath(LightConfigPath()));
     data->SetCustomEffectSource(GetLightListIndex(), kBuiltInEffects);
-    if (GetProfileNameField().isEmpty()) {
+    if (GetProfileFileName().isEmpty()) {
         // No profile chosen yet: show the factory profile and keep nothing.
         DebugLine("未选择配置文件，使用默认配置");
         data->LoadDeviceNode(ToPath(DefaultProfilePath()));
@@ -544,8 +523,8 @@ void COrvenixMouseDevice::LoadProfileFiles() {
     data->LoadLightConfig(ToPath(LightConfigPath()));
     // The marks belong to the profile file; another profile brings its own.
     const bool wasPending = m_pending.Any();
-    m_pending.Load(GetProfileNameField().isEmpty() ? std::filesystem::path()
-                                                   : data->GetProfilePath());
+    m_pending.Load(GetProfileFileName().isEmpty() ? std::filesystem::path()
+                                                  : data->GetProfilePath());
     if (m_pending.Any() != wasPending) {
         emit pendingWritesChanged();
     }
@@ -566,7 +545,7 @@ void COrvenixMouseDevice::LoadDefaultProfile() {
     data->SetDeviceIndex(0);
     data->SetLightConfigPath(ToPath(LightConfigPath()));
     data->SetCustomEffectSource(GetLightListIndex(), kBuiltInEffects);
-    if (!GetProfileNameField().isEmpty()) {
+    if (!GetProfileFileName().isEmpty()) {
         data->SetProfilePath(ToPath(ProfilePath()));
     }
     data->LoadDeviceNode(ToPath(DefaultProfilePath()));
@@ -588,7 +567,7 @@ QString COrvenixMouseDevice::GetProfileName() {
             return QString::fromStdString(name);
         }
     }
-    return GetProfileNameField();
+    return GetProfileFileName();
 }
 
 void COrvenixMouseDevice::SaveProfile() {
@@ -607,16 +586,12 @@ void COrvenixMouseDevice::SetLightListIndex(int index) {
     MouseProfile()->SetCustomEffectSource(index, kBuiltInEffects);
 }
 
-void COrvenixMouseDevice::SetLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
-    COrvenixUSBDevice::SetLightSettings(w0, w1, w2, w3);
-    const PageLightSettings s = GetLightSettingsRecord();
-    profile::LightSetting ls;
-    static_assert(sizeof(ls) <= sizeof(s));
-    std::memcpy(static_cast<void*>(&ls), &s, sizeof(ls));
-    MouseProfile()->WriteLightSetting(ls);
+void COrvenixMouseDevice::SetLightSettings(const profile::LightSetting& settings) {
+    COrvenixUSBDevice::SetLightSettings(settings);
+    MouseProfile()->WriteLightSetting(settings);
 }
 
-PageLightSettings COrvenixMouseDevice::GetLightSettings() {
+profile::LightSetting COrvenixMouseDevice::GetLightSettings() {
     return GetLightSettingsRecord();
 }
 

@@ -19,12 +19,12 @@
 #include <mutex>
 #include <vector>
 
-#include "pages/COrvenixUSBDevice.h"
+#include "core/profile/PendingWrites.h"
+#include "core/profile/ProfileRecords.h"
 #include "core/protocol/codecs/InfoRecord.h"
 #include "core/protocol/codecs/KeyTable.h"
 #include "core/protocol/codecs/SettingsBlock.h"
-#include "core/profile/PendingWrites.h"
-#include "core/profile/ProfileRecords.h"
+#include "pages/COrvenixUSBDevice.h"
 
 namespace q840::profile {
 class CMouseProfiledata;
@@ -89,15 +89,14 @@ public:
     QString GetProfileName() override;
     void SaveProfile() override;
     void SetLightListIndex(int index) override;
-    void SetLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) override;
+    void SetLightSettings(const profile::LightSetting& settings) override;
     void SelectKey(int index) override;
     void RenderFrame(int effect) override;
 
     // --- operations of the mouse page ---------------------------------------------------------
     virtual void BuildPage();
-    // The 16 bytes of light settings: the profile's light record (14 bytes, the previous effect
-    // in byte 13) and two spare bytes.
-    virtual PageLightSettings GetLightSettings();
+    // The page's light settings (the profile's light record).
+    virtual profile::LightSetting GetLightSettings();
     virtual void RenderWave();
     virtual void RenderRipple();
     virtual void RenderReactive();
@@ -192,7 +191,7 @@ private:
     mutable std::mutex m_settingsMutex;
     std::array<uint8_t, protocol::SettingsBlock::kSize> m_settings{};
 
-    PageLightSettings m_stagedLight;
+    profile::LightSetting m_stagedLight;
     std::vector<int> m_effectCodes;
     QStringList m_macroNames;
 

@@ -12,15 +12,15 @@
 #include <cstring>
 
 #include "controls/CDeviceKeyButtonUI.h"
+#include "core/base/DebugLine.h"
+#include "core/profile/CMouseProfiledata.h"
+#include "core/profile/JsonAccess.h"
 #include "pages/COrvenixMouseDevice.h"
 #include "pages/LedButtonPaint.h"
 #include "pages/MouseDpi.h"
 #include "platform/ui/IndexedName.h"
-#include "core/base/DebugLine.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
-#include "core/profile/CMouseProfiledata.h"
-#include "core/profile/JsonAccess.h"
 
 namespace q840::pages {
 
@@ -61,7 +61,7 @@ QWidget* COrvenixMouseDevice::Control(const QString& name) const {
     if (auto* own = findChild<QWidget*>(name)) {
         return own;
     }
-    return m_paintManager != nullptr ? m_paintManager->FindControl(name) : nullptr;
+    return GetPaintManager() != nullptr ? GetPaintManager()->FindControl(name) : nullptr;
 }
 
 QWidget* COrvenixMouseDevice::GetEditor(const char* name) const {
@@ -162,7 +162,7 @@ void COrvenixMouseDevice::PaintSecondRow() {
             m_secondRowPushed[i] = value;
         }
     }
-    const int logoLed = GetExtraValue();
+    const int logoLed = GetLogoLed();
     if (m_logo != nullptr && logoLed >= 0 && logoLed < GetLedCount()) {
         const uint32_t value = GetLedColour(logoLed);
         if (!m_logoPainted || value != m_logoPushed) {
@@ -212,7 +212,7 @@ void COrvenixMouseDevice::ShowDpiStage(int n) {
             0xFF000000u | (uint32_t(stage.red) << 16) | (uint32_t(stage.green) << 8) | stage.blue;
         ui::CDialogBuilder::SetAttribute(
             colour, QStringLiteral("bkcolor"),
-            QStringLiteral("#%1").arg(argb, 8, 16, QLatin1Char('0')).toUpper(), m_paintManager);
+            QStringLiteral("#%1").arg(argb, 8, 16, QLatin1Char('0')).toUpper(), GetPaintManager());
         colour->setProperty("stageColour", argb);
     }
 }

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "pages/COrvenixMouseDevice.h"
 #include "core/profile/CMouseProfiledata.h"
+#include "pages/COrvenixMouseDevice.h"
 
 namespace q840::pages {
 
@@ -65,13 +65,10 @@ void COrvenixMouseDevice::LoadLightState() {
     std::lock_guard<std::recursive_mutex> listLock(LedListLock());
     std::lock_guard<std::recursive_mutex> ledLock(LedLock());
     const profile::LightSetting ls = data->ReadLightSetting();
-    const PageLightSettings before = GetLightSettingsRecord();
-    PageLightSettings s{};
-    static_assert(sizeof(ls) <= sizeof(s));
-    std::memcpy(static_cast<void*>(&s), &ls, sizeof(ls));
-    SetLightSettingsRecord(s);
-    m_stagedLight = s;
-    if (before.effect != s.effect) {
+    const profile::LightSetting before = GetLightSettingsRecord();
+    SetLightSettingsRecord(ls);
+    m_stagedLight = ls;
+    if (before.effect != ls.effect) {
         ClearPreview();
         SeedLedPattern();
     }

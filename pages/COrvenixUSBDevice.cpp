@@ -11,10 +11,10 @@
 #include <cstring>
 
 #include "controls/CDeviceKeyButtonUI.h"
-#include "pages/LedButtonPaint.h"
-#include "platform/Paths.h"
 #include "core/base/DebugLine.h"
 #include "core/profile/CBasicProfiledata.h"
+#include "pages/LedButtonPaint.h"
+#include "platform/Paths.h"
 
 namespace q840::pages {
 
@@ -87,22 +87,16 @@ void COrvenixUSBDevice::StopThreads() {
 
 // --- set-up ------------------------------------------------------------------------------------
 
-void COrvenixUSBDevice::SetKeyButtonCount(int count) {
-    m_keyButtonCount = std::clamp(count, 0, kMaxKeys);
+void COrvenixUSBDevice::Setup(const PageSetup& setup) {
+    m_setup = setup;
+    m_setup.keyButtonCount = std::clamp(setup.keyButtonCount, 0, kMaxKeys);
+    m_ledCount.store(std::clamp(setup.ledCount, 0, kMaxLeds));
+    m_setup.ledCount = m_ledCount.load();
+    SetLightListIndex(setup.lightListIndex);
 }
 
-void COrvenixUSBDevice::SetLedCount(int count) {
-    m_ledCount.store(std::clamp(count, 0, kMaxLeds));
-}
-
-void COrvenixUSBDevice::SetDeviceKindName(const QString& name) {
-    m_deviceKindName = name;
-}
-
-void COrvenixUSBDevice::SetInterfaceRecord(const catalogue::DeviceListEntry& record) {
-    m_interfaceRecord = record;
-    m_typeCode = record.typeCode;
-    m_role = record.role;
+void COrvenixUSBDevice::RebindInterface(const catalogue::DeviceListEntry& record) {
+    m_setup.interfaceRecord = record;
 }
 
 void COrvenixUSBDevice::SetProfileData(std::unique_ptr<profile::CBasicProfiledata> data) {
@@ -119,14 +113,15 @@ QWidget* COrvenixUSBDevice::GetLedButton(int index) const {
 }
 
 void COrvenixUSBDevice::ResetButtons() {
-    m_keyButtons.assign(m_keyButtonCount, nullptr);
+    m_keyButtons.assign(m_setup.keyButtonCount, nullptr);
     m_ledButtons.assign(m_ledCount.load(), nullptr);
     m_pushedColours.fill(0);
 }
 
 void COrvenixUSBDevice::BuildLayout() {
-    if (m_layoutPath.isEmpty()) {
-        m_keyButtonCount = 0;
+    if (m_setup.layoutPath.isEmpty()) {
+        m_setup.keyButtonCount = 0;
+        m_setup.ledCount = 0;
         m_ledCount.store(0);
         m_selectPanel = nullptr;
         ResetButtons();
@@ -153,7 +148,7 @@ void COrvenixUSBDevice::BuildLayout() {
             continue;
         }
         if (match.captured(1) == QLatin1String("key")) {
-            if (n < m_keyButtonCount) {
+            if (n < m_setup.keyButtonCount) {
                 m_keyButtons[n] = child;
             }
         } else if (n < m_ledCount.load()) {
@@ -166,38 +161,32 @@ void COrvenixUSBDevice::BuildLayout() {
 
 // --- light settings and LED state ---------------------------------------------------------
 
-void COrvenixUSBDevice::SetLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
-    PageLightSettings s;
-    const uint32_t words[4] = {w0, w1, w2, w3};
-    static_assert(sizeof(words) == sizeof(s));
-    std::memcpy(&s, words, sizeof(s));
-    SetLightSettingsRecord(s);
+void COrvenixUSBDevice::SetLightSettings(const profile::LightSetting& settings) {
+    SetLightSettingsRecord(settings);
 }
 
-void COrvenixUSBDevice::SetLightSettingsRecord(const PageLightSettings& settings) {
+void COrvenixUSBDevice::SetLightSettingsRecord(const profile::LightSetting& settings) {
     std::lock_guard<std::mutex> lock(m_lightSettingsMutex);
     m_lightSettings = settings;
 }
 
-PageLightSettings COrvenixUSBDevice::GetLightSettingsRecord() const {
+profile::LightSetting COrvenixUSBDevice::GetLightSettingsRecord() const {
     std::lock_guard<std::mutex> lock(m_lightSettingsMutex);
     return m_lightSettings;
 }
 
-void COrvenixUSBDevice::SetLightControlValues(int a, int b, int c) {
-    m_lightControlValues = {a, b, c};
-    if (m_lightingControl != nullptr) {
-        m_lightingControl->SetLightControlValues(a, b, c);
+void COrvenixUSBDevice::SetAudioLightValues(const AudioLightValues& values) {
+    m_audioLightValues = values;
+    if (m_audioLightControl != nullptr) {
+        m_audioLightControl->SetAudioLightValues(values);
     }
 }
 
-std::array<int, 3> COrvenixUSBDevice::GetLightControlValues() {
-    if (m_lightingControl != nullptr) {
-        int a = 0, b = 0, c = 0;
-        m_lightingControl->GetLightControlValues(a, b, c);
-        m_lightControlValues = {a, b, c};
+AudioLightValues COrvenixUSBDevice::GetAudioLightValues() {
+    if (m_audioLightControl != nullptr) {
+        m_audioLightValues = m_audioLightControl->GetAudioLightValues();
     }
-    return m_lightControlValues;
+    return m_audioLightValues;
 }
 
 void COrvenixUSBDevice::SetLedRecords(std::vector<std::array<uint8_t, kLedRecordSize>> records) {
@@ -317,7 +306,7 @@ void COrvenixUSBDevice::ClearPreview() {
 // --- renderers ----------------------------------------------------------------------------
 
 COrvenixUSBDevice::FrameParams COrvenixUSBDevice::CurrentFrameParams() const {
-    const PageLightSettings s = GetLightSettingsRecord();
+    const profile::LightSetting s = GetLightSettingsRecord();
     FrameParams p;
     p.brightness = s.brightness;
     p.speed = s.speed;
@@ -554,7 +543,7 @@ void COrvenixUSBDevice::PreviewBody(const StopEvent& stop) {
             last = Clock::now();
             continue;
         }
-        const PageLightSettings settings = GetLightSettingsRecord();
+        const profile::LightSetting settings = GetLightSettingsRecord();
         const auto interval = std::chrono::milliseconds(FrameIntervalMs(settings.speed));
         // Sleep until the next frame is due rather than polling every millisecond.
         const auto due = last + interval;
@@ -632,8 +621,7 @@ void COrvenixUSBDevice::CloseListener(int typeCode) {
     // channel frees: it must have left before the channel closes. Its read waits without a
     // time-out, so cancel it (again, until the thread is gone) rather than waiting the bound out.
     if (l.thread.IsRunning()) {
-        WriteStopResult(
-            l.thread.Stop(kListenerStopWaitMs, [&l] { l.channel.CancelPendingIo(); }));
+        WriteStopResult(l.thread.Stop(kListenerStopWaitMs, [&l] { l.channel.CancelPendingIo(); }));
     } else {
         l.thread.Stop(0);
     }
@@ -698,10 +686,10 @@ void COrvenixUSBDevice::ArmEntryTimer(int id, int ms) {
 }
 
 LRESULT COrvenixUSBDevice::SendToMainWindow(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (m_mainWindow == nullptr) {
+    if (m_setup.mainWindow == nullptr) {
         return 0;
     }
-    return SendMessageW(m_mainWindow, msg, wParam, lParam);
+    return SendMessageW(m_setup.mainWindow, msg, wParam, lParam);
 }
 
 void COrvenixUSBDevice::OnEntryTimer(int id) {
@@ -752,7 +740,7 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
             break;
         case kTimerBattery:
             ReadBattery();
-            if (m_powerDisplayMode != 0) {
+            if (m_setup.powerDisplayMode != 0) {
                 ArmEntryTimer(kTimerBattery, kBatteryPeriodMs);
             }
             break;
@@ -764,7 +752,7 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
                 if (!entryVisible) {
                     SendReachable(true);
                     ReadDevice();
-                    if (m_powerDisplayMode != 0) {
+                    if (m_setup.powerDisplayMode != 0) {
                         ReadBattery();
                     }
                 }
@@ -782,7 +770,7 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
 
 void COrvenixUSBDevice::SetSoftwareLightControl(bool on) {
     m_softwareLightControl.store(on);
-    if (on && m_typeCode == kWiredKeyboardType) {
+    if (on && GetTypeCode() == kWiredKeyboardType) {
         m_protocol.LightControl();
     }
 }
@@ -796,7 +784,7 @@ void COrvenixUSBDevice::ShowFunctionPanel(int type) {
             tabs->setCurrentIndex(index);
         }
     };
-    if (type == 4 && m_typeCode != 1 && m_typeCode != 2) {
+    if (type == 4 && GetTypeCode() != 1 && GetTypeCode() != 2) {
         type = 7;
     }
     switch (type) {
@@ -848,17 +836,17 @@ void COrvenixUSBDevice::SetAttribute(const QString& /*name*/, const QString& /*v
 // --- files --------------------------------------------------------------------------------
 
 QString COrvenixUSBDevice::DeviceFolder() const {
-    const QString folder = UserDataFolder() + m_deviceKindName + QLatin1Char('/');
+    const QString folder = UserDataFolder() + m_setup.deviceKindName + QLatin1Char('/');
     QDir().mkpath(folder);
     return folder;
 }
 
 QString COrvenixUSBDevice::ProfilePath() const {
-    return DeviceFolder() + m_profileName + QStringLiteral(".Json");
+    return DeviceFolder() + m_setup.profileName + QStringLiteral(".Json");
 }
 
 QString COrvenixUSBDevice::DefaultProfilePath() const {
-    return DefaultDataFolder() + m_deviceKindName + QStringLiteral(".Json");
+    return DefaultDataFolder() + m_setup.deviceKindName + QStringLiteral(".Json");
 }
 
 QString COrvenixUSBDevice::DefaultDataFolder() const {
@@ -866,7 +854,7 @@ QString COrvenixUSBDevice::DefaultDataFolder() const {
 }
 
 QString COrvenixUSBDevice::LightConfigPath() const {
-    return DeviceFolder() + m_lightConfigName + QStringLiteral(".config");
+    return DeviceFolder() + m_setup.lightConfigName + QStringLiteral(".config");
 }
 
 QString COrvenixUSBDevice::MacroListPath() const {

@@ -26,13 +26,15 @@
 #include <mutex>
 #include <vector>
 
+#include "core/base/WorkerThread.h"
 #include "core/catalogue/DeviceList.h"
-#include "pages/IDeviceEntryHost.h"
-#include "pages/PreviewTables.h"
+#include "core/profile/LightSetting.h"
 #include "core/protocol/CDeviceProtocol.h"
+#include "pages/IDeviceEntryHost.h"
+#include "pages/PageSetup.h"
+#include "pages/PreviewTables.h"
 #include "platform/MessageTarget.h"
 #include "platform/PageMessages.h"
-#include "core/base/WorkerThread.h"
 #include "platform/ui/UIDefs.h"
 
 namespace q840::profile {
@@ -54,27 +56,22 @@ constexpr int kWiredMouseType = 2;
 constexpr int kReceiverMouseType = 6;
 constexpr int kWiredKeyboardType = 1;
 
-// Light settings as the page keeps them (the profile's "LightInfo"): 16 bytes.
-struct PageLightSettings {
-    uint8_t effect = 0;
-    uint8_t brightness = 0;  // 0-4
-    uint8_t speed = 0;       // 0-4
-    uint8_t direction = 0;
-    uint8_t multiColour = 0;
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
-    uint8_t spare[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+// The audio-reactive light values the page mirrors to the lighting editor (the keyboard's
+// "AudioLightInfo"): the audio mode, the background colour and the foreground colour.
+struct AudioLightValues {
+    int mode = 0;
+    int background = 0;
+    int foreground = 0;
+    bool operator==(const AudioLightValues&) const = default;
 };
-static_assert(sizeof(PageLightSettings) == 16);
 
-// The lighting editor's three mirrored values. The page talks to the editor through this, so it
-// does not depend on the editor's class.
-class ILightControlValues {
+// The lighting editor's audio-reactive controls. The page talks to the editor through this, so
+// it does not depend on the editor's class.
+class IAudioLightControl {
 public:
-    virtual ~ILightControlValues() = default;
-    virtual void SetLightControlValues(int a, int b, int c) = 0;
-    virtual void GetLightControlValues(int& a, int& b, int& c) = 0;
+    virtual ~IAudioLightControl() = default;
+    virtual void SetAudioLightValues(const AudioLightValues& values) = 0;
+    virtual AudioLightValues GetAudioLightValues() = 0;
 };
 
 class COrvenixUSBDevice : public QWidget, public ui::INotifyUI, public ui::IUIAttributes {
@@ -103,37 +100,35 @@ public:
     // then calls SaveProfile() and WriteSettingsBlock(0, 0).
     virtual bool ApplySettingsControl(ui::TNotifyUI& /*msg*/) { return false; }
 
-    // --- set-up, in the order the main window makes the calls ---------------------------------
-    void SetPaintManager(ui::CPaintManagerUI* manager) { m_paintManager = manager; }
-    void SetLayoutPath(const QString& path) { m_layoutPath = path; }
-    void SetMainWindow(HWND window) { m_mainWindow = window; }
-    void SetKeyButtonCount(int count);
-    void SetLedCount(int count);
-    void SetDeviceTypeRow(int row) { m_deviceTypeRow = row; }
-    void SetPowerDisplayMode(int mode) { m_powerDisplayMode = mode; }
-    void SetExtraValue(int value) { m_extraValue = value; }
-    void SetProfileName(const QString& name) { m_profileName = name; }
-    void SetDeviceKindName(const QString& name);
-    void SetBatteryControl(QWidget* control) { m_batteryControl = control; }
-    void SetInterfaceRecord(const catalogue::DeviceListEntry& record);
-    void SetLightConfigName(const QString& name) { m_lightConfigName = name; }
+    // --- set-up --------------------------------------------------------------------------------
+    // Takes the page's set-up whole (the main window, right after the builder made the page and
+    // before BuildLayout). Counts are clamped to 0-256.
+    void Setup(const PageSetup& setup);
+    const PageSetup& GetSetup() const { return m_setup; }
+    // The command interface came back on another path, or left (path empty): the page's copy of
+    // its interface record follows.
+    void RebindInterface(const catalogue::DeviceListEntry& record);
+    // The selector entry links itself to the page (and unlinks itself, with null).
     void SetEntryHost(IDeviceEntryHost* entry) { m_entry = entry; }
-    void SetLightingControl(ILightControlValues* control) { m_lightingControl = control; }
+    void SetAudioLightControl(IAudioLightControl* control) { m_audioLightControl = control; }
 
-    QString GetLayoutPath() const { return m_layoutPath; }
-    HWND GetMainWindow() const { return m_mainWindow; }
-    int GetKeyButtonCount() const { return m_keyButtonCount; }
+    ui::CPaintManagerUI* GetPaintManager() const { return m_setup.paintManager; }
+    QString GetLayoutPath() const { return m_setup.layoutPath; }
+    HWND GetMainWindow() const { return m_setup.mainWindow; }
+    int GetKeyButtonCount() const { return m_setup.keyButtonCount; }
     int GetLedCount() const { return m_ledCount.load(); }
-    int GetDeviceTypeRow() const { return m_deviceTypeRow; }
-    int GetPowerDisplayMode() const { return m_powerDisplayMode; }
-    int GetExtraValue() const { return m_extraValue; }
-    QString GetProfileNameField() const { return m_profileName; }
-    QString GetDeviceKindName() const { return m_deviceKindName; }
-    QWidget* GetBatteryControl() const { return m_batteryControl; }
-    const catalogue::DeviceListEntry& GetInterfaceRecord() const { return m_interfaceRecord; }
-    int GetTypeCode() const { return m_typeCode; }
-    int GetRole() const { return m_role; }
-    QString GetLightConfigName() const { return m_lightConfigName; }
+    int GetDeviceTypeRow() const { return m_setup.deviceTypeRow; }
+    int GetPowerDisplayMode() const { return m_setup.powerDisplayMode; }
+    int GetLogoLed() const { return m_setup.logoLed; }
+    // The profile name of the set-up: it names the profile file (GetProfileName is the name the
+    // profile itself carries).
+    QString GetProfileFileName() const { return m_setup.profileName; }
+    QString GetDeviceKindName() const { return m_setup.deviceKindName; }
+    QWidget* GetBatteryControl() const { return m_setup.batteryControl; }
+    const catalogue::DeviceListEntry& GetInterfaceRecord() const { return m_setup.interfaceRecord; }
+    int GetTypeCode() const { return m_setup.interfaceRecord.typeCode; }
+    int GetRole() const { return m_setup.interfaceRecord.role; }
+    QString GetLightConfigName() const { return m_setup.lightConfigName; }
     IDeviceEntryHost* GetEntryHost() const { return m_entry; }
 
     QWidget* GetKeyButton(int index) const;
@@ -182,11 +177,14 @@ public:
     virtual void LoadProfileFiles() {}
     virtual QString GetProfileName() { return QString(); }
     virtual void SaveProfile() {}
-    virtual void SetLightListIndex(int index) { m_lightListIndex = index; }
-    virtual int GetLightListIndex() const { return m_lightListIndex; }
-    virtual void SetLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);
-    virtual void SetLightControlValues(int a, int b, int c);
-    virtual std::array<int, 3> GetLightControlValues();
+    // Setup sets the light list index through this.
+    virtual void SetLightListIndex(int index) { m_setup.lightListIndex = index; }
+    virtual int GetLightListIndex() const { return m_setup.lightListIndex; }
+    virtual void SetLightSettings(const profile::LightSetting& settings);
+    // Stores the values and forwards them to the lighting editor.
+    virtual void SetAudioLightValues(const AudioLightValues& values);
+    // Asks the lighting editor, stores and returns its values.
+    virtual AudioLightValues GetAudioLightValues();
     virtual void SelectKey(int index) { m_selectedKey = index; }
     virtual void SetAudioLevels(const int* /*levels*/, int /*count*/) {}
     virtual void SetAudioColours(const uint32_t* /*colours*/, int /*count*/) {}
@@ -209,8 +207,8 @@ public:
     bool IsMultiDevice() const { return m_multiDevice; }
 
     int GetSelectedKey() const { return m_selectedKey; }
-    PageLightSettings GetLightSettingsRecord() const;
-    void SetLightSettingsRecord(const PageLightSettings& settings);
+    profile::LightSetting GetLightSettingsRecord() const;
+    void SetLightSettingsRecord(const profile::LightSetting& settings);
     const std::map<int, int>& GetKeyMap(int which) const { return m_keyMaps[which % 3]; }
     uint8_t GetLedLevel(int led) const;
     void SetLedLevel(int led, uint8_t level);
@@ -308,14 +306,12 @@ protected:
 
     LRESULT SendToMainWindow(UINT msg, WPARAM wParam, LPARAM lParam);
     // The battery status was read; wParam is byte 4 of the 6-byte battery record.
-    void SendBatteryRead(uint8_t recordByte4) {
-        SendToMainWindow(kMsgBatteryRead, recordByte4, 0);
-    }
+    void SendBatteryRead(uint8_t recordByte4) { SendToMainWindow(kMsgBatteryRead, recordByte4, 0); }
     // The device information record is valid (1) or not (0).
     void SendInfoValid(bool valid) { SendToMainWindow(kMsgDeviceInfoValid, valid ? 1 : 0, 0); }
     // The wireless device became reachable (1) or unreachable (0).
     void SendReachable(bool reachable) {
-        SendToMainWindow(kMsgEntryReachable, WPARAM(m_deviceTypeRow), reachable ? 1 : 0);
+        SendToMainWindow(kMsgEntryReachable, WPARAM(m_setup.deviceTypeRow), reachable ? 1 : 0);
     }
     void ArmEntryTimer(int id, int ms);
     bool OnReceiverChannel() const {
@@ -326,8 +322,6 @@ protected:
     std::array<uint8_t, protocol::CDeviceProtocol::kInfoRecordSize>& InfoRecord() {
         return m_infoRecord;
     }
-
-    ui::CPaintManagerUI* m_paintManager = nullptr;
 
 private:
     struct Listener;
@@ -344,17 +338,9 @@ private:
     QWidget* m_selectPanel = nullptr;
     QWidget* m_batteryControl = nullptr;
     IDeviceEntryHost* m_entry = nullptr;
-    ILightControlValues* m_lightingControl = nullptr;
-    QString m_layoutPath;
-    HWND m_mainWindow = nullptr;
-    QString m_profileName;
-    QString m_lightConfigName = QStringLiteral("zelta_light");
-    QString m_deviceKindName;
-    int m_typeCode = 0;
-    int m_role = 0;
-    int m_keyButtonCount = 0;
-    std::atomic<int> m_ledCount{0};
-    int m_deviceTypeRow = 0;
+    IAudioLightControl* m_audioLightControl = nullptr;
+    PageSetup m_setup;
+    std::atomic<int> m_ledCount{0};  // the set-up's LED count, read by the preview thread
     int m_selectedKey = -1;
     int m_functionPanel = 1;
     std::vector<QWidget*> m_keyButtons;
@@ -364,7 +350,7 @@ private:
     std::array<uint32_t, kMaxLeds> m_pushedColours{};
 
     mutable std::mutex m_lightSettingsMutex;
-    PageLightSettings m_lightSettings;
+    profile::LightSetting m_lightSettings;
     std::array<Json::Value, 3> m_lightConfigLists;
     mutable std::recursive_mutex m_ledLock;
     mutable std::recursive_mutex m_ledListLock;
@@ -388,11 +374,7 @@ private:
     std::array<uint8_t, kMaxLeds> m_ledRandomHues{};
     std::array<uint8_t, kLedPatternLength> m_ledPattern{};
 
-    int m_powerDisplayMode = 0;
-    int m_extraValue = 0;
-    catalogue::DeviceListEntry m_interfaceRecord;
-    int m_lightListIndex = 0;
-    std::array<int, 3> m_lightControlValues{};
+    AudioLightValues m_audioLightValues;
     std::atomic<bool> m_lightSync{false};
     std::atomic<bool> m_hidden{false};
     bool m_multiDevice = false;

@@ -98,7 +98,7 @@ struct DeviceLayoutRow {
     int lightButtons;      // "light_" buttons, one per LED
     int keyButtons;        // "key_" buttons the page binds
     int powerDisplayMode;  // handed to the battery display
-    int extraValue;        // LED whose colour the "logo" button shows; -1 for none
+    int logoLed;           // LED whose colour the "logo" button shows; -1 for none
     const char* pageLayoutFile;
     const char* lightConfigName;
 };

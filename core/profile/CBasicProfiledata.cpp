@@ -102,17 +102,7 @@ LightSetting CBasicProfiledata::ReadLightSetting() {
     if (info.isNull()) {
         s = m_fallbackLightSetting;
     } else {
-        s.selectItem = MemberByte(info, "SelectItem");
-        s.brightness = MemberByte(info, "Light");
-        s.speed = MemberByte(info, "Speed");
-        s.direction = MemberByte(info, "Fx");
-        s.multiColour = MemberFlag(info, "MultiColor") ? 1 : 0;
-        s.red = MemberByte(info, "Red");
-        s.green = MemberByte(info, "Green");
-        s.blue = MemberByte(info, "Blue");
-        s.secondaryMode = MemberByte(info, "ZZCCLedMode");
-        s.customGroup = MemberByte(info, "CustomGroup");
-        s.previousMode = MemberByte(info, "OldLedmode");
+        s = ReadLightInfo(info);
     }
     m_lightSetting = s;
     return s;
@@ -120,19 +110,7 @@ LightSetting CBasicProfiledata::ReadLightSetting() {
 
 void CBasicProfiledata::WriteLightSetting(const LightSetting& s) {
     m_lightSetting = s;
-    Json::Value info(Json::objectValue);
-    info["SelectItem"] = s.selectItem;
-    info["Light"] = s.brightness;
-    info["Speed"] = s.speed;
-    info["Fx"] = s.direction;
-    info["MultiColor"] = s.multiColour ? 1 : 0;
-    info["Red"] = s.red;
-    info["Green"] = s.green;
-    info["Blue"] = s.blue;
-    info["ZZCCLedMode"] = s.secondaryMode;
-    info["CustomGroup"] = s.customGroup;
-    info["OldLedmode"] = s.previousMode;
-    AsObject(m_deviceNode)["LightInfo"] = info;
+    AsObject(m_deviceNode)["LightInfo"] = WriteLightInfo(s);
 }
 
 std::vector<LightSetting> CBasicProfiledata::ReadLightList() {
@@ -142,19 +120,7 @@ std::vector<LightSetting> CBasicProfiledata::ReadLightList() {
         list.reserve(arr.size());
         for (Json::ArrayIndex i = 0; i < arr.size(); ++i) {
             const Json::Value& e = arr[i];
-            LightSetting s{};
-            if (e.isObject()) {
-                s.selectItem = MemberByte(e, "LEDREGMode");
-                s.brightness = MemberByte(e, "LEDBrightness");
-                s.speed = MemberByte(e, "LEDSpeed");
-                s.direction = MemberFlag(e, "LEDDirection") ? 1 : 0;
-                s.multiColour = MemberFlag(e, "LEDMultiColor") ? 1 : 0;
-                s.red = MemberByte(e, "red");
-                s.green = MemberByte(e, "green");
-                s.blue = MemberByte(e, "blue");
-                s.present() = 1;
-            }
-            list.push_back(s);
+            list.push_back(e.isObject() ? ReadLightListEntry(e) : LightSetting{});
         }
     }
     m_lightList = list;
@@ -163,7 +129,7 @@ std::vector<LightSetting> CBasicProfiledata::ReadLightList() {
 
 std::vector<LightEffectStep> CBasicProfiledata::ReadCustomEffectSteps() {
     std::vector<LightEffectStep> steps;
-    const int item = m_lightSetting.selectItem;
+    const int item = m_lightSetting.effect;
     if (!m_lightConfig.isNull() && item >= m_customEffectBase) {
         const int listIndex = m_lightListIndex >= 0 ? m_lightListIndex : m_deviceIndex;
         const Json::Value& effect =

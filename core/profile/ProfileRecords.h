@@ -6,30 +6,11 @@
 #include <array>
 #include <cstdint>
 
+#include "core/profile/LightSetting.h"
+
 namespace q840::profile {
 
 #pragma pack(push, 1)
-
-// Lighting of a device. Byte 10 is set to 1 by ReadLightList when the element was an object
-// (so a page can tell "no entry" from "an entry of zeros"); it is 0 everywhere else.
-struct LightSetting {
-    uint8_t selectItem = 0;   // effect: index into the device's effect list
-    uint8_t brightness = 0;   // 0-4
-    uint8_t speed = 0;        // 0-4
-    uint8_t direction = 0;    // 1 or 0
-    uint8_t multiColour = 0;  // 0/1
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
-    uint8_t reserved[3] = {0, 0, 0};  // reserved[2] is the "present" flag of a light list entry
-    uint8_t secondaryMode = 0;        // keyboard "ZZCCLedMode"
-    uint8_t customGroup = 0;          // keyboard "CustomGroup"
-    uint8_t previousMode = 0;         // "OldLedmode": restored when a game light reaction ends
-
-    uint8_t& present() { return reserved[2]; }
-    uint8_t present() const { return reserved[2]; }
-};
-static_assert(sizeof(LightSetting) == 14);
 
 // Audio-reactive colours (keyboard).
 struct AudioLightSetting {

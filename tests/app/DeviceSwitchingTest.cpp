@@ -18,11 +18,11 @@
 #include "app/CMainWnd.h"
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
-#include "entry/CDeviceOptionUI.h"
 #include "core/hid/HidBackend.h"
+#include "core/sim/DemoDevices.h"
+#include "entry/CDeviceOptionUI.h"
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/ui/CPaintManagerUI.h"
-#include "core/sim/DemoDevices.h"
 #include "tests/support/WaitFor.h"
 
 using namespace q840;
@@ -299,17 +299,17 @@ TEST_F(DeviceSwitchingTest, GameMessagesChangeTheMouseLightingAndRestoreThePrevi
     m_bus->Plug(m_cable);
     ASSERT_TRUE(WaitFor([&] { return MouseRead(); }));
     pages::COrvenixUSBDevice* page = MousePage();
-    pages::PageLightSettings record = page->GetLightSettingsRecord();
+    profile::LightSetting record = page->GetLightSettingsRecord();
     record.effect = 3;
     page->SetLightSettingsRecord(record);
     m_wnd->SetGameLightRestoreMs(100);
     const HWND wnd = m_wnd->GetHWND();
     SendMessageW(wnd, Messages().Game_Start, 0, 5);
     EXPECT_EQ(page->GetLightSettingsRecord().effect, 5);
-    EXPECT_EQ(page->GetLightSettingsRecord().spare[5], 3);  // byte 13: the effect to go back to
-    EXPECT_EQ(m_mouse->Settings()[1], 5);                   // written to the mouse
-    SendMessageW(wnd, Messages().Game_Kill, 0, 6);          // a second wParam 0 moves it on
-    EXPECT_EQ(page->GetLightSettingsRecord().spare[5], 5);
+    EXPECT_EQ(page->GetLightSettingsRecord().previousMode, 3);  // the effect to go back to
+    EXPECT_EQ(m_mouse->Settings()[1], 5);                       // written to the mouse
+    SendMessageW(wnd, Messages().Game_Kill, 0, 6);              // a second wParam 0 moves it on
+    EXPECT_EQ(page->GetLightSettingsRecord().previousMode, 5);
     ASSERT_TRUE(WaitFor([&] { return page->GetLightSettingsRecord().effect == 5; }, 3000));
     EXPECT_EQ(m_mouse->Settings()[1], 5);
     // An effect of 0 (or above 20) goes back to 1.
@@ -317,7 +317,7 @@ TEST_F(DeviceSwitchingTest, GameMessagesChangeTheMouseLightingAndRestoreThePrevi
     record.effect = 0;
     page->SetLightSettingsRecord(record);
     SendMessageW(wnd, Messages().Game_Death, 0, 9);
-    EXPECT_EQ(page->GetLightSettingsRecord().spare[5], 1);
+    EXPECT_EQ(page->GetLightSettingsRecord().previousMode, 1);
 }
 
 }  // namespace
@@ -328,7 +328,7 @@ TEST_F(DeviceSwitchingTest, SameModeTakesTheCurrentEffectAndTheThreadDrivesThePr
     m_bus->Plug(m_cable);
     ASSERT_TRUE(WaitFor([&] { return MouseRead(); }));
     pages::COrvenixUSBDevice* page = MousePage();
-    pages::PageLightSettings record = page->GetLightSettingsRecord();
+    profile::LightSetting record = page->GetLightSettingsRecord();
     record.effect = 0;  // the mouse's steady
     record.brightness = 4;
     record.red = 1;

@@ -36,7 +36,7 @@ TEST(LightSync, BreathingFollowsTheCurveInBothDirectionsAndTurnsTheWheel) {
     EXPECT_EQ(engine.BreathWheel(), 0);     // not colourful: the wheel stays
 
     p.direction = 0;
-    p.colourful = 1;
+    p.multiColour = 1;
     p.brightness = 1;
     engine.SetParams(p);
     engine.Step(0);

@@ -7,10 +7,10 @@
 
 using namespace q840::entry;
 using namespace q840::entry::test;
+using q840::kMsgEntryReachable;
 using q840::LPARAM;
 using q840::UINT;
 using q840::WPARAM;
-using q840::kMsgEntryReachable;
 using q840::pages::kTimerBattery;
 using q840::pages::kTimerLinkCheck;
 using q840::pages::kTimerPreview;
@@ -28,7 +28,11 @@ protected:
         entry = AddEntry();
         ASSERT_NE(entry, nullptr);
         page = std::make_unique<CountingPage>();
-        page->SetMainWindow(&window);
+        {
+            auto setup = page->GetSetup();
+            setup.mainWindow = &window;
+            page->Setup(setup);
+        }
         entry->SetPage(page.get());
         ShowRoot();
     }
@@ -57,7 +61,11 @@ TEST_F(DeviceOptionTimers, ArmingOperationsUseTheirPeriodsAndConditions) {
     // Reachability and battery only while the command protocol is open.
     EXPECT_FALSE(entry->ArmReachability(2000));
     EXPECT_FALSE(entry->IsTimerArmed(kTimerReachability));
-    page->SetPowerDisplayMode(1);
+    {
+        auto setup = page->GetSetup();
+        setup.powerDisplayMode = 1;
+        page->Setup(setup);
+    }
     EXPECT_FALSE(entry->ArmBattery());
     page->CommandProtocol().SetOpen(true);
     EXPECT_TRUE(entry->ArmReachability(2000));
@@ -68,7 +76,11 @@ TEST_F(DeviceOptionTimers, ArmingOperationsUseTheirPeriodsAndConditions) {
     // A page without a battery display gets no battery timer.
     entry->KillTimer(kTimerBattery);
     EXPECT_EQ(entry->GetTimerPeriod(kTimerBattery), -1);
-    page->SetPowerDisplayMode(0);
+    {
+        auto setup = page->GetSetup();
+        setup.powerDisplayMode = 0;
+        page->Setup(setup);
+    }
     EXPECT_FALSE(entry->ArmBattery());
     page->CommandProtocol().SetOpen(false);
 
@@ -93,7 +105,11 @@ TEST_F(DeviceOptionTimers, AFiredTimerRunsThePageOnceUntilArmedAgain) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return page->refreshes > 1; }, 2000));
 
     // The battery timer re-arms itself at 10 s while the page shows a battery.
-    page->SetPowerDisplayMode(1);
+    {
+        auto setup = page->GetSetup();
+        setup.powerDisplayMode = 1;
+        page->Setup(setup);
+    }
     page->CommandProtocol().SetOpen(true);
     ASSERT_TRUE(entry->ArmBattery());
     ASSERT_TRUE(QTest::qWaitFor([&] { return page->batteryReads > 0; }, 2000));

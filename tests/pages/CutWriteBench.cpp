@@ -16,12 +16,12 @@
 #include <random>
 
 #include "core/hid/HidBackend.h"
-#include "pages/COrvenixMouseDevice.h"
-#include "platform/Paths.h"
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/JsonFileStore.h"
 #include "core/sim/DemoDevices.h"
 #include "core/sim/VirtualBus.h"
+#include "pages/COrvenixMouseDevice.h"
+#include "platform/Paths.h"
 
 namespace {
 
@@ -72,11 +72,15 @@ struct Rig {
         device = bus->Find(receiver ? q840::sim::kReceiverChannel : q840::sim::kCableChannel);
         mouse = bus->Mouse();
         page = std::make_unique<COrvenixMouseDevice>();
-        page->SetKeyButtonCount(11);
-        page->SetLedCount(15);
-        page->SetProfileName("bench");
-        page->SetDeviceKindName("mouse");
-        page->SetLightListIndex(1);
+        {
+            auto setup = page->GetSetup();
+            setup.keyButtonCount = 11;
+            setup.ledCount = 15;
+            setup.profileName = "bench";
+            setup.deviceKindName = "mouse";
+            setup.lightListIndex = 1;
+            page->Setup(setup);
+        }
         Open();
     }
     ~Rig() {

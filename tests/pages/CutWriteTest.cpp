@@ -5,9 +5,9 @@
 #include <QSignalSpy>
 #include <array>
 
-#include "tests/pages/MouseTestSupport.h"
 #include "core/profile/JsonFileStore.h"
 #include "core/profile/PendingWrites.h"
+#include "tests/pages/MouseTestSupport.h"
 
 namespace q840::pages::test {
 namespace {
@@ -165,12 +165,16 @@ TEST_F(CutWriteTest, APendingChangeOutlivesTheProgramAndALaterWriteSettlesIt) {
     // The program ends before the mouse is back; the next one starts with the mark.
     page.reset();
     page = std::make_unique<TestMousePage>();
-    page->SetMainWindow(&window);
-    page->SetKeyButtonCount(11);
-    page->SetLedCount(15);
-    page->SetProfileName("p1");
-    page->SetDeviceKindName("mouse");
-    page->SetLightListIndex(1);
+    {
+        auto setup = page->GetSetup();
+        setup.mainWindow = &window;
+        setup.keyButtonCount = 11;
+        setup.ledCount = 15;
+        setup.profileName = "p1";
+        setup.deviceKindName = "mouse";
+        setup.lightListIndex = 1;
+        page->Setup(setup);
+    }
     cable->ClearFaults();
     bus->Plug(cable);
     Open(false);

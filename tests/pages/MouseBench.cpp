@@ -10,18 +10,18 @@
 
 #include "controls/CDeviceKeyButtonUI.h"
 #include "core/hid/HidBackend.h"
+#include "core/sim/DemoDevices.h"
+#include "core/sim/VirtualBus.h"
 #include "pages/COrvenixMouseDevice.h"
 #include "platform/Paths.h"
 #include "platform/ui/CControlFactory.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
-#include "core/sim/DemoDevices.h"
-#include "core/sim/VirtualBus.h"
 
 namespace {
 
 using q840::pages::COrvenixMouseDevice;
-using q840::pages::PageLightSettings;
+using q840::profile::LightSetting;
 
 QApplication& App() {
     static int argc = 1;
@@ -33,7 +33,7 @@ QApplication& App() {
 }
 
 void SetEffect(COrvenixMouseDevice& page, int effect) {
-    PageLightSettings s;
+    LightSetting s;
     s.effect = uint8_t(effect);
     s.brightness = 4;
     s.multiColour = 1;
@@ -43,7 +43,11 @@ void SetEffect(COrvenixMouseDevice& page, int effect) {
 void BM_MouseRenderFrame(benchmark::State& state) {
     App();
     COrvenixMouseDevice page;
-    page.SetLedCount(15);
+    {
+        auto setup = page.GetSetup();
+        setup.ledCount = 15;
+        page.Setup(setup);
+    }
     const int effect = int(state.range(0));
     SetEffect(page, effect);
     for (auto _ : state) {
@@ -73,14 +77,18 @@ struct LaidOutPage {
         layout.open(QIODevice::ReadOnly);
         q840::ui::CDialogBuilder builder;
         builder.CreateFromText(QString::fromUtf8(layout.readAll()), nullptr, &pm, &page);
-        page.SetPaintManager(&pm);
-        page.SetLayoutPath("XML/DeviceXml/mousedevice.xml");
-        page.SetKeyButtonCount(11);
-        page.SetLedCount(15);
-        page.SetExtraValue(7);
-        page.SetProfileName("bench");
-        page.SetDeviceKindName("mouse");
-        page.SetLightListIndex(1);
+        {
+            auto setup = page.GetSetup();
+            setup.paintManager = &pm;
+            setup.layoutPath = "XML/DeviceXml/mousedevice.xml";
+            setup.keyButtonCount = 11;
+            setup.ledCount = 15;
+            setup.logoLed = 7;
+            setup.profileName = "bench";
+            setup.deviceKindName = "mouse";
+            setup.lightListIndex = 1;
+            page.Setup(setup);
+        }
         page.BuildLayout();
         page.LoadProfile();
     }

@@ -179,14 +179,22 @@ TEST_F(MouseControls, SecondLedRowAndLogoFollowTheLeds) {
     EXPECT_EQ(PackLed(1, 2, 3, 200), PaintedLedValue(Find<QWidget>("light_3")));
     EXPECT_EQ(PackLed(9, 8, 7, 100), PaintedLedValue(Find<QWidget>("logo")));
 
-    page->SetExtraValue(-1);
+    {
+        auto setup = page->GetSetup();
+        setup.logoLed = -1;
+        page->Setup(setup);
+    }
     page->SetLedColour(7, PackLed(50, 50, 50, 50));
     page->PushPreview();
     EXPECT_EQ(PackLed(9, 8, 7, 100), PaintedLedValue(Find<QWidget>("logo"))) << "-1: not painted";
 
     // Without software light control the LED buttons keep their colours; the light bar and the
     // logo still follow.
-    page->SetExtraValue(7);
+    {
+        auto setup = page->GetSetup();
+        setup.logoLed = 7;
+        page->Setup(setup);
+    }
     page->SetSoftwareLightControl(false);
     page->SetLedColour(3, PackLed(4, 5, 6, 70));
     page->SetLedColour(7, PackLed(40, 50, 60, 80));

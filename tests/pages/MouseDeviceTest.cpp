@@ -6,8 +6,8 @@
 #include <array>
 #include <thread>
 
-#include "tests/pages/MouseTestSupport.h"
 #include "core/profile/JsonFileStore.h"
+#include "tests/pages/MouseTestSupport.h"
 
 namespace q840::pages::test {
 namespace {
@@ -273,14 +273,12 @@ TEST_F(MousePageTest, HighEffectIsWrittenAsZeroAndSpeedIsInverted) {
     EXPECT_EQ(0, page->WriteSettingsBlock(0, 0)) << "no profile loaded: nothing to write";
     EXPECT_TRUE(Commands().empty());
     page->LoadProfile();
-    PageLightSettings s = page->GetLightSettings();
+    profile::LightSetting s = page->GetLightSettings();
     s.effect = 12;
     s.speed = 1;
-    s.spare[5] = 4;  // the previous effect rides along in byte 13
-    uint32_t w[4];
-    std::memcpy(w, &s, sizeof(w));
-    page->SetLightSettings(w[0], w[1], w[2], w[3]);
-    EXPECT_EQ(4, page->GetLightSettings().spare[5]);
+    s.previousMode = 4;  // the previous effect rides along
+    page->SetLightSettings(s);
+    EXPECT_EQ(4, page->GetLightSettings().previousMode);
     bus->GetTranscript()->Clear();
     ASSERT_EQ(1, page->WriteSettingsBlock(0, 0));
     const auto block = Payload(kCmdWriteSettings);

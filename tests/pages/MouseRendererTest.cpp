@@ -11,9 +11,13 @@ namespace {
 
 class MouseRenderers : public ::testing::Test {
 protected:
-    void SetUp() override { page.SetLedCount(15); }
+    void SetUp() override {
+        auto setup = page.GetSetup();
+        setup.ledCount = 15;
+        page.Setup(setup);
+    }
     void Set(uint8_t effect, bool multi, uint8_t direction = 1) {
-        PageLightSettings s;
+        profile::LightSetting s;
         s.effect = effect;
         s.brightness = 4;
         s.direction = direction;

@@ -13,15 +13,15 @@
 
 #include "controls/CDeviceKeyButtonUI.h"
 #include "core/hid/HidBackend.h"
+#include "core/profile/CMouseProfiledata.h"
+#include "core/sim/DemoDevices.h"
+#include "core/sim/VirtualBus.h"
 #include "pages/COrvenixMouseDevice.h"
-#include "tests/pages/PageTestSupport.h"
 #include "platform/Paths.h"
 #include "platform/ui/CControlFactory.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
-#include "core/profile/CMouseProfiledata.h"
-#include "core/sim/DemoDevices.h"
-#include "core/sim/VirtualBus.h"
+#include "tests/pages/PageTestSupport.h"
 
 namespace q840::pages::test {
 
@@ -70,15 +70,19 @@ protected:
         mouse = bus->Mouse();
 
         page = std::make_unique<TestMousePage>();
-        page->SetPaintManager(&pm);
-        page->SetLayoutPath("XML/DeviceXml/mousedevice.xml");
-        page->SetMainWindow(&window);
-        page->SetKeyButtonCount(11);
-        page->SetLedCount(15);
-        page->SetExtraValue(7);
-        page->SetProfileName("p1");
-        page->SetDeviceKindName("mouse");
-        page->SetLightListIndex(1);
+        {
+            auto setup = page->GetSetup();
+            setup.paintManager = &pm;
+            setup.layoutPath = "XML/DeviceXml/mousedevice.xml";
+            setup.mainWindow = &window;
+            setup.keyButtonCount = 11;
+            setup.ledCount = 15;
+            setup.logoLed = 7;
+            setup.profileName = "p1";
+            setup.deviceKindName = "mouse";
+            setup.lightListIndex = 1;
+            page->Setup(setup);
+        }
     }
 
     void TearDown() override {

@@ -11,8 +11,8 @@
 
 #include "controls/CDeviceKeyButtonUI.h"
 #include "pages/LedButtonPaint.h"
-#include "tests/pages/PageTestSupport.h"
 #include "platform/Paths.h"
+#include "tests/pages/PageTestSupport.h"
 
 namespace q840::pages {
 namespace {
@@ -33,9 +33,13 @@ void AddPanel(QWidget* page, const QStringList& names) {
 
 TEST(PageLayout, BindsKeyAndLightButtonsBelowTheirCounts) {
     CountingPage page;
-    page.SetLayoutPath("XML/DeviceXml/mousedevice.xml");
-    page.SetKeyButtonCount(11);
-    page.SetLedCount(15);
+    {
+        auto setup = page.GetSetup();
+        setup.layoutPath = "XML/DeviceXml/mousedevice.xml";
+        setup.keyButtonCount = 11;
+        setup.ledCount = 15;
+        page.Setup(setup);
+    }
     AddPanel(&page, {"key_0", "key_10", "key_12", "light_3", "light_15", "light_x", "key_01"});
     auto* outside = new controls::CDeviceKeyButtonUI(&page);
     outside->setObjectName("light_4");  // not under the select panel
@@ -64,8 +68,12 @@ TEST(PageLayout, BindsKeyAndLightButtonsBelowTheirCounts) {
 
 TEST(PageLayout, EmptyLayoutPathLeavesNoButtons) {
     CountingPage page;
-    page.SetKeyButtonCount(11);
-    page.SetLedCount(15);
+    {
+        auto setup = page.GetSetup();
+        setup.keyButtonCount = 11;
+        setup.ledCount = 15;
+        page.Setup(setup);
+    }
     AddPanel(&page, {"key_0", "light_0"});
     page.BuildLayout();
     EXPECT_EQ(0, page.GetKeyButtonCount());
@@ -79,8 +87,12 @@ TEST(PageLayout, EmptyLayoutPathLeavesNoButtons) {
 
 TEST(PageLeds, ColoursOutsideTheArrayAreIgnoredAndPushedOnlyUnderSoftwareControl) {
     CountingPage page;
-    page.SetLayoutPath("x.xml");
-    page.SetLedCount(4);
+    {
+        auto setup = page.GetSetup();
+        setup.layoutPath = "x.xml";
+        setup.ledCount = 4;
+        page.Setup(setup);
+    }
     AddPanel(&page, {"light_0", "light_1", "light_2", "light_3"});
     page.BuildLayout();
 
@@ -107,7 +119,11 @@ TEST(PageLeds, ColoursOutsideTheArrayAreIgnoredAndPushedOnlyUnderSoftwareControl
 
 TEST(PageLeds, FadesRiseAndFallBySteps) {
     CountingPage page;
-    page.SetLedCount(3);
+    {
+        auto setup = page.GetSetup();
+        setup.ledCount = 3;
+        page.Setup(setup);
+    }
     page.FlagLedFade(1);
     page.ArmLedFades();
     EXPECT_EQ(255, page.GetLedLevel(1));
@@ -147,7 +163,7 @@ TEST(PageLeds, PatternRotatesBothWays) {
     EXPECT_EQ(0, page.GetLedPattern()[0]);
 }
 
-TEST(PageState, SettingsWordsControlValuesAndKeyMaps) {
+TEST(PageState, LightSettingsAudioLightValuesAndKeyMaps) {
     CountingPage page;
     EXPECT_EQ(-1, page.GetSelectedKey());
     EXPECT_EQ(1, page.GetFunctionPanel());
@@ -155,28 +171,29 @@ TEST(PageState, SettingsWordsControlValuesAndKeyMaps) {
     EXPECT_TRUE(page.GetHover());
     EXPECT_EQ("zelta_light", page.GetLightConfigName());
 
-    // The four words are the 16 bytes in memory order.
-    page.SetLightSettings(0x04030201u, 0x08070605u, 0, 0);
-    const PageLightSettings s = page.GetLightSettingsRecord();
+    profile::LightSetting in;
+    in.effect = 1;
+    in.brightness = 2;
+    in.blue = 8;
+    page.SetLightSettings(in);
+    const profile::LightSetting s = page.GetLightSettingsRecord();
     EXPECT_EQ(1, s.effect);
     EXPECT_EQ(2, s.brightness);
     EXPECT_EQ(8, s.blue);
 
-    struct Lighting : ILightControlValues {
-        void SetLightControlValues(int a, int b, int c) override { v = {a, b, c}; }
-        void GetLightControlValues(int& a, int& b, int& c) override {
-            a = v[0] + 1;
-            b = v[1];
-            c = v[2];
+    struct Lighting : IAudioLightControl {
+        void SetAudioLightValues(const AudioLightValues& values) override { v = values; }
+        AudioLightValues GetAudioLightValues() override {
+            return {v.mode + 1, v.background, v.foreground};
         }
-        std::array<int, 3> v{};
+        AudioLightValues v;
     } lighting;
-    page.SetLightControlValues(1, 2, 3);  // no lighting control yet: only stored
-    EXPECT_EQ((std::array<int, 3>{1, 2, 3}), page.GetLightControlValues());
-    page.SetLightingControl(&lighting);
-    page.SetLightControlValues(4, 5, 6);
-    EXPECT_EQ((std::array<int, 3>{4, 5, 6}), lighting.v);
-    EXPECT_EQ((std::array<int, 3>{5, 5, 6}), page.GetLightControlValues());
+    page.SetAudioLightValues({1, 2, 3});  // no lighting control yet: only stored
+    EXPECT_EQ((AudioLightValues{1, 2, 3}), page.GetAudioLightValues());
+    page.SetAudioLightControl(&lighting);
+    page.SetAudioLightValues({4, 5, 6});
+    EXPECT_EQ((AudioLightValues{4, 5, 6}), lighting.v);
+    EXPECT_EQ((AudioLightValues{5, 5, 6}), page.GetAudioLightValues());
 
     page.SetKeyMap({{0, 7}, {1, 9}});
     EXPECT_EQ(9, page.GetKeyMap(2).at(1));
@@ -200,7 +217,11 @@ TEST(PagePanels, FunctionPanelTypesSelectTheirTabs) {
     };
     catalogue::DeviceListEntry mouse;
     mouse.typeCode = 2;
-    page.SetInterfaceRecord(mouse);
+    {
+        auto setup = page.GetSetup();
+        setup.interfaceRecord = mouse;
+        page.Setup(setup);
+    }
     for (const Case& c :
          {Case{2, 0, 1}, Case{6, 0, 1}, Case{3, 1, -1}, Case{8, 1, -1}, Case{4, 3, -1},
           Case{7, 0, 2}, Case{5, 2, -1}, Case{9, 4, -1}, Case{0, 0, 0}, Case{77, 0, 0}}) {
@@ -213,7 +234,11 @@ TEST(PagePanels, FunctionPanelTypesSelectTheirTabs) {
     // Type 4 on a page that is neither a wired keyboard nor a wired mouse acts as 7.
     catalogue::DeviceListEntry pad;
     pad.typeCode = 3;
-    page.SetInterfaceRecord(pad);
+    {
+        auto setup = page.GetSetup();
+        setup.interfaceRecord = pad;
+        page.Setup(setup);
+    }
     page.ShowFunctionPanel(4);
     EXPECT_EQ(0, functions->currentIndex());
     EXPECT_EQ(2, keys->currentIndex());
@@ -249,8 +274,12 @@ TEST(PageFiles, DeviceFolderIsCreatedAndNamesTheFiles) {
     SetUserDataFolder(user);
     SetProgramFolder(dir.filePath("prog") + "/");
     CountingPage page;
-    page.SetDeviceKindName("mouse");
-    page.SetProfileName("Game 1");
+    {
+        auto setup = page.GetSetup();
+        setup.deviceKindName = "mouse";
+        setup.profileName = "Game 1";
+        page.Setup(setup);
+    }
     EXPECT_EQ(user + "mouse/", page.DeviceFolder());
     EXPECT_TRUE(QDir(user + "mouse").exists()) << "both levels are created";
     EXPECT_EQ(user + "mouse/Game 1.Json", page.ProfilePath());
@@ -268,8 +297,12 @@ class EntryTimers : public ::testing::Test {
 protected:
     void SetUp() override {
         page.SetEntryHost(&entry);
-        page.SetMainWindow(&window);
-        page.SetDeviceTypeRow(0);
+        {
+            auto setup = page.GetSetup();
+            setup.mainWindow = &window;
+            setup.deviceTypeRow = 0;
+            page.Setup(setup);
+        }
     }
     void OnReceiver() { page.CommandProtocol().SetChannel(2); }
     bool Sent(UINT msg, WPARAM w, LPARAM l) const {
@@ -322,7 +355,11 @@ TEST_F(EntryTimers, LinkCheckOnTheCableReadsAtOnce) {
 
 TEST_F(EntryTimers, ReachabilityShowsAWokenMouseAndReadsIt) {
     OnReceiver();
-    page.SetPowerDisplayMode(1);
+    {
+        auto setup = page.GetSetup();
+        setup.powerDisplayMode = 1;
+        page.Setup(setup);
+    }
     entry.visible = false;
     page.linkUp = false;
     page.OnEntryTimer(kTimerReachability);
@@ -347,7 +384,11 @@ TEST_F(EntryTimers, ReachabilityShowsAWokenMouseAndReadsIt) {
 }
 
 TEST_F(EntryTimers, PreviewBatteryAndSettingsTimers) {
-    page.SetLedCount(1);
+    {
+        auto setup = page.GetSetup();
+        setup.ledCount = 1;
+        page.Setup(setup);
+    }
     page.OnEntryTimer(kTimerPreview);
     EXPECT_TRUE(entry.armed.empty()) << "no re-arm while the protocol is closed";
     page.CommandProtocol().SetOpen(true);
@@ -363,7 +404,11 @@ TEST_F(EntryTimers, PreviewBatteryAndSettingsTimers) {
     page.OnEntryTimer(kTimerBattery);
     EXPECT_EQ(1, page.batteryReads);
     EXPECT_FALSE(entry.WasArmed(kTimerBattery, 10000));
-    page.SetPowerDisplayMode(1);
+    {
+        auto setup = page.GetSetup();
+        setup.powerDisplayMode = 1;
+        page.Setup(setup);
+    }
     page.OnEntryTimer(kTimerBattery);
     EXPECT_TRUE(entry.WasArmed(kTimerBattery, 10000));
 
@@ -372,7 +417,11 @@ TEST_F(EntryTimers, PreviewBatteryAndSettingsTimers) {
 }
 
 TEST_F(EntryTimers, AHiddenWindowPausesAPreviewThatOnlyPaints) {
-    page.SetLedCount(1);
+    {
+        auto setup = page.GetSetup();
+        setup.ledCount = 1;
+        page.Setup(setup);
+    }
     page.CommandProtocol().SetOpen(true);
     entry.selected = true;
     page.SetHiddenFlag(true);
@@ -387,7 +436,11 @@ TEST_F(EntryTimers, AHiddenWindowPausesAPreviewThatOnlyPaints) {
 }
 
 TEST_F(EntryTimers, MessagesToTheMainWindowCarryTheirValues) {
-    page.SetDeviceTypeRow(2);
+    {
+        auto setup = page.GetSetup();
+        setup.deviceTypeRow = 2;
+        page.Setup(setup);
+    }
     page.SendBatteryRead(7);
     page.SendInfoValid(false);
     page.SendInfoValid(true);
@@ -396,7 +449,11 @@ TEST_F(EntryTimers, MessagesToTheMainWindowCarryTheirValues) {
     EXPECT_TRUE(Sent(0x0D05, 0, 0));
     EXPECT_TRUE(Sent(0x0D05, 1, 0));
     // A page without a main window (not set up yet) sends nothing and does not crash.
-    page.SetMainWindow(nullptr);
+    {
+        auto setup = page.GetSetup();
+        setup.mainWindow = nullptr;
+        page.Setup(setup);
+    }
     page.SendInfoValid(true);
     EXPECT_EQ(3u, window.messages.size());
 }

@@ -9,11 +9,11 @@
 #include <string>
 #include <thread>
 
-#include "core/hid/HidBackend.h"
-#include "tests/pages/PageTestSupport.h"
 #include "core/base/DebugLine.h"
+#include "core/hid/HidBackend.h"
 #include "core/sim/DemoDevices.h"
 #include "core/sim/VirtualBus.h"
+#include "tests/pages/PageTestSupport.h"
 
 namespace q840::pages {
 namespace {
@@ -161,8 +161,12 @@ TEST_F(PageThreads, OpenListenerRefusesOtherTypes) {
 
 TEST_F(PageThreads, PreviewThreadRendersOnlyWhileTheProtocolIsOpenAndNotSynchronised) {
     CountingPage page;
-    page.SetLedCount(15);
-    PageLightSettings s;
+    {
+        auto setup = page.GetSetup();
+        setup.ledCount = 15;
+        page.Setup(setup);
+    }
+    profile::LightSetting s;
     s.effect = 0;
     s.brightness = 4;
     s.speed = 4;
@@ -199,7 +203,11 @@ TEST_F(PageThreads, PageDestroyedWithItsThreadsRunningLeavesNothingBehind) {
         auto page = std::make_unique<CountingPage>();
         FakeEntry entry;
         page->SetEntryHost(&entry);
-        page->SetLedCount(15);
+        {
+            auto setup = page->GetSetup();
+            setup.ledCount = 15;
+            page->Setup(setup);
+        }
         page->CommandProtocol().SetOpen(true);
         ASSERT_TRUE(page->OpenListener(EventRecord(kWiredMouseType, kCableEvent)));
         ASSERT_TRUE(page->OpenListener(EventRecord(kReceiverMouseType, kReceiverEvent)));
@@ -222,7 +230,11 @@ TEST_F(PageThreads, SoftwareLightControlIsSentOnlyByTheWiredKeyboardPage) {
         catalogue::DeviceListEntry record;
         record.typeCode = uint16_t(type);
         record.path = kCableCommand;
-        page.SetInterfaceRecord(record);
+        {
+            auto setup = page.GetSetup();
+            setup.interfaceRecord = record;
+            page.Setup(setup);
+        }
         auto& protocol = page.CommandProtocol();
         protocol::CDeviceProtocol::Timing quick;
         quick.pauseMs = 0;

@@ -15,7 +15,7 @@
 namespace {
 
 using q840::pages::COrvenixUSBDevice;
-using q840::pages::PageLightSettings;
+using q840::profile::LightSetting;
 
 QApplication& App() {
     static int argc = 1;
@@ -29,8 +29,12 @@ QApplication& App() {
 void BM_RenderFrame(benchmark::State& state) {
     App();
     COrvenixUSBDevice page;
-    page.SetLedCount(15);
-    PageLightSettings s;
+    {
+        auto setup = page.GetSetup();
+        setup.ledCount = 15;
+        page.Setup(setup);
+    }
+    LightSetting s;
     s.effect = uint8_t(state.range(0));
     s.brightness = 4;
     s.speed = 4;
@@ -46,15 +50,19 @@ BENCHMARK(BM_RenderFrame)->Arg(0)->Arg(1)->Arg(3)->Arg(5)->Arg(6)->Arg(8)->Arg(1
 void BM_PushPreview(benchmark::State& state) {
     App();
     COrvenixUSBDevice page;
-    page.SetLayoutPath("x.xml");
-    page.SetLedCount(15);
+    {
+        auto setup = page.GetSetup();
+        setup.layoutPath = "x.xml";
+        setup.ledCount = 15;
+        page.Setup(setup);
+    }
     auto* panel = new QWidget(&page);
     panel->setObjectName("SelectPanel");
     for (int i = 0; i < 15; ++i) {
         (new q840::controls::CDeviceKeyButtonUI(panel))->setObjectName(QString("light_%1").arg(i));
     }
     page.BuildLayout();
-    PageLightSettings s;
+    LightSetting s;
     s.effect = 3;  // every frame changes every LED
     s.brightness = 4;
     page.SetLightSettingsRecord(s);
@@ -78,8 +86,12 @@ void BM_PreviewThreadOneSecond(benchmark::State& state) {
     App();
     for (auto _ : state) {
         COrvenixUSBDevice page;
-        page.SetLedCount(15);
-        PageLightSettings s;
+        {
+            auto setup = page.GetSetup();
+            setup.ledCount = 15;
+            page.Setup(setup);
+        }
+        LightSetting s;
         s.effect = 1;
         s.brightness = 4;
         s.speed = uint8_t(state.range(0));

@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <set>
 
+#include "core/profile/CBasicProfiledata.h"
 #include "pages/PreviewTables.h"
 #include "tests/pages/PageTestSupport.h"
-#include "core/profile/CBasicProfiledata.h"
 
 namespace q840::pages {
 namespace {
@@ -48,7 +48,11 @@ TEST(PreviewTables, CurveAndWheelHaveTheirShape) {
 class Renderers : public ::testing::Test {
 protected:
     void SetUp() override {
-        page.SetLedCount(15);
+        {
+            auto setup = page.GetSetup();
+            setup.ledCount = 15;
+            page.Setup(setup);
+        }
         settings.brightness = 4;
         settings.speed = 4;
         settings.direction = 1;
@@ -68,7 +72,7 @@ protected:
     }
 
     CountingPage page;
-    PageLightSettings settings;
+    profile::LightSetting settings;
 };
 
 TEST_F(Renderers, StaticUsesColourAtEachBrightnessFactor) {

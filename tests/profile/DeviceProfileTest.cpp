@@ -113,7 +113,7 @@ TEST(MouseProfile, ProfileSurvivesASaveAndLoadCycle) {
     CMouseProfiledata data;
     data.SetProfilePath(dir / "p.Json");
     LightSetting light{};
-    light.selectItem = 2;
+    light.effect = 2;
     light.multiColour = 1;
     data.WriteLightSetting(light);
     data.WriteDpiStages({DpiStage{1, 0, 20, 20, 1, 2, 3}});
@@ -124,7 +124,7 @@ TEST(MouseProfile, ProfileSurvivesASaveAndLoadCycle) {
     CMouseProfiledata again;
     again.SetProfilePath(dir / "p.Json");
     again.LoadDeviceNode(dir / "p.Json");
-    EXPECT_EQ(again.ReadLightSetting().selectItem, 2);
+    EXPECT_EQ(again.ReadLightSetting().effect, 2);
     EXPECT_EQ(again.ReadLightSetting().multiColour, 1);
     ASSERT_EQ(again.ReadDpiStages().size(), 1u);
     EXPECT_EQ(again.GetDpiStages()[0].blue, 3);

@@ -75,7 +75,7 @@ TEST(FactoryData, MouseProfileLoadsIntoCompleteRecords) {
     }
 
     const LightSetting light = data.ReadLightSetting();
-    EXPECT_LT(light.selectItem, 12);
+    EXPECT_LT(light.effect, 12);
     EXPECT_LE(light.brightness, 4);
     EXPECT_LE(light.speed, 4);
     EXPECT_EQ(data.ReadLightList().size(), 15u);
@@ -133,7 +133,7 @@ TEST(FactoryData, HeadsetAndMousePadProfilesLoadIntoCompleteRecords) {
     CBasicProfiledata pad;
     LoadFactory(pad, dir, "MousePad");
     EXPECT_EQ(pad.ReadLightList().size(), 15u);
-    EXPECT_LE(pad.ReadLightSetting().selectItem, 8);
+    EXPECT_LE(pad.ReadLightSetting().effect, 8);
 }
 
 TEST(FactoryData, EffectNamesCoverEveryDeviceAndEveryLanguage) {
@@ -216,7 +216,7 @@ TEST(FactoryData, ExampleCustomEffectPlaysThroughTheMouseProfile) {
     data.LoadLightConfig(DefaultData() / "examples/zelta_light.config");
     data.SetCustomEffectSource(1, 12);
     LightSetting s = data.ReadLightSetting();
-    s.selectItem = 12;
+    s.effect = 12;
     data.WriteLightSetting(s);
     const auto steps = data.ReadCustomEffectSteps();
     ASSERT_EQ(steps.size(), 3u);

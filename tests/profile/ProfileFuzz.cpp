@@ -145,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     basic.SetCustomEffectSource(selector % 4, selector % 13);
     for (int item = 0; item < 16; ++item) {
         LightSetting s{};
-        s.selectItem = static_cast<uint8_t>(item);
+        s.effect = static_cast<uint8_t>(item);
         basic.WriteLightSetting(s);
         basic.ReadCustomEffectSteps();
     }

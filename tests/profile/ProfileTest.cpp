@@ -67,7 +67,7 @@ TEST_F(ProfileFixture, MissingProfileAndMissingDefaultLeaveANullNode) {
     EXPECT_TRUE(data.LoadDeviceNode(profile).isNull());
     EXPECT_EQ(ReadBytes(profile), "{\r\n   \"Device\" : [ null ]\r\n}\r\n\r\n");
     // Every reader then gives its empty result.
-    EXPECT_EQ(data.ReadLightSetting().selectItem, 0);
+    EXPECT_EQ(data.ReadLightSetting().effect, 0);
     EXPECT_TRUE(data.ReadLightList().empty());
     EXPECT_TRUE(data.ReadKeyAssignments().empty());
     EXPECT_EQ(data.ReadAudioLightSetting().audioMode, 0);
@@ -103,7 +103,7 @@ TEST_F(ProfileFixture, LightSettingReadingRulesAndWriteBack) {
         "MultiColor":7,"Red":{"r":1},"Green":128,"Blue":-1,"ZZCCLedMode":2,"CustomGroup":4,
         "OldLedmode":6,"Unknown":9}})"));
     LightSetting s = data.ReadLightSetting();
-    EXPECT_EQ(s.selectItem, 3);
+    EXPECT_EQ(s.effect, 3);
     EXPECT_EQ(s.brightness, 44);  // 300 cut to 8 bits
     EXPECT_EQ(s.speed, 0);        // a string is not a number
     EXPECT_EQ(s.direction, 1);
@@ -125,7 +125,7 @@ TEST_F(ProfileFixture, LightSettingReadingRulesAndWriteBack) {
     EXPECT_EQ(data.ReadLightSetting().multiColour, 1);
     data.SetDeviceNode(Parse(R"({"KeyList":[]})"));
     const LightSetting fallback = data.ReadLightSetting();
-    EXPECT_EQ(fallback.selectItem, 0);
+    EXPECT_EQ(fallback.effect, 0);
     EXPECT_EQ(fallback.red, 0);
 }
 
@@ -137,8 +137,8 @@ TEST_F(ProfileFixture, LightListTellsNullFromEmptyEntries) {
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[0].present(), 0);
     EXPECT_EQ(list[1].present(), 1);
-    EXPECT_EQ(list[1].selectItem, 0);
-    EXPECT_EQ(list[2].selectItem, 2);
+    EXPECT_EQ(list[1].effect, 0);
+    EXPECT_EQ(list[2].effect, 2);
     EXPECT_EQ(list[2].brightness, 3);
     EXPECT_EQ(list[2].speed, 4);
     EXPECT_EQ(list[2].direction, 1);
@@ -215,7 +215,7 @@ TEST_F(ProfileFixture, CustomEffectStepsComeFromTheGuidFile) {
     data.SetCustomEffectSource(1, 12);  // mouse: 12 built-in effects, light list index 1
     auto select = [&](uint8_t item) {
         LightSetting s{};
-        s.selectItem = item;
+        s.effect = item;
         data.WriteLightSetting(s);
         return data.ReadCustomEffectSteps();
     };

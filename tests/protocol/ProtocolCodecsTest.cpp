@@ -45,13 +45,13 @@ TEST(ProtocolCodecsInfo, DecodesTheDemoMouseAndKeepsUnknownBytes) {
 
 TEST(ProtocolCodecsSettings, EncodesTheDocumentedLayout) {
     SettingsBlock s;
-    s.effect = 12;  // beyond the mouse's effects
-    s.brightness = 3;
-    s.speed = 1;
-    s.multiColour = 1;
-    s.red = 0x11;
-    s.green = 0x22;
-    s.blue = 0x33;
+    s.light.effect = 12;  // beyond the mouse's effects
+    s.light.brightness = 3;
+    s.light.speed = 1;
+    s.light.multiColour = 1;
+    s.light.red = 0x11;
+    s.light.green = 0x22;
+    s.light.blue = 0x33;
     s.reportRate = 2;
     s.activeStage = 4;
     s.stages[0].enabled = true;
@@ -83,18 +83,18 @@ TEST(ProtocolCodecsSettings, EncodesTheDocumentedLayout) {
     EXPECT_EQ(1, b[84]);
     EXPECT_EQ(0, b[85]);
 
-    s.effect = 7;
+    s.light.effect = 7;
     const auto again = SettingsBlock::Decode(s.Encode().data(), SettingsBlock::kSize);
     EXPECT_EQ(s.Encode(), again.Encode());
-    EXPECT_EQ(1, again.speed);
-    EXPECT_EQ(7, again.effect);
+    EXPECT_EQ(1, again.light.speed);
+    EXPECT_EQ(7, again.light.effect);
 }
 
 TEST(ProtocolCodecsSettings, DecodesTheDemoProfile) {
     const auto area = sim::MakeDemoMouse()->Settings();
     const auto s = SettingsBlock::Decode(area.data() + SettingsBlock::ProfileAddress(1), 86);
-    EXPECT_EQ(4, s.brightness);
-    EXPECT_EQ(2, s.speed);
+    EXPECT_EQ(4, s.light.brightness);
+    EXPECT_EQ(2, s.light.speed);
     EXPECT_EQ(1, s.activeStage);
     EXPECT_TRUE(s.stages[0].enabled);
     EXPECT_EQ(1, s.stages[0].x);

@@ -36,11 +36,15 @@ protected:
         pm.AttachRoot(root.get());
         catalogue::DeviceListEntry record;
         record.typeCode = 2;  // the mouse by cable
-        page->SetPaintManager(&pm);
-        page->SetLayoutPath(kMouseLayout);
-        page->SetKeyButtonCount(pages::COrvenixMouseDevice::kKeyButtons);
-        page->SetLedCount(15);
-        page->SetInterfaceRecord(record);
+        {
+            auto setup = page->GetSetup();
+            setup.paintManager = &pm;
+            setup.layoutPath = kMouseLayout;
+            setup.keyButtonCount = pages::COrvenixMouseDevice::kKeyButtons;
+            setup.ledCount = 15;
+            setup.interfaceRecord = record;
+            page->Setup(setup);
+        }
         page->BuildLayout();
         root->setAttribute(Qt::WA_DontShowOnScreen);
         root->resize(kPageWidth, kPageHeight);

@@ -12,7 +12,6 @@ constexpr size_t kStageY = 4;
 constexpr size_t kStageRed = 6;
 constexpr size_t kStageGreen = 7;
 constexpr size_t kStageBlue = 8;
-constexpr uint8_t kSpeedMax = 4;
 }  // namespace
 
 void DpiStage::SetIndex(uint16_t sensorId, uint16_t index) {
@@ -31,14 +30,7 @@ SettingsBlock SettingsBlock::Decode(const uint8_t* bytes, size_t length) {
     }
     SettingsBlock s;
     s.profileIndex = b[kOffProfileIndex];
-    s.effect = b[kOffEffect];
-    s.brightness = b[kOffBrightness];
-    s.speed = int(kSpeedMax) - int(b[kOffSpeed]);
-    s.direction = b[kOffDirection];
-    s.multiColour = b[kOffMultiColour];
-    s.red = b[kOffRed];
-    s.green = b[kOffGreen];
-    s.blue = b[kOffBlue];
+    s.light = profile::DecodeLightBytes(b.data());
     s.reportRate = b[kOffReportRate];
     s.activeStage = b[kOffActiveStage];
     for (size_t i = 0; i < kStageCount; ++i) {
@@ -66,14 +58,7 @@ SettingsBlock SettingsBlock::Decode(const uint8_t* bytes, size_t length) {
 std::array<uint8_t, SettingsBlock::kSize> SettingsBlock::Encode() const {
     std::array<uint8_t, kSize> b{};
     b[kOffProfileIndex] = profileIndex;
-    b[kOffEffect] = effect >= kEffectLimit ? 0 : effect;
-    b[kOffBrightness] = brightness;
-    b[kOffSpeed] = static_cast<uint8_t>(kSpeedMax - speed);
-    b[kOffDirection] = direction;
-    b[kOffMultiColour] = multiColour;
-    b[kOffRed] = red;
-    b[kOffGreen] = green;
-    b[kOffBlue] = blue;
+    profile::EncodeLightBytes(light, b.data());
     b[kOffReportRate] = reportRate;
     b[kOffActiveStage] = activeStage;
     for (size_t i = 0; i < kStageCount; ++i) {

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/profile/LightSetting.h"
+
 namespace q840::protocol {
 
 struct DpiStage {
@@ -27,18 +29,11 @@ struct SettingsBlock {
     static constexpr size_t kSize = 86;
     static constexpr size_t kProfileStride = 128;
     static constexpr size_t kStageCount = 7;
-    static constexpr uint8_t kEffectLimit = 12;  // effects from here on are written as 0
 
-    // Byte offsets.
+    // Byte offsets. The light bytes 1-8 (effect, brightness, 4 - speed, direction, multi-colour,
+    // red, green, blue) are those of kLightFields (core/profile/LightSetting.h).
     static constexpr size_t kOffProfileIndex = 0;
     static constexpr size_t kOffEffect = 1;
-    static constexpr size_t kOffBrightness = 2;
-    static constexpr size_t kOffSpeed = 3;  // 4 - speed
-    static constexpr size_t kOffDirection = 4;
-    static constexpr size_t kOffMultiColour = 5;
-    static constexpr size_t kOffRed = 6;
-    static constexpr size_t kOffGreen = 7;
-    static constexpr size_t kOffBlue = 8;
     static constexpr size_t kOffReportRate = 11;
     static constexpr size_t kOffActiveStage = 12;
     static constexpr size_t kOffStages = 14;
@@ -52,15 +47,9 @@ struct SettingsBlock {
     static constexpr size_t kOffRipple = 84;
 
     uint8_t profileIndex = 0;
-    uint8_t effect = 0;
-    uint8_t brightness = 0;  // index 0-4
-    int speed =
-        0;  // the user's speed 0-4; the device stores 4 - speed (a stray byte may give less)
-    uint8_t direction = 0;
-    uint8_t multiColour = 0;
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
+    // Effect as the device numbers it, and the user's speed 0-4 (the device stores 4 - speed; a
+    // stray byte above 4 reads as 0).
+    profile::LightSetting light;
     uint8_t reportRate = 0;
     uint8_t activeStage = 0;
     std::array<DpiStage, kStageCount> stages{};
