@@ -155,6 +155,10 @@ int Serve(const Choice& choice, const std::string& stateFile, const std::string&
         std::fprintf(stderr, "gadget-device: cannot open the nodes\n");
         return 1;
     }
+    // The state file holds the device from the start, so that the simulator reads the same one.
+    if (!stateFile.empty()) {
+        sim::SaveState(*bus, stateFile);
+    }
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGINT, OnSignal);
 
