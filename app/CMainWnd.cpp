@@ -202,6 +202,28 @@ void CMainWnd::ShowNoDevice(bool show) {
     }
 }
 
+void CMainWnd::OnDeviceNodeAccess(const std::string& path, const std::string& error) {
+    QWidget* hint = FindControl("nodevice_hint");
+    if (path.empty()) {
+        if (!m_deniedNodes.empty() && hint != nullptr) {
+            ui::CResourceManager::GetInstance().SetControlText(hint, "nodevice_hint");
+        }
+        m_deniedNodes.clear();
+        return;
+    }
+    if (!m_deniedNodes.insert(path).second) {
+        return;
+    }
+    // Said once per node where a user starting the program from a terminal sees it.
+    std::fprintf(stderr,
+                 "q840vex: found %s but cannot open it (%s): does the udev rule give you access? "
+                 "see docs/hidraw-permissions.md\n",
+                 path.c_str(), error.empty() ? "no access" : error.c_str());
+    if (hint != nullptr) {
+        ui::CResourceManager::GetInstance().SetControlText(hint, "nodevice_denied_hint");
+    }
+}
+
 void CMainWnd::OnActivate() {
     RefreshNoDeviceIndicator();
     SetPagesHidden(false);
@@ -737,6 +759,12 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
             return 0;
         case kMsgDeviceRemoved:
             m_devices->Release(static_cast<int>(wParam));
+            return 0;
+        case kMsgDeviceNodeDenied:
+            if (wParam != 0) {
+                OnDeviceNodeAccess(reinterpret_cast<const char*>(wParam),
+                                   lParam != 0 ? reinterpret_cast<const char*>(lParam) : "");
+            }
             return 0;
         case kMsgEntryReachable:
             m_devices->OnEntryReachable(static_cast<int>(wParam), lParam != 0);

@@ -4,6 +4,8 @@
 #include <QSize>
 #include <functional>
 #include <memory>
+#include <set>
+#include <string>
 
 #include "app/DeviceSwitching.h"
 #include "app/MainThreads.h"
@@ -98,6 +100,9 @@ public:
     bool IsInputHookInstalled() const override { return m_hookInstalled; }
     void OnPageWrite(pages::COrvenixUSBDevice& page, int result) override;
     void OnPendingWritesChanged() override;
+    // A node that cannot be opened: one line on stderr per node, and the empty state's hint says
+    // that the device is there but out of reach; an opened node brings the usual hint back.
+    void OnDeviceNodeAccess(const std::string& path, const std::string& error) override;
     // The mouse's block of profile 0; other kinds take the screen size.
     int WritePageSettings(pages::COrvenixUSBDevice& page) override;
     // The notice of a change that has not reached its device yet.
@@ -188,6 +193,7 @@ private:
     int m_infoMessages = 0;
     WriteNotice m_writeNotice;
     std::unique_ptr<DeviceSwitching> m_devices;
+    std::set<std::string> m_deniedNodes;  // nodes already reported as out of reach
 };
 
 }  // namespace q840

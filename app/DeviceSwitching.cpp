@@ -1,9 +1,12 @@
 #include "app/DeviceSwitching.h"
 
+#include <set>
+
 #include <QBoxLayout>
 #include <QStackedWidget>
 #include <chrono>
 #include <cstring>
+#include <set>
 #include <thread>
 
 #include "app/PrivateMessages.h"
@@ -329,9 +332,11 @@ void DeviceSwitching::Bind(int index) {
                 if (channel.Open(e.path, true, true, true, false)) {
                     protocol.SetOpen(true);
                     protocol.SetChannel(receiver ? 2 : 1);
+                    m_host.OnDeviceNodeAccess(std::string(), std::string());
                     HandEntryToPage(*page, e);
                 } else {
                     DebugLine("could not open %s (no access to the device node?)", e.path.c_str());
+                    m_host.OnDeviceNodeAccess(e.path, channel.GetLastOpenError());
                 }
             }
             auto* entry = EntryOfPage(page);
@@ -737,6 +742,7 @@ WorkerThread::Body DeviceSwitching::ScanBody() {
     std::shared_ptr<std::atomic<bool>> firstDone = m_firstScanDone;
     return [list, main, firstDone](const StopEvent& stop) {
         bool firstPass = true;
+        std::set<std::string> denied;  // nodes reported as out of reach
         for (;;) {
             // (The 1 ms look at the stop event each pass is folded into the pause at the end.)
             if (stop.IsSet()) {
@@ -765,8 +771,16 @@ WorkerThread::Body DeviceSwitching::ScanBody() {
                     }
                     hid::CHidDevice probe;
                     if (!probe.Open(path, true, false, true, false)) {
+                        // Most often the udev rule is missing: the window says so, once a node.
+                        if (denied.insert(path).second) {
+                            const std::string reason = probe.GetLastOpenError();
+                            SendMessageW(main, kMsgDeviceNodeDenied,
+                                         reinterpret_cast<WPARAM>(path),
+                                         reinterpret_cast<LPARAM>(reason.c_str()));
+                        }
                         continue;
                     }
+                    denied.erase(path);
                     const int index = list->FullMatch(
                         numbers, probe.GetAttributes().vendorId, probe.GetAttributes().productId,
                         probe.GetCaps().usagePage, probe.GetCaps().usage, path);

@@ -57,6 +57,9 @@ public:
     virtual void OnPageWrite(pages::COrvenixUSBDevice& page, int result) = 0;
     // A page's pending writes changed: the notice goes once no page holds one.
     virtual void OnPendingWritesChanged() = 0;
+    // A supported device is plugged in but its node cannot be opened (`error` says why, most
+    // often no access to the node), or (empty path) a device node was opened.
+    virtual void OnDeviceNodeAccess(const std::string& path, const std::string& error) = 0;
 };
 
 class DeviceSwitching {

@@ -15,6 +15,9 @@ constexpr UINT kMsgDeviceArrived = 3090;     // 0x0C12, wParam = device list ind
 constexpr UINT kMsgDeviceRemoved = 3091;     // 0x0C13, wParam = device list index
 constexpr UINT kMsgOpenSettings = 3093;
 constexpr UINT kMsgClearUpdateBadge = 3094;
+// From the scan thread, blocking: a supported device's node cannot be opened. wParam = the path,
+// lParam = the reason (both const char*, valid while the call lasts).
+constexpr UINT kMsgDeviceNodeDenied = 3095;
 constexpr UINT kMsgIgnored = 3330;
 constexpr UINT kMsgFirmwareCheck = 3332;
 

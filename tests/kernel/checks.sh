@@ -162,6 +162,20 @@ rc=$?
 cat "$work/perm.out"
 [ $rc -ne 0 ] && [ $rc -lt 128 ] && grep -qi 'permission' "$work/perm.out"
 check permission-message $? "$t"
+# The program, started by a user without access, says where the mouse is and why it cannot
+# reach it, and keeps running with its empty state (the screenshot is taken and it ends with 0).
+t=$(now_ms)
+# (Its folders on the guest's own tmpfs: the shared /tmp does not let another user write.)
+home=/run/q840-nobody
+mkdir -p -m 700 "$home" && chown nobody "$home"
+su -s /bin/bash nobody -c "cd '$home' && XDG_RUNTIME_DIR='$home' XDG_DATA_HOME='$home' \
+  XDG_CONFIG_HOME='$home' QT_QPA_PLATFORM=offscreen \
+  timeout 120 '$build/q840vex' --screenshot '$home/denied.png'" >"$work/denied.log" 2>&1
+rc=$?
+grep 'cannot open' "$work/denied.log" || tail -5 "$work/denied.log"
+[ $rc -eq 0 ] && grep -q 'cannot open it (permission denied' "$work/denied.log" &&
+  [ -s "$home/denied.png" ]
+check program-permission-message $? "$t"
 unplug
 
 exit $failed
