@@ -21,7 +21,6 @@ namespace q840::pages {
 namespace {
 
 constexpr uint32_t kWhiteFullLevel = PackLed(255, 255, 255, 255);
-constexpr int kPreviewIdleMs = 100;   // protocol closed: look again this often
 constexpr int kListenerPollMs = 1;    // stop check between reads
 constexpr int kListenerRetryMs = 20;  // after a failed read (device gone, handle not yet closed)
 constexpr int kMissCountWrap = 20;    // the link check's miss count runs 0..19
@@ -33,18 +32,10 @@ constexpr int kSettingsRereadMs = 50;
 constexpr int kBatteryPeriodMs = 10000;
 constexpr int kReachabilityFirstMs = 2000;
 constexpr int kReachabilityPeriodMs = 3000;
-constexpr int kFadeStep = 15;
-
-enum FadeState : uint8_t { kFadeIdle = 0, kFadeRising = 1, kFadeFalling = 2 };
 
 // Only key/LED buttons are bound; other controls under "SelectPanel" may share their names.
 bool IsDeviceKeyButton(QWidget* widget) {
     return qobject_cast<controls::CDeviceKeyButtonUI*>(widget) != nullptr;
-}
-
-void WriteStopResult(bool ended) {
-    DebugLine("%s",
-              ended ? "线程退出：：对象处于激发状态\n" : "线程退出：：对象处于非激发状态，超时\n");
 }
 
 }  // namespace
@@ -90,8 +81,8 @@ void COrvenixUSBDevice::StopThreads() {
 void COrvenixUSBDevice::Setup(const PageSetup& setup) {
     m_setup = setup;
     m_setup.keyButtonCount = std::clamp(setup.keyButtonCount, 0, kMaxKeys);
-    m_ledCount.store(std::clamp(setup.ledCount, 0, kMaxLeds));
-    m_setup.ledCount = m_ledCount.load();
+    m_preview.SetLedCount(setup.ledCount);
+    m_setup.ledCount = m_preview.GetLedCount();
     SetLightListIndex(setup.lightListIndex);
 }
 
@@ -100,7 +91,7 @@ void COrvenixUSBDevice::RebindInterface(const catalogue::DeviceListEntry& record
 }
 
 void COrvenixUSBDevice::SetProfileData(std::unique_ptr<profile::CBasicProfiledata> data) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledListLock);
+    std::lock_guard<std::recursive_mutex> lock(LedListLock());
     m_profileData = std::move(data);
 }
 
@@ -114,7 +105,7 @@ QWidget* COrvenixUSBDevice::GetLedButton(int index) const {
 
 void COrvenixUSBDevice::ResetButtons() {
     m_keyButtons.assign(m_setup.keyButtonCount, nullptr);
-    m_ledButtons.assign(m_ledCount.load(), nullptr);
+    m_ledButtons.assign(m_preview.GetLedCount(), nullptr);
     m_pushedColours.fill(0);
 }
 
@@ -122,7 +113,7 @@ void COrvenixUSBDevice::BuildLayout() {
     if (m_setup.layoutPath.isEmpty()) {
         m_setup.keyButtonCount = 0;
         m_setup.ledCount = 0;
-        m_ledCount.store(0);
+        m_preview.SetLedCount(0);
         m_selectPanel = nullptr;
         ResetButtons();
         return;
@@ -151,7 +142,7 @@ void COrvenixUSBDevice::BuildLayout() {
             if (n < m_setup.keyButtonCount) {
                 m_keyButtons[n] = child;
             }
-        } else if (n < m_ledCount.load()) {
+        } else if (n < m_preview.GetLedCount()) {
             m_ledButtons[n] = child;
             PaintLedButton(child, kWhiteFullLevel);
             m_pushedColours[n] = kWhiteFullLevel;
@@ -163,16 +154,6 @@ void COrvenixUSBDevice::BuildLayout() {
 
 void COrvenixUSBDevice::SetLightSettings(const profile::LightSetting& settings) {
     SetLightSettingsRecord(settings);
-}
-
-void COrvenixUSBDevice::SetLightSettingsRecord(const profile::LightSetting& settings) {
-    std::lock_guard<std::mutex> lock(m_lightSettingsMutex);
-    m_lightSettings = settings;
-}
-
-profile::LightSetting COrvenixUSBDevice::GetLightSettingsRecord() const {
-    std::lock_guard<std::mutex> lock(m_lightSettingsMutex);
-    return m_lightSettings;
 }
 
 void COrvenixUSBDevice::SetAudioLightValues(const AudioLightValues& values) {
@@ -189,250 +170,60 @@ AudioLightValues COrvenixUSBDevice::GetAudioLightValues() {
     return m_audioLightValues;
 }
 
-void COrvenixUSBDevice::SetLedRecords(std::vector<std::array<uint8_t, kLedRecordSize>> records) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledListLock);
-    m_ledRecords = std::move(records);
-}
-
-std::vector<std::array<uint8_t, COrvenixUSBDevice::kLedRecordSize>>
-COrvenixUSBDevice::GetLedRecords() const {
-    std::lock_guard<std::recursive_mutex> lock(m_ledListLock);
-    return m_ledRecords;
-}
-
 void COrvenixUSBDevice::SetKeyMap(const std::map<int, int>& map) {
     m_keyMaps[2] = map;
 }
 
 void COrvenixUSBDevice::SetLedColour(int index, uint32_t value) {
-    if (index < 0 || index >= m_ledCount.load()) {
-        return;
-    }
-    m_ledColours[index].store(value, std::memory_order_relaxed);
+    m_preview.SetLedColour(index, value);
 }
 
 uint32_t COrvenixUSBDevice::GetLedColour(int index) const {
-    if (index < 0 || index >= m_ledCount.load()) {
-        return 0;
-    }
-    return m_ledColours[index].load(std::memory_order_relaxed);
-}
-
-uint8_t COrvenixUSBDevice::GetLedLevel(int led) const {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    return led >= 0 && led < kMaxLeds ? m_ledLevels[led] : 0;
-}
-
-void COrvenixUSBDevice::SetLedLevel(int led, uint8_t level) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    if (led >= 0 && led < kMaxLeds) {
-        m_ledLevels[led] = level;
-    }
-}
-
-void COrvenixUSBDevice::FlagLedFade(int led) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    if (led >= 0 && led < kMaxLeds) {
-        m_ledFadeFlags[led] = 1;
-    }
-}
-
-std::array<uint8_t, COrvenixUSBDevice::kLedPatternLength> COrvenixUSBDevice::GetLedPattern() const {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    return m_ledPattern;
-}
-
-void COrvenixUSBDevice::SetLedPattern(const std::array<uint8_t, kLedPatternLength>& pattern) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    m_ledPattern = pattern;
+    return m_preview.GetLedColour(index);
 }
 
 void COrvenixUSBDevice::StepLedFade(int led, int mode) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    if (led < 0 || led >= kMaxLeds) {
-        return;
-    }
-    uint8_t& level = m_ledLevels[led];
-    uint8_t& state = m_ledFadeStates[led];
-    // Mode 0 only lets a lit LED die down; any other mode runs the whole rise and fall.
-    if (state == kFadeRising && mode != 0) {
-        level = uint8_t(std::min(255, level + kFadeStep));
-        if (level == 255) {
-            state = kFadeFalling;
-        }
-    } else if (state != kFadeIdle || level > 0) {
-        level = uint8_t(std::max(0, level - kFadeStep));
-        state = level == 0 ? kFadeIdle : kFadeFalling;
-    }
-}
-
-// Starts a rise from dark (the reactive effect's fade-in).
-void COrvenixUSBDevice::StartLedRise(int led) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    if (led >= 0 && led < kMaxLeds) {
-        m_ledLevels[led] = 0;
-        m_ledFadeStates[led] = kFadeRising;
-    }
+    m_preview.StepLedFade(led, mode);
 }
 
 void COrvenixUSBDevice::ArmLedFades() {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    const int count = m_ledCount.load();
-    for (int i = 0; i < count; ++i) {
-        if (m_ledFadeFlags[i] != 0) {
-            m_ledFadeFlags[i] = 0;
-            m_ledLevels[i] = 255;
-            m_ledFadeStates[i] = kFadeFalling;
-        }
-    }
+    m_preview.ArmLedFades();
 }
 
 void COrvenixUSBDevice::RotateLedPattern(int direction) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    if (direction != 0) {
-        std::rotate(m_ledPattern.begin(), m_ledPattern.begin() + 1, m_ledPattern.end());
-    } else {
-        std::rotate(m_ledPattern.rbegin(), m_ledPattern.rbegin() + 1, m_ledPattern.rend());
-    }
+    m_preview.RotateLedPattern(direction);
 }
 
 void COrvenixUSBDevice::ClearPreview() {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    m_ledLevels.fill(0);
-    m_ledFadeStates.fill(kFadeIdle);
-    m_ledPattern.fill(0);
+    m_preview.ClearPerLedState();
 }
 
 // --- renderers ----------------------------------------------------------------------------
 
-COrvenixUSBDevice::FrameParams COrvenixUSBDevice::CurrentFrameParams() const {
-    const profile::LightSetting s = GetLightSettingsRecord();
-    FrameParams p;
-    p.brightness = s.brightness;
-    p.speed = s.speed;
-    p.direction = s.direction;
-    p.multiColour = s.multiColour != 0;
-    p.colour = {s.red, s.green, s.blue};
-    return p;
-}
-
-void COrvenixUSBDevice::FillAll(uint32_t value) {
-    const int count = m_ledCount.load();
-    for (int i = 0; i < count; ++i) {
-        m_ledColours[i].store(value, std::memory_order_relaxed);
-    }
-}
-
-void COrvenixUSBDevice::DoStatic(const FrameParams& p) {
-    FillAll(PackLed(p.colour, uint8_t(BrightnessFactor(p.brightness))));
-}
-
-void COrvenixUSBDevice::DoBreathing(const FrameParams& p, bool fourColours) {
-    // One breath is one pass over the curve; the colour moves on when a breath ends.
-    bool breathEnded = false;
-    if (p.direction != 0) {
-        m_breathPhase = (m_breathPhase + 1) % kBreathSteps;
-        breathEnded = m_breathPhase == 0;
-    } else {
-        m_breathPhase = (m_breathPhase + kBreathSteps - 1) % kBreathSteps;
-        breathEnded = m_breathPhase == kBreathSteps - 1;
-    }
-    Rgb colour = p.colour;
-    if (fourColours) {
-        if (breathEnded) {
-            m_fixedColourIndex = (m_fixedColourIndex + 1) % kFixedColourCount;
-        }
-        colour = kFixedColours[m_fixedColourIndex % kFixedColourCount];
-    } else if (p.multiColour) {
-        if (breathEnded) {
-            m_hue = (m_hue + kHueStepPerCycle) % kWheelSteps;
-        }
-        colour = kColourWheel[m_hue % kWheelSteps];
-    }
-    const int level = BrightnessFactor(p.brightness) * kBreathCurve[m_breathPhase] / 256;
-    FillAll(PackLed(colour, uint8_t(level)));
-}
-
-void COrvenixUSBDevice::DoSpectrum(const FrameParams& p) {
-    m_hue = p.direction != 0 ? (m_hue + 1) % kWheelSteps : (m_hue + kWheelSteps - 1) % kWheelSteps;
-    FillAll(PackLed(kColourWheel[m_hue], uint8_t(BrightnessFactor(p.brightness))));
-}
-
-void COrvenixUSBDevice::DoBlink(const FrameParams& p, bool fourColours) {
-    m_blinkElapsedMs += FrameIntervalMs(p.speed);
-    if (m_blinkElapsedMs >= BlinkPeriodMs(p.speed)) {
-        m_blinkElapsedMs = 0;
-        m_blinkOn = !m_blinkOn;
-        if (m_blinkOn) {
-            // Each new flash takes the next colour.
-            if (fourColours) {
-                m_fixedColourIndex = (m_fixedColourIndex + 1) % kFixedColourCount;
-            } else if (p.multiColour) {
-                m_hue = (m_hue + kHueStepPerCycle) % kWheelSteps;
-            }
-        }
-    }
-    if (!m_blinkOn) {
-        FillAll(0);
-        return;
-    }
-    Rgb colour = p.colour;
-    if (fourColours) {
-        colour = kFixedColours[m_fixedColourIndex % kFixedColourCount];
-    } else if (p.multiColour) {
-        colour = kColourWheel[m_hue % kWheelSteps];
-    }
-    FillAll(PackLed(colour, uint8_t(BrightnessFactor(p.brightness))));
-}
-
 void COrvenixUSBDevice::RenderStatic() {
-    DoStatic(CurrentFrameParams());
+    m_preview.DoStatic(CurrentFrameParams());
 }
 void COrvenixUSBDevice::RenderBreathing() {
-    DoBreathing(CurrentFrameParams(), false);
+    m_preview.DoBreathing(CurrentFrameParams(), false);
 }
 void COrvenixUSBDevice::RenderBreathingFourColours() {
-    DoBreathing(CurrentFrameParams(), true);
+    m_preview.DoBreathing(CurrentFrameParams(), true);
 }
 void COrvenixUSBDevice::RenderSpectrum() {
-    DoSpectrum(CurrentFrameParams());
+    m_preview.DoSpectrum(CurrentFrameParams());
 }
 void COrvenixUSBDevice::RenderBlink() {
-    DoBlink(CurrentFrameParams(), false);
+    m_preview.DoBlink(CurrentFrameParams(), false);
 }
 void COrvenixUSBDevice::RenderBlinkFourColours() {
-    DoBlink(CurrentFrameParams(), true);
+    m_preview.DoBlink(CurrentFrameParams(), true);
 }
 void COrvenixUSBDevice::RenderOff() {
-    FillAll(0);
+    m_preview.FillAll(0);
 }
 
 bool COrvenixUSBDevice::RenderBaseEffect(int effect, const FrameParams& p) {
-    switch (effect) {
-        case 0:
-            DoStatic(p);
-            return true;
-        case 1:
-            DoBreathing(p, false);
-            return true;
-        case 3:
-            DoSpectrum(p);
-            return true;
-        case 5:
-            DoBreathing(p, true);
-            return true;
-        case 6:
-            DoBlink(p, false);
-            return true;
-        case 8:
-            DoBlink(p, true);
-            return true;
-        case 10:
-            FillAll(0);
-            return true;
-        default:
-            return false;
-    }
+    return m_preview.RenderBaseEffect(effect, p);
 }
 
 void COrvenixUSBDevice::RenderFrame(int effect) {
@@ -465,47 +256,21 @@ void COrvenixUSBDevice::RenderFrame(int effect) {
 }
 
 void COrvenixUSBDevice::RenderCustomEffect() {
-    std::lock_guard<std::recursive_mutex> lock(m_ledListLock);
-    if (m_profileData == nullptr || m_profileData->GetCustomEffectSteps().empty()) {
-        m_customStep = 0;
-        m_customElapsedMs = 0;
-        RenderOff();
-        return;
-    }
-    const auto& steps = m_profileData->GetCustomEffectSteps();
-    if (m_customStep >= steps.size()) {
-        m_customStep = 0;
-        m_customElapsedMs = 0;
-    }
-    const profile::LightEffectStep& step = steps[m_customStep];
-    FrameParams p;
-    p.brightness = step.brightness;
-    p.speed = step.speed;
-    p.direction = step.direction;
-    p.multiColour = step.multiColour != 0;
-    p.colour = {step.red, step.green, step.blue};
-    // A step plays its effect for "Time" ms, "Cyle" times over; a step naming no effect the
-    // preview knows shows dark for its time.
-    if (!RenderBaseEffect(step.mode, p)) {
-        FillAll(0);
-    }
-    m_customElapsedMs += FrameIntervalMs(step.speed);
-    const int64_t duration =
-        int64_t(std::max<int32_t>(step.time, 0)) * std::max<int32_t>(step.repetitions, 1);
-    if (m_customElapsedMs >= duration) {
-        m_customElapsedMs = 0;
-        m_customStep = (m_customStep + 1) % steps.size();
-    }
+    std::lock_guard<std::recursive_mutex> lock(LedListLock());
+    static const std::vector<profile::LightEffectStep> kNoSteps;
+    m_preview.RenderCustomEffect(
+        m_profileData != nullptr ? m_profileData->GetCustomEffectSteps() : kNoSteps,
+        [this](int effect, const FrameParams& p) { return RenderBaseEffect(effect, p); });
 }
 
 void COrvenixUSBDevice::PushPreview() {
     if (!m_softwareLightControl.load()) {
         return;
     }
-    const int count = std::min<int>(m_ledCount.load(), int(m_ledButtons.size()));
+    const int count = std::min<int>(m_preview.GetLedCount(), int(m_ledButtons.size()));
     for (int i = 0; i < count; ++i) {
         QWidget* button = m_ledButtons[i];
-        const uint32_t value = m_ledColours[i].load(std::memory_order_relaxed);
+        const uint32_t value = m_preview.GetLedColour(i);
         // Only changed colours are painted: the timer runs every 5 ms.
         if (button != nullptr && value != m_pushedColours[i]) {
             PaintLedButton(button, value);
@@ -516,48 +281,13 @@ void COrvenixUSBDevice::PushPreview() {
 
 // --- preview thread -----------------------------------------------------------------------
 
-void COrvenixUSBDevice::StartPreview() {
-    StopPreview();
-    m_previewWakeups.store(0);
-    m_previewThread.Start([this](const StopEvent& stop) { PreviewBody(stop); });
+bool COrvenixUSBDevice::IsPreviewWanted() const {
+    // Nothing to render for: no device, or a preview nobody can see that drives nothing.
+    return m_protocol.IsOpen() && !(m_hidden.load() && !PreviewDrivesDevice());
 }
 
-void COrvenixUSBDevice::StopPreview() {
-    if (!m_previewThread.IsRunning()) {
-        m_previewThread.Stop(0);
-        return;
-    }
-    WriteStopResult(m_previewThread.Stop(kPreviewStopWaitMs));
-}
-
-void COrvenixUSBDevice::PreviewBody(const StopEvent& stop) {
-    using Clock = std::chrono::steady_clock;
-    auto last = Clock::now();
-    for (;;) {
-        m_previewWakeups.fetch_add(1, std::memory_order_relaxed);
-        // Nothing to render for: no device, or a preview nobody can see that drives nothing.
-        if (!m_protocol.IsOpen() || (m_hidden.load() && !PreviewDrivesDevice())) {
-            if (stop.Wait(kPreviewIdleMs)) {
-                break;
-            }
-            last = Clock::now();
-            continue;
-        }
-        const profile::LightSetting settings = GetLightSettingsRecord();
-        const auto interval = std::chrono::milliseconds(FrameIntervalMs(settings.speed));
-        // Sleep until the next frame is due rather than polling every millisecond.
-        const auto due = last + interval;
-        if (stop.WaitUntil(due)) {
-            break;
-        }
-        if (!m_lightSync.load() && m_protocol.IsOpen()) {
-            RenderFrame(settings.effect);
-        }
-        const auto now = Clock::now();
-        // After a stall (suspend, a loaded machine) start counting again instead of catching up.
-        last = now - due >= interval ? now : due;
-    }
-    DebugLine("MS灯光线程设定退出");
+bool COrvenixUSBDevice::MayRenderPreviewFrame() const {
+    return !m_lightSync.load() && m_protocol.IsOpen();
 }
 
 // --- event channels -----------------------------------------------------------------------
@@ -621,7 +351,8 @@ void COrvenixUSBDevice::CloseListener(int typeCode) {
     // channel frees: it must have left before the channel closes. Its read waits without a
     // time-out, so cancel it (again, until the thread is gone) rather than waiting the bound out.
     if (l.thread.IsRunning()) {
-        WriteStopResult(l.thread.Stop(kListenerStopWaitMs, [&l] { l.channel.CancelPendingIo(); }));
+        DebugThreadStopResult(
+            l.thread.Stop(kListenerStopWaitMs, [&l] { l.channel.CancelPendingIo(); }));
     } else {
         l.thread.Stop(0);
     }

@@ -32,7 +32,7 @@
 #include "core/protocol/CDeviceProtocol.h"
 #include "pages/IDeviceEntryHost.h"
 #include "pages/PageSetup.h"
-#include "pages/PreviewTables.h"
+#include "pages/PreviewEngine.h"
 #include "platform/MessageTarget.h"
 #include "platform/PageMessages.h"
 #include "platform/ui/UIDefs.h"
@@ -74,15 +74,18 @@ public:
     virtual AudioLightValues GetAudioLightValues() = 0;
 };
 
-class COrvenixUSBDevice : public QWidget, public ui::INotifyUI, public ui::IUIAttributes {
+class COrvenixUSBDevice : public QWidget,
+                          public ui::INotifyUI,
+                          public ui::IUIAttributes,
+                          private IPreviewHost {
     Q_OBJECT
 public:
-    static constexpr int kMaxLeds = 256;
+    static constexpr int kMaxLeds = PreviewEngine::kMaxLeds;
     static constexpr int kMaxKeys = 256;
-    static constexpr int kLedPatternLength = 23;
-    static constexpr int kLedRecordSize = 14;
+    static constexpr int kLedPatternLength = PreviewEngine::kLedPatternLength;
+    static constexpr int kLedRecordSize = PreviewEngine::kLedRecordSize;
     static constexpr int kListenerStopWaitMs = 500;
-    static constexpr int kPreviewStopWaitMs = 1000;
+    static constexpr int kPreviewStopWaitMs = PreviewEngine::kStopWaitMs;
 
     explicit COrvenixUSBDevice(QWidget* parent = nullptr);
     // Stops the preview thread and both listeners. A derived page whose overrides run on those
@@ -116,7 +119,7 @@ public:
     QString GetLayoutPath() const { return m_setup.layoutPath; }
     HWND GetMainWindow() const { return m_setup.mainWindow; }
     int GetKeyButtonCount() const { return m_setup.keyButtonCount; }
-    int GetLedCount() const { return m_ledCount.load(); }
+    int GetLedCount() const { return m_preview.GetLedCount(); }
     int GetDeviceTypeRow() const { return m_setup.deviceTypeRow; }
     int GetPowerDisplayMode() const { return m_setup.powerDisplayMode; }
     int GetLogoLed() const { return m_setup.logoLed; }
@@ -207,15 +210,19 @@ public:
     bool IsMultiDevice() const { return m_multiDevice; }
 
     int GetSelectedKey() const { return m_selectedKey; }
-    profile::LightSetting GetLightSettingsRecord() const;
-    void SetLightSettingsRecord(const profile::LightSetting& settings);
+    profile::LightSetting GetLightSettingsRecord() const { return m_preview.GetLightSettings(); }
+    void SetLightSettingsRecord(const profile::LightSetting& settings) {
+        m_preview.SetLightSettings(settings);
+    }
     const std::map<int, int>& GetKeyMap(int which) const { return m_keyMaps[which % 3]; }
-    uint8_t GetLedLevel(int led) const;
-    void SetLedLevel(int led, uint8_t level);
-    void FlagLedFade(int led);
-    void StartLedRise(int led);
-    std::array<uint8_t, kLedPatternLength> GetLedPattern() const;
-    void SetLedPattern(const std::array<uint8_t, kLedPatternLength>& pattern);
+    uint8_t GetLedLevel(int led) const { return m_preview.GetLedLevel(led); }
+    void SetLedLevel(int led, uint8_t level) { m_preview.SetLedLevel(led, level); }
+    void FlagLedFade(int led) { m_preview.FlagLedFade(led); }
+    void StartLedRise(int led) { m_preview.StartLedRise(led); }
+    PreviewEngine::LedPattern GetLedPattern() const { return m_preview.GetLedPattern(); }
+    void SetLedPattern(const PreviewEngine::LedPattern& pattern) {
+        m_preview.SetLedPattern(pattern);
+    }
 
     // --- files of the page --------------------------------------------------------------------
     // The user's data folder + device kind name + '/', created when missing.
@@ -244,11 +251,12 @@ public:
 
     // --- preview thread -----------------------------------------------------------------------
     // (Re)starts the thread that renders the preview frames.
-    void StartPreview();
-    void StopPreview();
-    bool IsPreviewRunning() const { return m_previewThread.IsRunning(); }
+    void StartPreview() { m_preview.Start(); }
+    void StopPreview() { m_preview.Stop(); }
+    bool IsPreviewRunning() const { return m_preview.IsRunning(); }
     // Wake-ups of the preview thread since it started (for measurements).
-    uint64_t PreviewWakeups() const { return m_previewWakeups.load(); }
+    uint64_t PreviewWakeups() const { return m_preview.Wakeups(); }
+    PreviewEngine& Preview() { return m_preview; }
     // One frame of the current effect, as the preview thread renders it.
     virtual void RenderFrame(int effect);
 
@@ -265,11 +273,15 @@ public:
     Json::Value& LightConfigList(int which) { return m_lightConfigLists[size_t(which) % 3]; }
     // Per-LED records (custom colours and areas): replaced whole under the LED list lock, so the
     // preview never sees a half-rebuilt list.
-    void SetLedRecords(std::vector<std::array<uint8_t, kLedRecordSize>> records);
-    std::vector<std::array<uint8_t, kLedRecordSize>> GetLedRecords() const;
+    void SetLedRecords(std::vector<PreviewEngine::LedRecord> records) {
+        m_preview.SetLedRecords(std::move(records));
+    }
+    std::vector<PreviewEngine::LedRecord> GetLedRecords() const {
+        return m_preview.GetLedRecords();
+    }
 
-    std::recursive_mutex& LedLock() { return m_ledLock; }
-    std::recursive_mutex& LedListLock() { return m_ledListLock; }
+    std::recursive_mutex& LedLock() { return m_preview.LedLock(); }
+    std::recursive_mutex& LedListLock() { return m_preview.LedListLock(); }
 
     profile::CBasicProfiledata* GetProfileData() const { return m_profileData.get(); }
 
@@ -279,19 +291,8 @@ signals:
 
 protected:
     // Parameters of one rendered frame: the page's light settings or a custom effect's step.
-    struct FrameParams {
-        int brightness = 0;
-        int speed = 0;
-        int direction = 0;
-        bool multiColour = false;
-        Rgb colour;
-    };
-    FrameParams CurrentFrameParams() const;
-    void FillAll(uint32_t value);
-    void DoStatic(const FrameParams& p);
-    void DoBreathing(const FrameParams& p, bool fourColours);
-    void DoSpectrum(const FrameParams& p);
-    void DoBlink(const FrameParams& p, bool fourColours);
+    using FrameParams = PreviewEngine::FrameParams;
+    FrameParams CurrentFrameParams() const { return m_preview.CurrentFrameParams(); }
     // Renders effect code `effect` with the parameters; false for codes the base has no renderer
     // for.
     virtual bool RenderBaseEffect(int effect, const FrameParams& p);
@@ -328,8 +329,11 @@ private:
     Listener& ListenerOf(int typeCode);
     const Listener* FindListener(int typeCode) const;
     void ListenerBody(Listener& listener, const StopEvent& stop);
-    void PreviewBody(const StopEvent& stop);
     void ResetButtons();
+    // IPreviewHost: what the preview thread asks of the page.
+    bool IsPreviewWanted() const override;
+    bool MayRenderPreviewFrame() const override;
+    void RenderPreviewFrame(int effect) override { RenderFrame(effect); }
 
     protocol::CDeviceProtocol m_protocol;
     protocol::CDeviceProtocol m_eventProtocol;
@@ -340,39 +344,17 @@ private:
     IDeviceEntryHost* m_entry = nullptr;
     IAudioLightControl* m_audioLightControl = nullptr;
     PageSetup m_setup;
-    std::atomic<int> m_ledCount{0};  // the set-up's LED count, read by the preview thread
     int m_selectedKey = -1;
     int m_functionPanel = 1;
     std::vector<QWidget*> m_keyButtons;
     std::vector<QWidget*> m_ledButtons;
     std::array<std::map<int, int>, 3> m_keyMaps;
-    std::array<std::atomic<uint32_t>, kMaxLeds> m_ledColours{};
     std::array<uint32_t, kMaxLeds> m_pushedColours{};
 
-    mutable std::mutex m_lightSettingsMutex;
-    profile::LightSetting m_lightSettings;
     std::array<Json::Value, 3> m_lightConfigLists;
-    mutable std::recursive_mutex m_ledLock;
-    mutable std::recursive_mutex m_ledListLock;
-    std::vector<std::array<uint8_t, kLedRecordSize>> m_ledRecords;
     std::atomic<bool> m_softwareLightControl{true};
     std::atomic<bool> m_hover{true};
     std::atomic<bool> m_upgradeRequest{false};
-
-    // Preview state: written by the renderers (the preview thread, or the caller of a renderer).
-    int m_breathPhase = 0;
-    int m_hue = 0;
-    int m_fixedColourIndex = 0;
-    bool m_blinkOn = true;
-    int m_blinkElapsedMs = 0;
-    size_t m_customStep = 0;
-    int m_customElapsedMs = 0;
-    // Per-LED state under the LED lock.
-    std::array<uint8_t, kMaxLeds> m_ledLevels{};
-    std::array<uint8_t, kMaxLeds> m_ledFadeStates{};
-    std::array<uint8_t, kMaxLeds> m_ledFadeFlags{};
-    std::array<uint8_t, kMaxLeds> m_ledRandomHues{};
-    std::array<uint8_t, kLedPatternLength> m_ledPattern{};
 
     AudioLightValues m_audioLightValues;
     std::atomic<bool> m_lightSync{false};
@@ -380,8 +362,7 @@ private:
     bool m_multiDevice = false;
     int m_linkMisses = 0;
 
-    WorkerThread m_previewThread;
-    std::atomic<uint64_t> m_previewWakeups{0};
+    PreviewEngine m_preview{static_cast<IPreviewHost&>(*this)};
     std::unique_ptr<Listener> m_wiredListener;
     std::unique_ptr<Listener> m_receiverListener;
     std::unique_ptr<profile::CBasicProfiledata> m_profileData;
