@@ -21,9 +21,7 @@ namespace q840::pages {
 namespace {
 
 constexpr uint32_t kWhiteFullLevel = PackLed(255, 255, 255, 255);
-constexpr int kListenerPollMs = 1;    // stop check between reads
-constexpr int kListenerRetryMs = 20;  // after a failed read (device gone, handle not yet closed)
-constexpr int kMissCountWrap = 20;    // the link check's miss count runs 0..19
+constexpr int kMissCountWrap = 20;  // the link check's miss count runs 0..19
 constexpr int kPreviewPeriodPrimaryMs = 5;
 constexpr int kPreviewPeriodReceiverMs = 500;
 constexpr int kPreviewPeriodHiddenMs = 250;
@@ -40,29 +38,11 @@ bool IsDeviceKeyButton(QWidget* widget) {
 
 }  // namespace
 
-// One event channel: its CHidDevice (inside the event protocol), the lock that serialises
-// opening and closing it, its "open" mark and its thread.
-struct COrvenixUSBDevice::Listener {
-    Listener(int type, hid::CHidDevice& ch, std::recursive_mutex& lk)
-        : typeCode(type), channel(ch), lock(lk) {}
-    const int typeCode;
-    hid::CHidDevice& channel;
-    std::recursive_mutex& lock;
-    std::atomic<bool> open{false};
-    WorkerThread thread;
-};
-
 COrvenixUSBDevice::COrvenixUSBDevice(QWidget* parent) : QWidget(parent) {
     // The page's content fills the page, whatever size the page area has.
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
     box->setSpacing(0);
-    // The wired event channel is guarded by the event protocol's I/O lock, the receiver's by its
-    // second lock.
-    m_wiredListener = std::make_unique<Listener>(kWiredMouseType, m_eventProtocol.PrimaryChannel(),
-                                                 m_eventProtocol.IoLock());
-    m_receiverListener = std::make_unique<Listener>(
-        kReceiverMouseType, m_eventProtocol.ReceiverChannel(), m_eventProtocol.CommandLock());
 }
 
 COrvenixUSBDevice::~COrvenixUSBDevice() {
@@ -72,14 +52,14 @@ COrvenixUSBDevice::~COrvenixUSBDevice() {
 
 void COrvenixUSBDevice::StopThreads() {
     StopPreview();
-    CloseListener(kWiredMouseType);
-    CloseListener(kReceiverMouseType);
+    m_session.CloseListeners();
 }
 
 // --- set-up ------------------------------------------------------------------------------------
 
 void COrvenixUSBDevice::Setup(const PageSetup& setup) {
     m_setup = setup;
+    m_session.SetInterfaceRecord(setup.interfaceRecord);
     m_setup.keyButtonCount = std::clamp(setup.keyButtonCount, 0, kMaxKeys);
     m_preview.SetLedCount(setup.ledCount);
     m_setup.ledCount = m_preview.GetLedCount();
@@ -88,6 +68,7 @@ void COrvenixUSBDevice::Setup(const PageSetup& setup) {
 
 void COrvenixUSBDevice::RebindInterface(const catalogue::DeviceListEntry& record) {
     m_setup.interfaceRecord = record;
+    m_session.SetInterfaceRecord(record);
 }
 
 void COrvenixUSBDevice::SetProfileData(std::unique_ptr<profile::CBasicProfiledata> data) {
@@ -283,129 +264,21 @@ void COrvenixUSBDevice::PushPreview() {
 
 bool COrvenixUSBDevice::IsPreviewWanted() const {
     // Nothing to render for: no device, or a preview nobody can see that drives nothing.
-    return m_protocol.IsOpen() && !(m_hidden.load() && !PreviewDrivesDevice());
+    return m_session.CommandProtocol().IsOpen() && !(m_hidden.load() && !PreviewDrivesDevice());
 }
 
 bool COrvenixUSBDevice::MayRenderPreviewFrame() const {
-    return !m_lightSync.load() && m_protocol.IsOpen();
+    return !m_lightSync.load() && m_session.CommandProtocol().IsOpen();
 }
 
 // --- event channels -----------------------------------------------------------------------
 
-COrvenixUSBDevice::Listener& COrvenixUSBDevice::ListenerOf(int typeCode) {
-    return typeCode == kReceiverMouseType ? *m_receiverListener : *m_wiredListener;
-}
-
-const COrvenixUSBDevice::Listener* COrvenixUSBDevice::FindListener(int typeCode) const {
-    if (typeCode == kWiredMouseType) {
-        return m_wiredListener.get();
-    }
-    if (typeCode == kReceiverMouseType) {
-        return m_receiverListener.get();
-    }
-    return nullptr;
-}
-
-bool COrvenixUSBDevice::IsListenerOpen(int typeCode) const {
-    const Listener* l = FindListener(typeCode);
-    return l != nullptr && l->open.load();
-}
-
-bool COrvenixUSBDevice::IsListenerRunning(int typeCode) const {
-    const Listener* l = FindListener(typeCode);
-    return l != nullptr && l->thread.IsRunning();
-}
-
-bool COrvenixUSBDevice::OpenListener(const catalogue::DeviceListEntry& record) {
-    if (record.typeCode != kWiredMouseType && record.typeCode != kReceiverMouseType) {
-        return false;
-    }
-    Listener& l = ListenerOf(record.typeCode);
-    // The thread reads the channel's capabilities and handle; neither may change under it.
-    if (l.thread.IsRunning()) {
-        CloseListener(record.typeCode);
-    }
-    l.thread.Stop(0);  // reap a thread that ended by itself
-    bool opened = false;
-    {
-        std::lock_guard<std::recursive_mutex> lock(l.lock);
-        l.channel.Close();
-        opened = l.channel.Open(record.path, true, true, true, false);
-        l.open.store(opened);
-    }
-    // Nothing to listen to on a channel that did not open; the next reopen starts the thread.
-    if (!opened) {
-        return false;
-    }
-    l.thread.Start([this, &l](const StopEvent& stop) { ListenerBody(l, stop); });
-    return true;
-}
-
-void COrvenixUSBDevice::CloseListener(int typeCode) {
-    if (typeCode != kWiredMouseType && typeCode != kReceiverMouseType) {
-        return;
-    }
-    Listener& l = ListenerOf(typeCode);
-    l.open.store(false);
-    // The thread decodes its reports with the channel's capability data, which closing the
-    // channel frees: it must have left before the channel closes. Its read waits without a
-    // time-out, so cancel it (again, until the thread is gone) rather than waiting the bound out.
-    if (l.thread.IsRunning()) {
-        DebugThreadStopResult(
-            l.thread.Stop(kListenerStopWaitMs, [&l] { l.channel.CancelPendingIo(); }));
-    } else {
-        l.thread.Stop(0);
-    }
-    std::lock_guard<std::recursive_mutex> lock(l.lock);
-    l.channel.Close();
-}
-
-bool COrvenixUSBDevice::ReopenListener(const catalogue::DeviceListEntry& record) {
-    CloseListener(record.typeCode);
-    return OpenListener(record);
-}
-
-void COrvenixUSBDevice::ListenerBody(Listener& l, const StopEvent& stop) {
-    // The channel was opened before the thread started and is closed only after the thread has
-    // left (CloseListener), so its capabilities stay valid for the thread's whole life.
-    size_t length = l.channel.GetCaps().inputReportByteLength;
-    if (length < 3) {
-        length = 64;
-    }
-    std::vector<uint8_t> report;
-    while (!stop.Wait(kListenerPollMs)) {
-        if (!l.open.load()) {
-            continue;
-        }
-        report.assign(length, 0);
-        size_t transferred = 0;
-        if (!l.channel.ReadReport(report.data(), report.size(), &transferred, hid::kInfinite)) {
-            // The device went away or the channel was closed: do not spin on a dead handle.
-            if (stop.Wait(kListenerRetryMs)) {
-                break;
-            }
-            continue;
-        }
-        if (transferred < 3) {
-            continue;
-        }
-        l.channel.UnpackInputReport(report.data(), transferred);
-        const int code = report[1] + 256 * report[2];
-        DebugLine("接收到自动添加设备的同步信息要求  TEST");
-        if (code == kEventSettingsChanged) {
-            DebugLine("接收到自动添加设备的同步信息要求");
-            // The entry's timers live on the UI thread; a queued call to a page that is gone by
-            // then is dropped by Qt.
-            QMetaObject::invokeMethod(
-                this, [this] { ArmEntryTimer(kTimerSettingsReread, kSettingsRereadMs); },
-                Qt::QueuedConnection);
-        } else if (code == kEventKeyPressed && l.typeCode == kWiredMouseType) {
-            OnKeyPressEvent();
-        } else if (code > kEventSettingsChanged) {
-            OnDeviceEvent(code);
-        }
-    }
-    DebugLine("MS 设备同步线程设定退出");
+void COrvenixUSBDevice::OnSettingsChangedEvent() {
+    // The entry's timers live on the UI thread; a queued call to a page that is gone by then is
+    // dropped by Qt.
+    QMetaObject::invokeMethod(
+        this, [this] { ArmEntryTimer(kTimerSettingsReread, kSettingsRereadMs); },
+        Qt::QueuedConnection);
 }
 
 // --- selector entry timers ----------------------------------------------------------------
@@ -430,7 +303,7 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
             // While the window is hidden the preview is seen by nobody; unless it drives the
             // device's own lighting it waits, and looks again a few times a second.
             if (m_hidden.load() && !PreviewDrivesDevice()) {
-                if (m_protocol.IsOpen()) {
+                if (CommandProtocol().IsOpen()) {
                     ArmEntryTimer(kTimerPreview, kPreviewPeriodHiddenMs);
                 }
                 break;
@@ -439,7 +312,7 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
             if (m_entry != nullptr && m_entry->IsEntrySelected() && m_hover.load()) {
                 m_entry->RepaintPreview();
             }
-            if (m_protocol.IsOpen()) {
+            if (CommandProtocol().IsOpen()) {
                 ArmEntryTimer(kTimerPreview, OnReceiverChannel() ? kPreviewPeriodReceiverMs
                                                                  : kPreviewPeriodPrimaryMs);
             }
@@ -501,8 +374,8 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
 
 void COrvenixUSBDevice::SetSoftwareLightControl(bool on) {
     m_softwareLightControl.store(on);
-    if (on && GetTypeCode() == kWiredKeyboardType) {
-        m_protocol.LightControl();
+    if (on) {
+        m_session.TakeBackLighting();
     }
 }
 

@@ -1,18 +1,21 @@
 #pragma once
 
-// The common base of every device page: a container control laid out by the device's page layout
-// that owns what the program knows about one device at run time: its command protocol, the event
-// channels and their listener threads, the profile data, the LED preview and the key and LED
-// buttons of the layout.
+// The common base of every device page: a container control laid out by the device's page layout.
+// It is a thin widget over three parts:
+// - the device session (core/session/DeviceSession.h): the command and event protocols, the
+//   event listeners and their threads, the information record and the exchanges with the device;
+// - the preview engine (pages/PreviewEngine.h): the LED colour array, the light settings, the
+//   renderers' state and the preview thread;
+// - the widget itself: the set-up (PageSetup), the layout's key and LED buttons, painting the
+//   preview onto them, the selector entry's timers, notifications, the profile data and its files.
 //
 // Threads:
 // - user-interface thread: set-up, the selector entry's timers (OnEntryTimer), notifications and
 //   every operation the main window calls;
-// - preview thread: renders frames into the LED colour array; PushPreview (UI thread) reads it;
-// - two listener threads (wired and receiver event channel): read event reports and hand their
-//   work to the UI thread.
-// Each LED colour is one 32-bit word read and written whole. The per-LED fade and pattern state
-// is guarded by the LED lock, the per-LED records and the custom effect steps by the LED list lock.
+// - preview thread (the engine's): renders frames through RenderFrame; PushPreview (UI thread)
+//   paints them;
+// - two listener threads (the session's): read event reports and hand their work to the page,
+//   which passes it on to the UI thread.
 
 #include <json/value.h>
 
@@ -30,6 +33,7 @@
 #include "core/catalogue/DeviceList.h"
 #include "core/profile/LightSetting.h"
 #include "core/protocol/CDeviceProtocol.h"
+#include "core/session/DeviceSession.h"
 #include "pages/IDeviceEntryHost.h"
 #include "pages/PageSetup.h"
 #include "pages/PreviewEngine.h"
@@ -47,14 +51,11 @@ class CPaintManagerUI;
 
 namespace q840::pages {
 
-// Event codes the device sends on its event interface.
-constexpr int kEventSettingsChanged = 0x0401;
-constexpr int kEventKeyPressed = 0x0403;
-
-// Interface type codes of the event channels.
-constexpr int kWiredMouseType = 2;
-constexpr int kReceiverMouseType = 6;
-constexpr int kWiredKeyboardType = 1;
+using session::kEventKeyPressed;
+using session::kEventSettingsChanged;
+using session::kReceiverMouseType;
+using session::kWiredKeyboardType;
+using session::kWiredMouseType;
 
 // The audio-reactive light values the page mirrors to the lighting editor (the keyboard's
 // "AudioLightInfo"): the audio mode, the background colour and the foreground colour.
@@ -77,14 +78,15 @@ public:
 class COrvenixUSBDevice : public QWidget,
                           public ui::INotifyUI,
                           public ui::IUIAttributes,
-                          private IPreviewHost {
+                          private IPreviewHost,
+                          private session::IDeviceEventSink {
     Q_OBJECT
 public:
     static constexpr int kMaxLeds = PreviewEngine::kMaxLeds;
     static constexpr int kMaxKeys = 256;
     static constexpr int kLedPatternLength = PreviewEngine::kLedPatternLength;
     static constexpr int kLedRecordSize = PreviewEngine::kLedRecordSize;
-    static constexpr int kListenerStopWaitMs = 500;
+    static constexpr int kListenerStopWaitMs = session::DeviceSession::kListenerStopWaitMs;
     static constexpr int kPreviewStopWaitMs = PreviewEngine::kStopWaitMs;
 
     explicit COrvenixUSBDevice(QWidget* parent = nullptr);
@@ -236,18 +238,20 @@ public:
     QString ShootPatternPath(int n) const;  // device folder + "ShootData_N.Shoot", N 0-3; "" else
 
     // --- protocols and event channels ---------------------------------------------------------
-    protocol::CDeviceProtocol& CommandProtocol() { return m_protocol; }
-    protocol::CDeviceProtocol& EventProtocol() { return m_eventProtocol; }
+    session::DeviceSession& Session() { return m_session; }
+    protocol::CDeviceProtocol& CommandProtocol() { return m_session.CommandProtocol(); }
+    protocol::CDeviceProtocol& EventProtocol() { return m_session.EventProtocol(); }
 
-    // Opens the event interface of `record` (type code 2: wired channel, 6: receiver channel) and
-    // starts its listener thread; a listener already running on that channel is closed first.
-    // False (and no thread) when the type is neither or the path could not be opened.
-    bool OpenListener(const catalogue::DeviceListEntry& record);
-    // Closes the channel of that type and stops its listener within the bounded wait.
-    void CloseListener(int typeCode);
-    bool ReopenListener(const catalogue::DeviceListEntry& record);
-    bool IsListenerOpen(int typeCode) const;
-    bool IsListenerRunning(int typeCode) const;
+    // The session's event listeners (type code 2: wired channel, 6: receiver channel).
+    bool OpenListener(const catalogue::DeviceListEntry& record) {
+        return m_session.OpenListener(record);
+    }
+    void CloseListener(int typeCode) { m_session.CloseListener(typeCode); }
+    bool ReopenListener(const catalogue::DeviceListEntry& record) {
+        return m_session.ReopenListener(record);
+    }
+    bool IsListenerOpen(int typeCode) const { return m_session.IsListenerOpen(typeCode); }
+    bool IsListenerRunning(int typeCode) const { return m_session.IsListenerRunning(typeCode); }
 
     // --- preview thread -----------------------------------------------------------------------
     // (Re)starts the thread that renders the preview frames.
@@ -300,8 +304,8 @@ protected:
     virtual void RenderCustomEffect();
 
     // Listener hooks (called on the listener's thread).
-    virtual void OnKeyPressEvent() {}
-    virtual void OnDeviceEvent(int /*code*/) {}
+    void OnKeyPressEvent() override {}
+    void OnDeviceEvent(int /*code*/) override {}
     // The page's own notification handling, for notifications from controls inside it.
     virtual void HandleNotify(ui::TNotifyUI& /*msg*/) {}
 
@@ -315,35 +319,29 @@ protected:
         SendToMainWindow(kMsgEntryReachable, WPARAM(m_setup.deviceTypeRow), reachable ? 1 : 0);
     }
     void ArmEntryTimer(int id, int ms);
-    bool OnReceiverChannel() const {
-        return m_protocol.GetChannel() == protocol::CDeviceProtocol::kReceiverChannel;
-    }
+    bool OnReceiverChannel() const { return m_session.OnReceiverChannel(); }
     void SetProfileData(std::unique_ptr<profile::CBasicProfiledata> data);
     // The 34-byte device information record (filled by the derived page's identity read).
-    std::array<uint8_t, protocol::CDeviceProtocol::kInfoRecordSize>& InfoRecord() {
-        return m_infoRecord;
-    }
+    session::DeviceSession::InfoRecordBytes& InfoRecord() { return m_session.InfoRecord(); }
 
 private:
-    struct Listener;
-    Listener& ListenerOf(int typeCode);
-    const Listener* FindListener(int typeCode) const;
-    void ListenerBody(Listener& listener, const StopEvent& stop);
+    // The three parts of the page: the device, the preview, and this widget with its set-up.
+    session::DeviceSession m_session{static_cast<session::IDeviceEventSink&>(*this)};
+    PreviewEngine m_preview{static_cast<IPreviewHost&>(*this)};
+    PageSetup m_setup;
+
     void ResetButtons();
+    // IDeviceEventSink: 0x0401 arms the settings re-read on the UI thread.
+    void OnSettingsChangedEvent() override;
     // IPreviewHost: what the preview thread asks of the page.
     bool IsPreviewWanted() const override;
     bool MayRenderPreviewFrame() const override;
     void RenderPreviewFrame(int effect) override { RenderFrame(effect); }
 
-    protocol::CDeviceProtocol m_protocol;
-    protocol::CDeviceProtocol m_eventProtocol;
-    std::array<uint8_t, protocol::CDeviceProtocol::kInfoRecordSize> m_infoRecord{};
-
     QWidget* m_selectPanel = nullptr;
     QWidget* m_batteryControl = nullptr;
     IDeviceEntryHost* m_entry = nullptr;
     IAudioLightControl* m_audioLightControl = nullptr;
-    PageSetup m_setup;
     int m_selectedKey = -1;
     int m_functionPanel = 1;
     std::vector<QWidget*> m_keyButtons;
@@ -362,9 +360,6 @@ private:
     bool m_multiDevice = false;
     int m_linkMisses = 0;
 
-    PreviewEngine m_preview{static_cast<IPreviewHost&>(*this)};
-    std::unique_ptr<Listener> m_wiredListener;
-    std::unique_ptr<Listener> m_receiverListener;
     std::unique_ptr<profile::CBasicProfiledata> m_profileData;
 };
 
