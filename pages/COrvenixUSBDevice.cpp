@@ -7,8 +7,6 @@
 #include <QRegularExpression>
 #include <QStackedWidget>
 #include <algorithm>
-#include <chrono>
-#include <cstring>
 
 #include "controls/CDeviceKeyButtonUI.h"
 #include "core/base/DebugLine.h"

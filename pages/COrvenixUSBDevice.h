@@ -29,7 +29,6 @@
 #include <mutex>
 #include <vector>
 
-#include "core/base/WorkerThread.h"
 #include "core/catalogue/DeviceList.h"
 #include "core/profile/LightSetting.h"
 #include "core/protocol/CDeviceProtocol.h"
@@ -339,7 +338,6 @@ private:
     void RenderPreviewFrame(int effect) override { RenderFrame(effect); }
 
     QWidget* m_selectPanel = nullptr;
-    QWidget* m_batteryControl = nullptr;
     IDeviceEntryHost* m_entry = nullptr;
     IAudioLightControl* m_audioLightControl = nullptr;
     int m_selectedKey = -1;
