@@ -19,7 +19,7 @@ TSAN_PER_TEST := test_app
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: all deps configure build test test-core test-tsan run clean format
+.PHONY: all deps configure build test test-core test-tsan test-kernel run clean format
 
 all: build
 
@@ -50,6 +50,13 @@ $(CORE_BUILD_DIR)/build.ninja:
 test-core: $(CORE_BUILD_DIR)/build.ninja
 	cmake --build $(CORE_BUILD_DIR)
 	cd $(CORE_BUILD_DIR) && ctest -j2 --output-on-failure
+
+# The real kernel path: a VM whose USB gadget plays the simulated mouse, so that discovery, reads,
+# writes, a stalled mouse, an unplug and a denied node go through usbhid and hidraw
+# (tools/test-kernel.sh, tests/kernel/checks.sh). The first run installs QEMU and fetches the
+# kernel package into ~/.cache/usb-gadget-vm.
+test-kernel: build
+	tools/test-kernel.sh $(BUILD_DIR)
 
 # The threaded suites under ThreadSanitizer; any report fails the run. Qt's own locking is not
 # instrumented: tests/pages/tsan.supp says what is suppressed and why.

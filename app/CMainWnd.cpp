@@ -292,7 +292,7 @@ void CMainWnd::SetLightControl(int flag, bool broadcast) {
         [flag](pages::COrvenixUSBDevice& page) { page.SetSoftwareLightControl(flag != 0); });
 }
 
-void CMainWnd::OnGameMessage(WPARAM wParam, LPARAM lParam) {
+void CMainWnd::OnGameMessage(UINT /*msg*/, WPARAM wParam, LPARAM lParam) {
     // The effect change itself belongs to the current page's lighting; the restore timer runs
     // whatever wParam is, and another game message within the 5 s starts it again.
     if (wParam <= 2) {
@@ -393,14 +393,14 @@ void CMainWnd::ReleaseWhileHidden() {
 #endif
 }
 
-int CMainWnd::WritePageSettings(pages::COrvenixUSBDevice& page, QSize screen) {
+int CMainWnd::WritePageSettings(pages::COrvenixUSBDevice& page) {
     // The mouse always writes the block of profile 0 with byte 0 = 0; its two arguments are the
     // profile and byte 0, so the screen size other pages take would address far past its
     // settings area.
     if (page.GetDeviceKind() == kMouseKind) {
         return page.WriteSettingsBlock(0, 0);
     }
-    return page.WriteSettingsBlock(screen.width(), screen.height());
+    return page.WriteSettingsBlock(m_screenSize.width(), m_screenSize.height());
 }
 
 void CMainWnd::OnPageWrite(pages::COrvenixUSBDevice& page, int result) {
@@ -435,7 +435,7 @@ void CMainWnd::InstallRouteHandlers() {
         }
         if (page->ApplySettingsControl(msg)) {
             page->SaveProfile();
-            OnPageWrite(*page, WritePageSettings(*page, m_screenSize));
+            OnPageWrite(*page, WritePageSettings(*page));
         }
         return true;
     });
@@ -481,7 +481,7 @@ void CMainWnd::InstallGameLightHooks() {
         page->SetLightSettings(record);
         page->SaveProfile();
         page->LoadLightState();
-        OnPageWrite(*page, WritePageSettings(*page, m_screenSize));
+        OnPageWrite(*page, WritePageSettings(*page));
     };
     hooks.restore = [this] {
         pages::COrvenixUSBDevice* page = CurrentPage();
@@ -494,7 +494,7 @@ void CMainWnd::InstallGameLightHooks() {
         page->SetLightSettings(record);
         page->SaveProfile();
         page->LoadLightState();
-        OnPageWrite(*page, WritePageSettings(*page, m_screenSize));
+        OnPageWrite(*page, WritePageSettings(*page));
     };
     m_gameLight = std::move(hooks);
 }
@@ -509,7 +509,7 @@ void CMainWnd::RestoreDefaults() {
     }
     page->LoadDefaultProfile();
     OnPageWrite(*page, page->ApplyKeys(0));
-    OnPageWrite(*page, WritePageSettings(*page, m_screenSize));
+    OnPageWrite(*page, WritePageSettings(*page));
 }
 
 void CMainWnd::CheckFirmware(LPARAM version) {
@@ -539,7 +539,7 @@ void CMainWnd::OpenAuxiliaryWindow(const std::function<void()>& opener, const ch
     if (opener) {
         opener();
     } else {
-        DebugLine("%s window waiting: not part of the program yet", what);
+        DebugLine("%s window: no opener installed", what);
     }
 }
 
@@ -586,28 +586,91 @@ void CMainWnd::changeEvent(QEvent* event) {
     ui::WindowImplBase::changeEvent(event);
 }
 
-LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
-    const RegisteredMessages& messages = Messages();
-    handled = true;
-    // Registered messages come first, whatever the power state.
-    if (msg != 0 && msg == messages.UWM_APP_ACTIVATE_MSG) {
-        DebugLine("软件标示 %u，%llx%llx", msg, static_cast<unsigned long long>(wParam),
-                  static_cast<unsigned long long>(lParam));
-        OnActivate();
-        return 0;
+// The registered messages the window handles, as data. `whileAsleep` rows are handled whatever
+// the power state; the others wait for the resume like every other message.
+struct CMainWnd::RegisteredRoute {
+    UINT RegisteredMessages::*message;
+    bool whileAsleep;
+    void (CMainWnd::*handler)(UINT msg, WPARAM wParam, LPARAM lParam);
+};
+
+const CMainWnd::RegisteredRoute* CMainWnd::FindRegisteredRoute(UINT msg) {
+    using M = RegisteredMessages;
+    static const RegisteredRoute kRoutes[] = {
+        {&M::UWM_APP_ACTIVATE_MSG, true, &CMainWnd::OnActivateMessage},
+        {&M::UWM_LIGHT_OWNER_REQUEST_MSG, true, &CMainWnd::OnLightOwnerRequest},
+        {&M::UWM_WORKTOOL_QUERY_MSG, true, &CMainWnd::OnWorkToolQuery},
+        // Forwarded to the settings window while it is open.
+        {&M::UWM_UPDATE_PROGRESS_MSG, true, &CMainWnd::OnIgnoredMessage},
+        {&M::WM_HOOK_KEY_HITKEY_MSG, false, &CMainWnd::OnIgnoredMessage},
+        {&M::WM_HOOK_KEY_SINGLEKEY_MSG, false, &CMainWnd::OnSingleKeyCaptured},
+        {&M::WM_HOOK_KEY_KBMACRO_MSG, false, &CMainWnd::OnMacroInput},
+        {&M::WM_HOOK_KEY_KBMACROLATER_MSG, false, &CMainWnd::OnMacroInput},
+        {&M::WM_HOOK_KEY_KBMACROPREVIOUS_MSG, false, &CMainWnd::OnMacroInput},
+        {&M::WM_HOOK_KEY_KBMACROSINGLE_MSG, false, &CMainWnd::OnMacroInput},
+        {&M::WM_HOOK_KEY_MSMACRO_MSG, false, &CMainWnd::OnMacroInput},
+        {&M::WM_HOOK_KEY_MSMACROLATER_MSG, false, &CMainWnd::OnMacroInput},
+        {&M::WM_HOOK_KEY_MSMACROPREVIOUS_MSG, false, &CMainWnd::OnMacroInput},
+        {&M::WM_HOOK_KEY_MSMACROSINGLE_MSG, false, &CMainWnd::OnMacroInput},
+        {&M::Game_Start, false, &CMainWnd::OnGameMessage},
+        {&M::Game_End, false, &CMainWnd::OnGameMessage},
+        {&M::Game_Kill, false, &CMainWnd::OnGameMessage},
+        {&M::Game_Death, false, &CMainWnd::OnGameMessage},
+    };
+    if (msg == 0) {
+        return nullptr;  // a name that was never registered has id 0
     }
-    if (msg != 0 && msg == messages.UWM_LIGHT_OWNER_REQUEST_MSG) {
-        if (wParam == 1) {
-            SetLightControl(lParam == 0 ? 0 : 1, false);
+    const RegisteredMessages& messages = Messages();
+    for (const RegisteredRoute& route : kRoutes) {
+        if (messages.*route.message == msg) {
+            return &route;
+        }
+    }
+    return nullptr;
+}
+
+void CMainWnd::OnActivateMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    DebugLine("软件标示 %u，%llx%llx", msg, static_cast<unsigned long long>(wParam),
+              static_cast<unsigned long long>(lParam));
+    OnActivate();
+}
+
+void CMainWnd::OnLightOwnerRequest(UINT /*msg*/, WPARAM wParam, LPARAM lParam) {
+    if (wParam == 1) {
+        SetLightControl(lParam == 0 ? 0 : 1, false);
+    }
+}
+
+void CMainWnd::OnWorkToolQuery(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {
+    ReplyToWorkTool();
+}
+
+void CMainWnd::OnSingleKeyCaptured(UINT /*msg*/, WPARAM wParam, LPARAM lParam) {
+    if (m_inputHook.singleKey) {
+        m_inputHook.singleKey(wParam, lParam);
+    } else {
+        DebugLine("captured key waiting: no key assignment editor");
+    }
+}
+
+void CMainWnd::OnMacroInput(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == Messages().WM_HOOK_KEY_MSMACRO_MSG) {
+        DebugLine("WM_HOOK_KEY_MSMACRO");
+    }
+    if (m_inputHook.macro) {
+        m_inputHook.macro(msg, wParam, lParam);
+    } else {
+        DebugLine("recorded input waiting: no macro editor");
+    }
+}
+
+LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+    handled = true;
+    if (const RegisteredRoute* route = FindRegisteredRoute(msg)) {
+        if (route->whileAsleep || m_awake) {
+            (this->*route->handler)(msg, wParam, lParam);
         }
         return 0;
-    }
-    if (msg != 0 && msg == messages.UWM_WORKTOOL_QUERY_MSG) {
-        ReplyToWorkTool();
-        return 0;
-    }
-    if (msg != 0 && msg == messages.UWM_UPDATE_PROGRESS_MSG) {
-        return 0;  // forwarded to the settings window while it is open
     }
     if (msg == WM_DESTROY) {
         OnDestroy();
@@ -629,40 +692,6 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
     }
     if (!m_awake) {
         return 0;  // asleep: everything below waits for the resume
-    }
-    if (msg != 0 && msg == messages.WM_HOOK_KEY_HITKEY_MSG) {
-        return 0;
-    }
-    if (msg != 0 && msg == messages.WM_HOOK_KEY_SINGLEKEY_MSG) {
-        if (m_inputHook.singleKey) {
-            m_inputHook.singleKey(wParam, lParam);
-        } else {
-            DebugLine("captured key waiting: no key assignment editor");
-        }
-        return 0;
-    }
-    for (UINT macroMessage :
-         {messages.WM_HOOK_KEY_KBMACRO_MSG, messages.WM_HOOK_KEY_KBMACROLATER_MSG,
-          messages.WM_HOOK_KEY_KBMACROPREVIOUS_MSG, messages.WM_HOOK_KEY_KBMACROSINGLE_MSG,
-          messages.WM_HOOK_KEY_MSMACRO_MSG, messages.WM_HOOK_KEY_MSMACROLATER_MSG,
-          messages.WM_HOOK_KEY_MSMACROPREVIOUS_MSG, messages.WM_HOOK_KEY_MSMACROSINGLE_MSG}) {
-        if (msg == 0 || msg != macroMessage) {
-            continue;
-        }
-        if (msg == messages.WM_HOOK_KEY_MSMACRO_MSG) {
-            DebugLine("WM_HOOK_KEY_MSMACRO");
-        }
-        if (m_inputHook.macro) {
-            m_inputHook.macro(msg, wParam, lParam);
-        } else {
-            DebugLine("recorded input waiting: no macro editor");
-        }
-        return 0;
-    }
-    if (msg != 0 && (msg == messages.Game_Start || msg == messages.Game_End ||
-                     msg == messages.Game_Kill || msg == messages.Game_Death)) {
-        OnGameMessage(wParam, lParam);
-        return 0;
     }
     switch (msg) {
         case kMsgTrayIcon:
@@ -714,8 +743,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
             return 0;
         case kMsgInputHook:
             m_hookInstalled = wParam != 0;
-            DebugLine("input hook %s waiting: recording is not part of the program yet",
-                      wParam ? "install" : "removal");
+            DebugLine("input hook %s: no input source installed", wParam ? "install" : "removal");
             return 0;
         case WM_DPICHANGED: {
             const int dpi = static_cast<int>(wParam & 0xFFFF);

@@ -75,7 +75,7 @@ public:
         m_macroMenu = std::move(handler);
     }
     void SetGameLightRestoreMs(int ms) { m_gameLightRestoreMs = ms; }  // 5000; tests shorten it
-    // Runs the scale adaptation now (timer 1011, display changes, showing from the tray).
+    // Runs the scale adaptation now (kTimerScaleAdaptation, display changes, showing from the tray).
     void AdaptScale();
 
     // The page of the first selector entry that is visible and selected; null when there is none.
@@ -98,6 +98,8 @@ public:
     bool IsInputHookInstalled() const override { return m_hookInstalled; }
     void OnPageWrite(pages::COrvenixUSBDevice& page, int result) override;
     void OnPendingWritesChanged() override;
+    // The mouse's block of profile 0; other kinds take the screen size.
+    int WritePageSettings(pages::COrvenixUSBDevice& page) override;
     // The notice of a change that has not reached its device yet.
     const WriteNotice& PendingWriteNotice() const { return m_writeNotice; }
 
@@ -106,9 +108,6 @@ public:
     // Every page whose command interface is open has had its first read (the information
     // message arrived once per open page), or there is none.
     bool FirstReadsDone() const;
-    // Writes the current settings of a page to its device (the mouse's block of profile 0);
-    // the page's result, 1 when the device took them.
-    static int WritePageSettings(pages::COrvenixUSBDevice& page, QSize screen);
 
 signals:
     // The window was restored and raised by the activation message (start-up complete).
@@ -130,7 +129,16 @@ private:
     void ShowTrayMenu();
     void OnMenuCommand(const ui::MenuCmd& cmd);
     void OnClick(ui::TNotifyUI& msg);
-    void OnGameMessage(WPARAM wParam, LPARAM lParam);
+    // Registered messages, handled from a table (HandleCustomMessage).
+    struct RegisteredRoute;
+    static const RegisteredRoute* FindRegisteredRoute(UINT msg);
+    void OnActivateMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnLightOwnerRequest(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnWorkToolQuery(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnSingleKeyCaptured(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnMacroInput(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnIgnoredMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {}
+    void OnGameMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnCopyData(const COPYDATASTRUCT& data);
     void ReplyToWorkTool();
     void SetLightControl(int flag, bool broadcast);

@@ -688,7 +688,7 @@ void DeviceSwitching::ApplySameMode(COrvenixUSBDevice* current) {
         page->SetLightSettings(settings);
         page->SaveProfile();
         page->LoadLightState();
-        m_host.OnPageWrite(*page, page->WriteSettingsBlock(0, 0));
+        m_host.OnPageWrite(*page, m_host.WritePageSettings(*page));
         // From now on the synchronisation thread drives the page's preview.
         page->SetLightSyncFlag(true);
     }

@@ -7,7 +7,7 @@
 //
 // Threads: everything here runs on the UI thread except the two thread bodies. The scan thread
 // changes device list entries and then hands each change to the UI thread with a blocking call
-// (3090 / 3091), so the two never touch an entry at the same time. The light synchronisation
+// (kMsgDeviceArrived / kMsgDeviceRemoved), so the two never touch an entry at the same time. The light synchronisation
 // thread reads the page lists under m_pagesMutex and only writes whole 32-bit LED colours.
 
 #include <QString>
@@ -51,6 +51,9 @@ public:
     virtual bool IsInputHookInstalled() const = 0;
     // A write to the device of `page` ended with `result` (1: the device took it). A failed one
     // that left the page's change pending brings up the quiet notice.
+    // Writes the current settings of `page` to its device with the arguments its kind takes;
+    // the page's result, 1 when the device took them.
+    virtual int WritePageSettings(pages::COrvenixUSBDevice& page) = 0;
     virtual void OnPageWrite(pages::COrvenixUSBDevice& page, int result) = 0;
     // A page's pending writes changed: the notice goes once no page holds one.
     virtual void OnPendingWritesChanged() = 0;
@@ -80,12 +83,12 @@ public:
     void AttachBuiltInPages();
     // Builds power panel, selector entry and page for the device of catalogue row `row`.
     bool Attach(int row, int key);
-    void Bind(int index);     // 3090
-    void Release(int index);  // 3091
+    void Bind(int index);     // kMsgDeviceArrived
+    void Release(int index);  // kMsgDeviceRemoved
 
     void ShowEntry(int index, bool visible, bool select);
     void HideEntry(int index);
-    // 3331: the page of device type row `row` became reachable (1) or unreachable (0).
+    // kMsgEntryReachable: the page of device type row `row` became reachable (1) or unreachable (0).
     void OnEntryReachable(int row, bool reachable);
 
     // Handles the selector's notifications ("device_select", "synchro_device_select",

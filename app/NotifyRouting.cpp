@@ -4,21 +4,6 @@
 
 namespace q840 {
 
-IndexedName SplitIndexedName(const QString& name) {
-    IndexedName result;
-    const qsizetype at = name.lastIndexOf('_');
-    if (at < 0) {
-        result.prefix = name;
-        return result;
-    }
-    result.prefix = name.left(at + 1);
-    result.hasIndex = true;
-    bool ok = false;
-    const int value = name.mid(at + 1).toInt(&ok, 10);
-    result.index = ok ? value : 0;
-    return result;
-}
-
 const char* RouteAreaName(RouteArea area) {
     static const char* const kNames[] = {
         "page settings", "page tabs",    "key editor", "lighting editor",
@@ -29,13 +14,13 @@ const char* RouteAreaName(RouteArea area) {
 }
 
 namespace {
-constexpr const char* kSel = "selectchanged";
-constexpr const char* kVal = "valuechanged";
-constexpr const char* kMove = "movevaluechanged";
-constexpr const char* kItem = "itemselect";
-constexpr const char* kKill = "killfocus";
-constexpr const char* kClick = "click";
-constexpr const char* kColour = "colorchanged";
+const QString& kSel = ui::notify::kSelectChanged;
+const QString& kVal = ui::notify::kValueChanged;
+const QString& kMove = ui::notify::kMoveValueChanged;
+const QString& kItem = ui::notify::kItemSelect;
+const QString& kKill = ui::notify::kKillFocus;
+const QString& kClick = ui::notify::kClick;
+const QString& kColour = ui::notify::kColorChanged;
 using A = RouteArea;
 }  // namespace
 
@@ -209,7 +194,7 @@ const std::vector<RouteRow>& RouteTable() {
 const RouteRow* FindRoute(const QString& type, const QString& controlName) {
     const IndexedName split = SplitIndexedName(controlName);
     for (const RouteRow& row : RouteTable()) {
-        if (type != QLatin1String(row.type)) {
+        if (type != row.type) {
             continue;
         }
         const Qt::CaseSensitivity cs = row.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
@@ -243,7 +228,8 @@ bool NotifyRouter::Route(ui::TNotifyUI& msg) {
     }
     const RouteHandler& handler = m_handlers[static_cast<size_t>(row->area)];
     if (!handler) {
-        DebugLine("route waiting: %s \"%s\" -> %s", row->type, name.toUtf8().constData(),
+        DebugLine("route waiting: %s \"%s\" -> %s", row->type.toUtf8().constData(),
+                  name.toUtf8().constData(),
                   RouteAreaName(row->area));
         return true;
     }

@@ -5,19 +5,13 @@
 #include <functional>
 #include <vector>
 
+#include "platform/ui/IndexedName.h"
 #include "platform/ui/UIDefs.h"
 
 namespace q840 {
 
-// "color_option_3" -> prefix "color_option_", index 3. The split is at the last underscore; the
-// prefix keeps it; an empty or non-numeric rest gives index 0. A name without an underscore has
-// no index.
-struct IndexedName {
-    QString prefix;
-    int index = 0;
-    bool hasIndex = false;
-};
-IndexedName SplitIndexedName(const QString& name);
+using ui::IndexedName;
+using ui::SplitIndexedName;
 
 // Who handles a routed control. Each area's handler is installed by the code that owns it (the
 // device page, an editor, the device list, the main window commands).
@@ -40,7 +34,7 @@ const char* RouteAreaName(RouteArea area);
 // One row: a notification type and a control name; `indexed` rows match the prefix of an indexed
 // name ("DPI_slider_" + N). Names compare without regard to case unless `caseSensitive`.
 struct RouteRow {
-    const char* type;
+    QString type;  // one of ui::notify's types
     const char* name;
     bool indexed;
     RouteArea area;

@@ -15,7 +15,6 @@ constexpr UINT kMsgDeviceArrived = 3090;     // 0x0C12, wParam = device list ind
 constexpr UINT kMsgDeviceRemoved = 3091;     // 0x0C13, wParam = device list index
 constexpr UINT kMsgOpenSettings = 3093;
 constexpr UINT kMsgClearUpdateBadge = 3094;
-constexpr UINT kMsgProfileIndexRead = 3328;  // 0x0D00
 constexpr UINT kMsgIgnored = 3330;
 constexpr UINT kMsgFirmwareCheck = 3332;
 

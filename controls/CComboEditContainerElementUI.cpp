@@ -202,7 +202,7 @@ void CComboEditContainerElementUI::contextMenuEvent(QContextMenuEvent* event) {
         return;
     }
     ui::TNotifyUI msg;
-    msg.sType = QStringLiteral("menu");
+    msg.sType = ui::notify::kMenu;
     msg.pSender = this;
     msg.ptMouse = event->pos();
     pm->SendNotify(msg);

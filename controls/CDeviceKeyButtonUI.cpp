@@ -102,7 +102,7 @@ void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* event) {
     }
     // Pressed and captured as for a press, so the release that follows is an ordinary click.
     QPushButton::mousePressEvent(event);
-    NotifyFrom(this, QStringLiteral("dbclick"));
+    NotifyFrom(this, ui::notify::kDbClick);
 }
 
 void CDeviceKeyButtonUI::enterEvent(QEnterEvent* event) {

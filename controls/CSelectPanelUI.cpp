@@ -89,7 +89,7 @@ void CSelectPanelUI::mouseReleaseEvent(QMouseEvent* event) {
     m_dragging = false;
     UpdateBand();
     if (dragged) {
-        NotifyFrom(this, QStringLiteral("click_select_end"));
+        NotifyFrom(this, ui::notify::kClickSelectEnd);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/hid/CHidDevice.h"
 #include "core/protocol/CDeviceProtocol.h"
+#include "core/protocol/SettingsRead.h"
 #include "core/protocol/codecs/InfoRecord.h"
 #include "core/protocol/codecs/SettingsBlock.h"
 #include "core/sim/SimulatorSetup.h"
@@ -234,6 +235,16 @@ struct Connection {
     std::string path;
 };
 
+// The vendor and product of a device the catalogue knows (any of its interfaces).
+bool IsSupportedDevice(const catalogue::PathNumbers& n) {
+    for (const InterfaceRow& r : catalogue::kInterfaceTable) {
+        if (r.productId != 0 && r.vendorId == n.vendorId && r.productId == n.productId) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::optional<Connection> Connect(const Options& o, std::ostream& err) {
     bool enumerated = false;
     std::vector<Probe> probes = ProbeAll(&enumerated);
@@ -245,8 +256,17 @@ std::optional<Connection> Connect(const Options& o, std::ostream& err) {
     std::stable_sort(probes.begin(), probes.end(),
                      [](const Probe& a, const Probe& b) { return a.row < b.row; });
     std::string lastReason = "no supported device found";
+    bool denied = false;
     for (const Probe& p : probes) {
         if (p.row < 0) {
+            // A node of a supported device that cannot be opened is most often a missing udev
+            // rule: say so rather than that there is no device.
+            if (!p.opened && !denied && IsSupportedDevice(p.numbers)) {
+                lastReason = "found " + p.path + " but cannot open it (" + p.openError +
+                             "): does the udev rule give you access? see "
+                             "docs/hidraw-permissions.md";
+                denied = true;
+            }
             continue;
         }
         const InterfaceRow& r = catalogue::kInterfaceTable[p.row];
@@ -291,9 +311,13 @@ int CmdInfo(const Options& o, std::ostream& out, std::ostream& err) {
     }
     CDeviceProtocol& p = *c->protocol;
     std::array<uint8_t, CDeviceProtocol::kInfoRecordSize> bytes{};
-    p.Begin();
-    const int result = p.ReadInfo(bytes.data());
-    p.End();
+    // A device that does not take the opening command gets nothing more: every report sent to a
+    // mouse that stopped reading piles up in the kernel, and the fifth write blocks for 5 s.
+    int result = p.Begin();
+    if (result == protocol::kResultOk) {
+        result = p.ReadInfo(bytes.data());
+        p.End();
+    }
     if (result != protocol::kResultOk) {
         err << "q840ctl: reading the information record failed: " << DescribeResult(result) << "\n";
         return kExitNoDevice;
@@ -348,19 +372,23 @@ int CmdSettings(const Options& o, std::ostream& out, std::ostream& err) {
     CDeviceProtocol& p = *c->protocol;
     const uint16_t type = catalogue::kInterfaceTable[c->row].typeCode;
     const bool mouse = catalogue::CableTypeOf(type) == catalogue::kTypeMouse;
-    uint8_t index = 0;
-    int result = p.ReadSettings(&index, 1, 0);
     std::array<uint8_t, protocol::SettingsBlock::kSize> block{};
-    if (result == protocol::kResultOk) {
-        result = mouse ? p.ReadSettings(block.data(), int(block.size()),
-                                        int(protocol::SettingsBlock::ProfileAddress(index & 0x0F)))
-                       : p.ReadSettings(block.data(), kShortBlockRead, index * kShortBlockStride);
+    int result = protocol::kResultOk;
+    if (mouse) {
+        result = protocol::ReadCurrentSettingsBlock(p, block);
+    } else {
+        uint8_t index = 0;
+        result = p.ReadSettings(&index, 1, 0);
+        if (result == protocol::kResultOk) {
+            result = p.ReadSettings(block.data(), kShortBlockRead, index * kShortBlockStride);
+        }
+        block[0] = index;
     }
     if (result != protocol::kResultOk) {
         err << "q840ctl: reading the settings failed: " << DescribeResult(result) << "\n";
         return kExitNoDevice;
     }
-    block[0] = index;
+    const uint8_t index = block[0];
     PrintHeader(*c, out);
     out << "profile: " << int(index) << "\n";
     if (mouse) {

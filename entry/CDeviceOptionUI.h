@@ -100,7 +100,7 @@ public:
     int GetTimerPeriod(int id) const;
     // Link check and first read (1001 at 500 ms).
     void ArmLinkCheck();
-    // Receiver reachability (1007) with the given period, only while the page's protocol is open.
+    // Receiver reachability (kTimerReachability) with the given period, only while the page's protocol is open.
     bool ArmReachability(int periodMs);
     // First battery read (1005 at 50 ms), only when the page shows a battery and its protocol is
     // open.

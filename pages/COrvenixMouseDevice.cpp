@@ -71,11 +71,13 @@ int COrvenixMouseDevice::GetDeviceProfileIndex() const {
 }
 
 int COrvenixMouseDevice::DpiNumber(int index) const {
-    return DpiIndexToNumber(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, index);
+    return DpiIndexToNumber(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, index,
+                            DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10));
 }
 
 int COrvenixMouseDevice::DpiIndex(int number) const {
-    return DpiNumberToIndex(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, number);
+    return DpiNumberToIndex(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, number,
+                            DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10));
 }
 
 bool COrvenixMouseDevice::LinkReady() {
@@ -119,12 +121,10 @@ int COrvenixMouseDevice::ReadIdentity() {
 
 int COrvenixMouseDevice::ReadSettingsBlock() {
     SetLightSyncFlag(false);
-    uint8_t profileIndex = 0;
     std::array<uint8_t, SettingsBlock::kSize> block{};
-    if (Session().ReadSettingsBlock(profileIndex, block) != 1) {
+    if (Session().ReadSettingsBlock(block) != 1) {
         return 0;
     }
-    block[SettingsBlock::kOffProfileIndex] = profileIndex;
     std::array<uint8_t, SettingsBlock::kSize> previous;
     {
         std::lock_guard<std::mutex> lock(m_settingsMutex);

@@ -18,6 +18,7 @@
 #include "pages/COrvenixMouseDevice.h"
 #include "pages/LedButtonPaint.h"
 #include "pages/MouseDpi.h"
+#include "platform/ui/IndexedName.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
 
@@ -36,17 +37,6 @@ constexpr int kTwoWayOptions = 2;
 
 QString Indexed(const char* prefix, int n) {
     return QLatin1String(prefix) + QString::number(n);
-}
-
-// Splits "DPI_slider_3" into "DPI_slider_" and 3; the index is -1 when the name has none.
-void SplitIndexedName(const QString& name, QString& prefix, int& index) {
-    const int cut = name.lastIndexOf(QLatin1Char('_'));
-    bool ok = false;
-    index = cut >= 0 ? name.mid(cut + 1).toInt(&ok) : -1;
-    if (!ok) {
-        index = -1;
-    }
-    prefix = cut >= 0 ? name.left(cut + 1) : name;
 }
 
 // Enables or disables everything in `widget` except `keep` (and the containers leading to it),
@@ -156,9 +146,9 @@ void COrvenixMouseDevice::SelectKey(int index) {
 // --- preview on the buttons -------------------------------------------------------------------
 
 void COrvenixMouseDevice::PushPreview() {
-    if (GetSoftwareLightControl()) {
-        PaintSecondRow();
-    }
+    // The light bar and the logo show the preview whoever controls the lighting; the base paints
+    // the LED buttons only under software light control.
+    PaintSecondRow();
     COrvenixUSBDevice::PushPreview();
 }
 
@@ -398,9 +388,9 @@ bool COrvenixMouseDevice::ApplySettingsControl(ui::TNotifyUI& msg) {
     }
     auto* data = MouseProfile();
     const QString name = msg.pSender->objectName();
-    QString prefix;
-    int n = -1;
-    SplitIndexedName(name, prefix, n);
+    const ui::IndexedName split = ui::SplitIndexedName(name);
+    const QString& prefix = split.prefix;
+    const int n = split.numeric ? split.index : -1;  // "DPI_slider_x" is no stage
     const QString& type = msg.sType;
     auto* button = qobject_cast<QAbstractButton*>(msg.pSender);
     const bool checked = button != nullptr ? button->isChecked() : msg.wParam != 0;

@@ -22,12 +22,17 @@ constexpr int k8925FineTop = 5000;
 constexpr int k3325FineIndices = 48;
 constexpr int k3325FineTop = 5000;
 
+int TopIndex3104(int topIndex) {
+    return topIndex > 0 ? topIndex : kDpi3104DefaultTopIndex;
+}
+
 }  // namespace
 
-int DpiIndexToNumber(uint16_t sensor, int step, int base, int index) {
+int DpiIndexToNumber(uint16_t sensor, int step, int base, int index, int topIndex) {
     index = std::max(index, 0);
     switch (sensor) {
         case protocol::kSensor3104: {
+            index = std::min(index, TopIndex3104(topIndex));
             int dpi = 0;
             if (index == 0) {
                 dpi = 200;
@@ -38,7 +43,7 @@ int DpiIndexToNumber(uint16_t sensor, int step, int base, int index) {
             } else {
                 dpi = 100 * index - 2400;
             }
-            return std::min(dpi, kDpi3104Max);
+            return dpi;
         }
         case protocol::kSensor8925:
             return index < k8925FineIndices ? 50 * index + 50 : 100 * index - 4900;
@@ -50,13 +55,10 @@ int DpiIndexToNumber(uint16_t sensor, int step, int base, int index) {
     }
 }
 
-int DpiNumberToIndex(uint16_t sensor, int step, int base, int number) {
+int DpiNumberToIndex(uint16_t sensor, int step, int base, int number, int topIndex) {
     int index = 0;
     switch (sensor) {
         case protocol::kSensor3104:
-            // Nothing above 8000 DPI exists on this sensor: a larger number takes the top index
-            // instead of one the slider cannot show.
-            number = std::min(number, kDpi3104Max);
             if (number <= 350) {
                 index = 0;
             } else if (number < 450) {
@@ -70,6 +72,9 @@ int DpiNumberToIndex(uint16_t sensor, int step, int base, int number) {
             } else {
                 index = (number - k3104CoarseFrom) / 100 + k3104CoarseFirstIndex;
             }
+            // Nothing above the record's top exists on this sensor: a larger number takes the
+            // top index instead of one the slider cannot show.
+            index = std::min(index, TopIndex3104(topIndex));
             break;
         case protocol::kSensor8925:
             index = number <= k8925FineTop ? (number - 50) / 50 : (number / 2 - 50) / 50 + 50;

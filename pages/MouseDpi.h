@@ -9,14 +9,18 @@
 namespace q840::pages {
 
 constexpr int kDpiEditMax = 10000;  // the edit boxes accept 0 to 10 000
-constexpr int kDpi3104Max = 8000;
 constexpr int kDpiSlider8925Max = 149;
+// The top index of sensor 0x3104 when its information record names none (bytes 12-13 below 11):
+// 8000 DPI.
+constexpr int kDpi3104DefaultTopIndex = 104;
 
-// The DPI number index `index` stands for.
-int DpiIndexToNumber(uint16_t sensor, int step, int base, int index);
-// The index to store for a typed DPI number. Never negative; a sensor with a DPI step of 0 (a
-// record that was never read) gives 0.
-int DpiNumberToIndex(uint16_t sensor, int step, int base, int number);
+// The DPI number index `index` stands for. `topIndex` is the highest index of sensor 0x3104, the
+// slider maximum its record names (DpiSliderMaximum); 0 or less takes kDpi3104DefaultTopIndex.
+// Higher indexes show the top index's number.
+int DpiIndexToNumber(uint16_t sensor, int step, int base, int index, int topIndex = 0);
+// The index to store for a typed DPI number. Never negative, and on 0x3104 never above the top
+// index; a sensor with a DPI step of 0 (a record that was never read) gives 0.
+int DpiNumberToIndex(uint16_t sensor, int step, int base, int number, int topIndex = 0);
 
 // The slider maximum after an identity read: 149 for 0x8925, (information bytes 12-13) - 10 for
 // 0x3104 (never below 0), -1 for sensors whose slider keeps the layout's range.

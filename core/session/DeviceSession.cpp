@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/base/DebugLine.h"
+#include "core/protocol/SettingsRead.h"
 
 namespace q840::session {
 
@@ -167,15 +168,12 @@ void DeviceSession::ListenerBody(Listener& l, const StopEvent& stop) {
 // ---------------------------------------------------------------------
 
 bool DeviceSession::LinkReady() {
-    if (!OnReceiverChannel() || m_protocol.IsMuted()) {
-        return true;
-    }
     return m_protocol.LinkCheck();
 }
 
 InfoResult DeviceSession::ReadInfoRecord(protocol::InfoRecord& out) {
     using Info = protocol::InfoRecord;
-    if (!m_protocol.IsOpen() || !LinkReady()) {
+    if (!m_protocol.IsOpen() || m_protocol.IsMuted() || !LinkReady()) {
         return InfoResult::NoAnswer;
     }
     m_protocol.Begin();
@@ -218,25 +216,12 @@ int DeviceSession::ReadKeyTable(const protocol::InfoRecord& info,
     return 1;
 }
 
-int DeviceSession::ReadSettingsBlock(uint8_t& profileIndex,
-                                     std::array<uint8_t, protocol::SettingsBlock::kSize>& block) {
-    using protocol::SettingsBlock;
+int DeviceSession::ReadSettingsBlock(std::array<uint8_t, protocol::SettingsBlock::kSize>& block) {
     // A muted protocol answers reads without data: taking that back would overwrite the profile.
     if (!m_protocol.IsOpen() || m_protocol.IsMuted() || !LinkReady()) {
         return 0;
     }
-    uint8_t index = 0;
-    if (m_protocol.ReadSettings(&index, 1, 0) != protocol::kResultOk) {
-        return 0;
-    }
-    std::array<uint8_t, SettingsBlock::kSize> read{};
-    if (m_protocol.ReadSettings(read.data(), int(read.size()),
-                                int(SettingsBlock::ProfileAddress(index))) != protocol::kResultOk) {
-        return 0;
-    }
-    profileIndex = index;
-    block = read;
-    return 1;
+    return protocol::ReadCurrentSettingsBlock(m_protocol, block) == protocol::kResultOk ? 1 : 0;
 }
 
 int DeviceSession::WriteSettingsBlock(

@@ -88,21 +88,23 @@ public:
     bool IsListenerRunning(int typeCode) const;
 
     // --- exchanges with the mouse ---------------------------------------------------------------
-    // On the receiver channel the mouse must answer the link check first; a muted protocol sends
-    // nothing, so it needs none.
+    // Whether the mouse can be reached: on the cable true without I/O; on the receiver the link
+    // check, which a muted protocol answers with a zero reply (not reachable), so nothing that
+    // waits for the link runs.
     bool LinkReady();
-    // Begin and the information record. A new mouse (state 0) is marked initialised with one
-    // write; any other record it does not know mutes the protocol, so that nothing reaches the
-    // mouse until the interface leaves. `info` receives the record (not on NoAnswer); InfoRecord()
-    // keeps its bytes.
+    // Begin and the information record (nothing on a muted protocol: it holds an unknown record
+    // until the interface leaves, and a read would only find zeros). A new mouse (state 0) is
+    // marked initialised with one write; any other record it does not know mutes the protocol, so
+    // that nothing reaches the mouse until the interface leaves. `info` receives the record (not on
+    // NoAnswer); InfoRecord() keeps its bytes.
     InfoResult ReadInfoRecord(protocol::InfoRecord& info);
     // The key table of a valid record (its size from the record), then End. 1 when read whole.
     int ReadKeyTable(const protocol::InfoRecord& info,
                      std::array<uint8_t, protocol::kKeyTableBufferSize>& table);
-    // The current profile index (address 0) and that profile's block. A muted protocol answers
-    // without data, so nothing is read from it. 1 when both were read.
-    int ReadSettingsBlock(uint8_t& profileIndex,
-                          std::array<uint8_t, protocol::SettingsBlock::kSize>& block);
+    // The block of the mouse's current profile, byte 0 its index (the index read from address 0,
+    // then that profile's block). A muted protocol answers without data, so nothing is read from
+    // it. 1 when read (`block` is unchanged otherwise).
+    int ReadSettingsBlock(std::array<uint8_t, protocol::SettingsBlock::kSize>& block);
     // Begin, the block at profile number x 128 and End, each on the receiver channel only after
     // a true link check. 1 when every step was answered.
     int WriteSettingsBlock(const std::array<uint8_t, protocol::SettingsBlock::kSize>& block,

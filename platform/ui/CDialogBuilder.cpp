@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QGridLayout>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -225,43 +226,40 @@ QWidget* CDialogBuilder::CreateByTag(const QString& tag) {
     if (QWidget* control = CControlFactory::GetInstance().CreateControl(tag)) {
         return control;
     }
-    if (tag == "VerticalLayout")
-        return NewBox(true);
-    if (tag == "HorizontalLayout")
-        return NewBox(false);
-    if (tag == "TabLayout")
-        return new QStackedWidget();
-    if (tag == "Container") {
-        auto* container = new QWidget();
-        auto* grid = new QGridLayout(container);
-        grid->setContentsMargins(0, 0, 0, 0);
-        grid->setSpacing(0);
-        return container;
+    using Maker = QWidget* (*)();
+    static const QHash<QString, Maker> kBuiltInTags = {
+        {"VerticalLayout", [] { return NewBox(true); }},
+        {"HorizontalLayout", [] { return NewBox(false); }},
+        {"TabLayout", []() -> QWidget* { return new QStackedWidget(); }},
+        {"Container",
+         []() -> QWidget* {
+             auto* container = new QWidget();
+             auto* grid = new QGridLayout(container);
+             grid->setContentsMargins(0, 0, 0, 0);
+             grid->setSpacing(0);
+             return container;
+         }},
+        {"Control", [] { return new QWidget(); }},
+        {"Button", []() -> QWidget* { return new QPushButton(); }},
+        {"Option",
+         []() -> QWidget* {
+             auto* option = new QPushButton();
+             option->setCheckable(true);
+             option->setProperty("class", "option");
+             return option;
+         }},
+        {"CheckBox", []() -> QWidget* { return new QCheckBox(); }},
+        {"Label", []() -> QWidget* { return new QLabel(); }},
+        {"Text", []() -> QWidget* { return new QLabel(); }},
+        {"Edit", []() -> QWidget* { return new QLineEdit(); }},
+        {"Slider", []() -> QWidget* { return new QSlider(Qt::Horizontal); }},
+        {"Combo", []() -> QWidget* { return new QComboBox(); }},
+        {"List", []() -> QWidget* { return new QListWidget(); }},
+        {"Progress", []() -> QWidget* { return new QProgressBar(); }},
+    };
+    if (const Maker make = kBuiltInTags.value(tag)) {
+        return make();
     }
-    if (tag == "Control")
-        return new QWidget();
-    if (tag == "Button")
-        return new QPushButton();
-    if (tag == "Option") {
-        auto* option = new QPushButton();
-        option->setCheckable(true);
-        option->setProperty("class", "option");
-        return option;
-    }
-    if (tag == "CheckBox")
-        return new QCheckBox();
-    if (tag == "Label" || tag == "Text")
-        return new QLabel();
-    if (tag == "Edit")
-        return new QLineEdit();
-    if (tag == "Slider")
-        return new QSlider(Qt::Horizontal);
-    if (tag == "Combo")
-        return new QComboBox();
-    if (tag == "List")
-        return new QListWidget();
-    if (tag == "Progress")
-        return new QProgressBar();
     return nullptr;
 }
 
@@ -410,108 +408,161 @@ void CDialogBuilder::AddToParent(QWidget* control, QWidget* parent) {
     }
 }
 
+namespace {
+
+// One attribute of a layout tag, applied to its control.
+using AttributeSetter = void (*)(QWidget* control, const QString& name, const QString& value,
+                                 CPaintManagerUI* manager);
+
+// Kept as a "dui_" property for the layout engine and the program's code to read.
+void KeepAsProperty(QWidget* control, const QString& name, const QString& value,
+                    CPaintManagerUI*) {
+    control->setProperty(("dui_" + name).toUtf8().constData(), value);
+}
+
+void PassToCustom(QWidget* control, const QString& name, const QString& value) {
+    if (auto* custom = dynamic_cast<IUIAttributes*>(control)) {
+        custom->SetAttribute(name, value);
+    }
+}
+
+// min, max and value of a slider or progress bar, or of a custom control that takes them.
+void SetRangeValue(QWidget* control, const QString& name, const QString& value,
+                   CPaintManagerUI*) {
+    const int v = value.toInt();
+    auto apply = [&](auto* range) {
+        if (name == "min") {
+            range->setMinimum(v);
+        } else if (name == "max") {
+            range->setMaximum(v);
+        } else {
+            range->setValue(v);
+        }
+    };
+    if (auto* slider = qobject_cast<QSlider*>(control)) {
+        apply(slider);
+    } else if (auto* progress = qobject_cast<QProgressBar*>(control)) {
+        apply(progress);
+    } else {
+        PassToCustom(control, name, value);
+    }
+}
+
+template <typename Widget, typename Apply>
+void ForWidget(QWidget* control, Apply apply) {
+    if (auto* widget = qobject_cast<Widget*>(control)) {
+        apply(widget);
+    }
+}
+
+const QHash<QString, AttributeSetter>& AttributeSetters() {
+    static const QHash<QString, AttributeSetter> kSetters = [] {
+        QHash<QString, AttributeSetter> t;
+        t["name"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            c->setObjectName(v);
+        };
+        t["text"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            CResourceManager::GetInstance().SetControlText(c, v);
+        };
+        t["tooltip"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            CResourceManager::GetInstance().SetControlToolTip(c, v);
+        };
+        for (const char* kept : {"width", "height", "minwidth", "minheight", "maxwidth",
+                                 "maxheight", "inset", "childpadding", "pos", "padding",
+                                 "fontsize", "selectedid", "userdata"}) {
+            t[kept] = &KeepAsProperty;
+        }
+        t["float"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            c->setProperty("dui_float", IsTrue(v));
+        };
+        t["visible"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            // Showing happens with the parent; an unparented control must not become a window.
+            if (!IsTrue(v)) {
+                c->hide();
+            }
+        };
+        t["enabled"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            c->setEnabled(IsTrue(v));
+        };
+        t["group"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI* m) {
+            c->setProperty("dui_group", v);
+            auto* button = qobject_cast<QAbstractButton*>(c);
+            if (button != nullptr && m != nullptr) {
+                m->AddOptionGroup(v, button);
+            }
+        };
+        t["selected"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            ForWidget<QAbstractButton>(c, [&](QAbstractButton* b) {
+                b->setCheckable(true);
+                b->setChecked(IsTrue(v));
+            });
+        };
+        t["min"] = t["max"] = t["value"] = &SetRangeValue;
+        t["class"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            c->setProperty("class", v);
+        };
+        t["bkcolor"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            SetStylePiece(c, "background-color", StyleColour(v));
+        };
+        t["textcolor"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            SetStylePiece(c, "color", StyleColour(v));
+        };
+        t["bordercolor"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            SetStylePiece(c, "border-color", StyleColour(v));
+        };
+        t["bordersize"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            SetStylePiece(c, "border-style", "solid");
+            SetStylePiece(c, "border-width", QString::number(v.toInt()) + "px");
+        };
+        t["borderround"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            SetStylePiece(c, "border-radius", QString::number(v.split(',')[0].toInt()) + "px");
+        };
+        t["align"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            ForWidget<QLabel>(c, [&](QLabel* l) { l->setAlignment(ParseAlign(v)); });
+            ForWidget<QLineEdit>(c, [&](QLineEdit* e) { e->setAlignment(ParseAlign(v)); });
+        };
+        t["wordwrap"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            ForWidget<QLabel>(c, [&](QLabel* l) { l->setWordWrap(IsTrue(v)); });
+        };
+        t["cursor"] = [](QWidget* c, const QString& n, const QString& v, CPaintManagerUI*) {
+            if (v == "hand") {
+                c->setCursor(Qt::PointingHandCursor);
+            }
+            PassToCustom(c, n, v);
+        };
+        t["readonly"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            ForWidget<QLineEdit>(c, [&](QLineEdit* e) { e->setReadOnly(IsTrue(v)); });
+        };
+        t["maxchar"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            ForWidget<QLineEdit>(c, [&](QLineEdit* e) { e->setMaxLength(v.toInt()); });
+        };
+        t["vertical"] = [](QWidget* c, const QString&, const QString& v, CPaintManagerUI*) {
+            ForWidget<QSlider>(c, [&](QSlider* s) {
+                if (IsTrue(v)) {
+                    s->setOrientation(Qt::Vertical);
+                }
+            });
+        };
+        return t;
+    }();
+    return kSetters;
+}
+
+}  // namespace
+
 void CDialogBuilder::SetAttribute(QWidget* control, const QString& name, const QString& value,
                                   CPaintManagerUI* manager) {
-    CResourceManager& resources = CResourceManager::GetInstance();
-    auto* button = qobject_cast<QAbstractButton*>(control);
-    auto* slider = qobject_cast<QSlider*>(control);
-    auto* progress = qobject_cast<QProgressBar*>(control);
-
-    if (name == "name") {
-        control->setObjectName(value);
-    } else if (name == "text") {
-        resources.SetControlText(control, value);
-    } else if (name == "tooltip") {
-        resources.SetControlToolTip(control, value);
-    } else if (name == "width" || name == "height" || name == "minwidth" || name == "minheight" ||
-               name == "maxwidth" || name == "maxheight" || name == "inset" ||
-               name == "childpadding" || name == "pos" || name == "padding" || name == "fontsize" ||
-               name == "selectedid") {
-        control->setProperty(("dui_" + name).toUtf8().constData(), value);
-    } else if (name == "float") {
-        control->setProperty("dui_float", IsTrue(value));
-    } else if (name == "visible") {
-        // Showing happens with the parent; an unparented control must not become a window.
-        if (!IsTrue(value)) {
-            control->hide();
-        }
-    } else if (name == "enabled") {
-        control->setEnabled(IsTrue(value));
-    } else if (name == "group") {
-        control->setProperty("dui_group", value);
-        if (button != nullptr && manager != nullptr) {
-            manager->AddOptionGroup(value, button);
-        }
-    } else if (name == "selected") {
-        if (button != nullptr) {
-            button->setCheckable(true);
-            button->setChecked(IsTrue(value));
-        }
-    } else if (name == "min" || name == "max" || name == "value") {
-        const int v = value.toInt();
-        if (slider != nullptr) {
-            name == "min" ? slider->setMinimum(v)
-                          : (name == "max" ? slider->setMaximum(v) : slider->setValue(v));
-        } else if (progress != nullptr) {
-            name == "min" ? progress->setMinimum(v)
-                          : (name == "max" ? progress->setMaximum(v) : progress->setValue(v));
-        } else if (auto* custom = dynamic_cast<IUIAttributes*>(control)) {
-            custom->SetAttribute(name, value);
-        }
-    } else if (name == "userdata") {
-        control->setProperty("dui_userdata", value);
-    } else if (name == "class") {
-        control->setProperty("class", value);
-    } else if (name == "bkcolor") {
-        SetStylePiece(control, "background-color", StyleColour(value));
-    } else if (name == "textcolor") {
-        SetStylePiece(control, "color", StyleColour(value));
-    } else if (name == "bordercolor") {
-        SetStylePiece(control, "border-color", StyleColour(value));
-    } else if (name == "bordersize") {
-        SetStylePiece(control, "border-style", "solid");
-        SetStylePiece(control, "border-width", QString::number(value.toInt()) + "px");
-    } else if (name == "borderround") {
-        SetStylePiece(control, "border-radius",
-                      QString::number(value.split(',')[0].toInt()) + "px");
-    } else if (name == "align") {
-        if (auto* label = qobject_cast<QLabel*>(control)) {
-            label->setAlignment(ParseAlign(value));
-        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-            edit->setAlignment(ParseAlign(value));
-        }
-    } else if (name == "wordwrap") {
-        if (auto* label = qobject_cast<QLabel*>(control)) {
-            label->setWordWrap(IsTrue(value));
-        }
-    } else if (name == "cursor") {
-        if (value == "hand") {
-            control->setCursor(Qt::PointingHandCursor);
-        }
-        if (auto* custom = dynamic_cast<IUIAttributes*>(control)) {
-            custom->SetAttribute(name, value);
-        }
-    } else if (name == "readonly") {
-        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-            edit->setReadOnly(IsTrue(value));
-        }
-    } else if (name == "maxchar") {
-        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-            edit->setMaxLength(value.toInt());
-        }
-    } else if (name == "vertical") {
-        if (slider != nullptr && IsTrue(value)) {
-            slider->setOrientation(Qt::Vertical);
-        }
+    if (const AttributeSetter setter = AttributeSetters().value(name)) {
+        setter(control, name, value, manager);
     } else if (IsImageAttribute(name)) {
-        control->setProperty(("dui_" + name).toUtf8().constData(), value);
+        KeepAsProperty(control, name, value, manager);
         ImagePainter::Attach(control);
         control->update();
     } else if (auto* custom = dynamic_cast<IUIAttributes*>(control)) {
         custom->SetAttribute(name, value);
     } else {
         // Kept for the program's own code to read (e.g. "menu", "tag").
-        control->setProperty(("dui_" + name).toUtf8().constData(), value);
+        KeepAsProperty(control, name, value, manager);
     }
 }
 

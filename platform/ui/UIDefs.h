@@ -58,6 +58,11 @@ inline const QString kWindowInit = QStringLiteral("windowinit");
 inline const QString kWindowSize = QStringLiteral("windowsize");
 inline const QString kTimer = QStringLiteral("timer");
 inline const QString kItemActivate = QStringLiteral("itemactivate");
+inline const QString kColorChanged = QStringLiteral("colorchanged");
+// The custom controls' own.
+inline const QString kDbClick = QStringLiteral("dbclick");
+inline const QString kClickSelectEnd = QStringLiteral("click_select_end");
+inline const QString kMenu = QStringLiteral("menu");
 }  // namespace notify
 
 }  // namespace q840::ui

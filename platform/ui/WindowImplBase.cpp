@@ -113,6 +113,9 @@ void WindowImplBase::SetTimer(UINT id, int elapseMs) {
     QTimer*& timer = m_timers[id];
     if (timer == nullptr) {
         timer = new QTimer(this);
+        // A coarse timer may move its deadline by 5 % (3 s of a 60 s delay); a window timer
+        // restarted later must fire later.
+        timer->setTimerType(Qt::PreciseTimer);
         connect(timer, &QTimer::timeout, this, [this, id] { Dispatch(WM_TIMER, id, 0); });
     }
     timer->start(qMax(0, elapseMs));
@@ -123,6 +126,11 @@ void WindowImplBase::KillTimer(UINT id) {
         timer->stop();
         timer->deleteLater();
     }
+}
+
+int WindowImplBase::TimerRemainingMs(UINT id) const {
+    const QTimer* timer = m_timers.value(id);
+    return timer != nullptr && timer->isActive() ? timer->remainingTime() : -1;
 }
 
 void WindowImplBase::ShowWindow(bool show) {

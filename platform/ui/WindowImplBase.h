@@ -51,6 +51,8 @@ public:
     // Window timers: WM_TIMER (wParam = id) reaches HandleCustomMessage every elapseMs.
     void SetTimer(UINT id, int elapseMs);
     void KillTimer(UINT id);
+    // Milliseconds until timer `id` fires, or -1 when it is not armed.
+    int TimerRemainingMs(UINT id) const;
 
     // Modal run (settings, message box, ...): shows the window and returns its result once
     // EndModal is called. Tests answer modal windows through ModalSeam.

@@ -31,23 +31,13 @@
 #include "platform/AppSettings.h"
 #include "platform/Paths.h"
 #include "core/sim/DemoDevices.h"
+#include "tests/support/WaitFor.h"
 
 using namespace q840;
+using q840::test::WaitFor;
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        QThread::usleep(200);
-    }
-    return true;
-}
 
 struct Program {
     std::shared_ptr<sim::VirtualBus> bus;

@@ -23,23 +23,23 @@
 #include "entry/CDeviceOptionUI.h"
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/ui/CPaintManagerUI.h"
+#include "tests/support/WaitFor.h"
 
 using namespace q840;
+using q840::test::WaitFor;
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
+
+// The main window, counting the settings writes it makes with each page kind's arguments.
+class CountingMainWnd : public CMainWnd {
+public:
+    int WritePageSettings(pages::COrvenixUSBDevice& page) override {
+        ++settingsWrites;
+        return CMainWnd::WritePageSettings(page);
     }
-    return true;
-}
+    int settingsWrites = 0;
+};
 
 class DeviceSwitchingTest : public ::testing::Test {
 protected:
@@ -55,7 +55,7 @@ protected:
         m_cable = m_bus->Find(sim::kCableChannel);
         m_receiver = m_bus->Find(sim::kReceiverChannel);
         m_mouse = m_bus->Mouse();
-        m_wnd = std::make_unique<CMainWnd>();
+        m_wnd = std::make_unique<CountingMainWnd>();
         ASSERT_TRUE(m_wnd->Create(nullptr, "Halvorn Q840-VEX GAMING MOUSE"));
         QSignalSpy activated(m_wnd.get(), &CMainWnd::activated);
         m_wnd->show();
@@ -94,7 +94,7 @@ protected:
     std::shared_ptr<sim::VirtualHidDevice> m_cable;
     std::shared_ptr<sim::VirtualHidDevice> m_receiver;
     std::shared_ptr<sim::VirtualPeripheral> m_mouse;
-    std::unique_ptr<CMainWnd> m_wnd;
+    std::unique_ptr<CountingMainWnd> m_wnd;
 };
 
 TEST_F(DeviceSwitchingTest, BuiltInMousePageWaitsHiddenUntilAMouseArrives) {
@@ -339,10 +339,12 @@ TEST_F(DeviceSwitchingTest, SameModeTakesTheCurrentEffectAndTheThreadDrivesThePr
     click.sType = "click";
     click.pSender = m_wnd->FindControl("deng_same_mode");
     ASSERT_NE(click.pSender, nullptr);
+    const int writesBefore = m_wnd->settingsWrites;
     m_wnd->Notify(click);
     EXPECT_EQ(Devices().SyncEngine().GetParams().effect, 1);  // steady
     EXPECT_TRUE(page->GetLightSyncFlag());
     EXPECT_EQ(m_mouse->Settings()[1], 0);  // the page's steady went to the mouse
+    EXPECT_EQ(writesBefore + 1, m_wnd->settingsWrites) << "written with the arguments of the page's kind";
     // The synchronisation thread paints every LED with the synchronised colour.
     const uint32_t expected = pages::PackLed(1, 2, 3, 255);
     EXPECT_TRUE(WaitFor([&] {

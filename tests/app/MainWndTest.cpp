@@ -23,6 +23,7 @@
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CMenuWnd.h"
 #include "windows/CMsgWnd.h"
+#include "tests/support/WaitFor.h"
 
 using namespace q840;
 
@@ -198,7 +199,7 @@ TEST_F(MainWndTest, WhileAsleepTrayClicksAndTimersDoNothing) {
     m_wnd->SetGameLightHooks({[](WPARAM, LPARAM) {}, [&] { ++restores; }});
     m_wnd->SetGameLightRestoreMs(10);
     Send(Messages().Game_Start, 0, 3);  // ignored while asleep: no timer starts
-    QTest::qWait(60);
+    EXPECT_EQ(-1, m_wnd->TimerRemainingMs(kTimerGameLightRestore));
     EXPECT_EQ(restores, 0);
     Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     Send(kMsgTrayIcon, 0, WM_LBUTTONUP);
@@ -261,21 +262,28 @@ TEST_F(MainWndTest, GameMessagesKeepTheGameEffectUntilTheLastOnePlusTheDelay) {
     int restores = 0;
     m_wnd->SetGameLightHooks(
         {[&](WPARAM w, LPARAM l) { applied.emplace_back(w, l); }, [&] { ++restores; }});
-    m_wnd->SetGameLightRestoreMs(150);
+    // A delay no test run reaches: the timer is watched, and fired by hand at the end.
+    constexpr int kDelayMs = 60000;
+    m_wnd->SetGameLightRestoreMs(kDelayMs);
+    // Each message starts the delay again: the timer's remaining time goes back up.
+    auto sendAfterTimePassed = [&](UINT msg, WPARAM w, LPARAM l) {
+        const int before = m_wnd->TimerRemainingMs(kTimerGameLightRestore);
+        ASSERT_TRUE(test::WaitFor([&] {
+            return m_wnd->TimerRemainingMs(kTimerGameLightRestore) < before;
+        }));
+        Send(msg, w, l);
+        EXPECT_GT(m_wnd->TimerRemainingMs(kTimerGameLightRestore), before - 1);
+    };
     Send(Messages().Game_Start, 0, 5);
-    QTest::qWait(100);
-    Send(Messages().Game_Kill, 1, 6);
-    QTest::qWait(100);
-    Send(Messages().Game_Death, 2, 7);
-    Send(Messages().Game_End, 3, 8);  // wParam above 2: no effect change, the timer restarts
-    QTest::qWait(100);
+    ASSERT_GT(m_wnd->TimerRemainingMs(kTimerGameLightRestore), kDelayMs - 1000);
+    sendAfterTimePassed(Messages().Game_Kill, 1, 6);
+    sendAfterTimePassed(Messages().Game_Death, 2, 7);
+    // wParam above 2: no effect change, the timer restarts
+    sendAfterTimePassed(Messages().Game_End, 3, 8);
     EXPECT_EQ(restores, 0);  // each message pushed the restore back
-    QElapsedTimer clock;
-    clock.start();
-    while (restores == 0 && clock.elapsed() < 3000) {
-        QTest::qWait(10);
-    }
+    Send(WM_TIMER, kTimerGameLightRestore, 0);
     EXPECT_EQ(restores, 1);
+    EXPECT_EQ(-1, m_wnd->TimerRemainingMs(kTimerGameLightRestore)) << "restored once";
     EXPECT_EQ(applied, (std::vector<std::pair<WPARAM, LPARAM>>{{0, 5}, {1, 6}, {2, 7}}));
 }
 

@@ -21,23 +21,13 @@
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "core/sim/DemoDevices.h"
+#include "tests/support/WaitFor.h"
 
 using namespace q840;
+using q840::test::WaitFor;
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-    return true;
-}
 
 class PendingWriteTest : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <atomic>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,12 +28,16 @@ TEST(IndexedName, SplitsAtTheLastUnderscore) {
     n = SplitIndexedName("closebtn");
     EXPECT_FALSE(n.hasIndex);
     EXPECT_EQ(SplitIndexedName("key_x1").index, 0);
+    // Code that must not take a name without a number for item 0 can tell.
+    EXPECT_FALSE(SplitIndexedName("key_x1").numeric);
+    EXPECT_FALSE(SplitIndexedName("key_").numeric);
+    EXPECT_TRUE(SplitIndexedName("key_0").numeric);
 }
 
 TEST(RouteTable, RowsAreUniqueAndMatchByCaseAndIndexAsRequired) {
     std::set<std::string> seen;
     for (const RouteRow& row : RouteTable()) {
-        EXPECT_TRUE(seen.insert(std::string(row.type) + "/" + row.name).second) << row.name;
+        EXPECT_TRUE(seen.insert(row.type.toStdString() + "/" + row.name).second) << row.name;
         EXPECT_EQ(row.indexed, std::string(row.name).back() == '_') << row.name;
     }
     ASSERT_NE(FindRoute("click", "KEY_5"), nullptr);  // without regard to case
@@ -82,13 +87,15 @@ TEST(MainThreads, StopAllEndsCooperativeThreadsAndDetachesAStuckOne) {
     g_lines = &lines;
     SetDebugSink(&Capture);
     MainThreads threads;
-    std::atomic<bool> release{false};
+    // The stuck thread is detached: it owns a share of what it waits on, and the test waits
+    // until it has ended.
+    auto release = std::make_shared<StopEvent>();
+    auto ended = std::make_shared<StopEvent>();
     ASSERT_TRUE(threads.Start(0, [](const StopEvent& stop) { stop.Wait(-1); }));
     ASSERT_TRUE(threads.Start(8, [](const StopEvent& stop) { stop.Wait(-1); }));
-    ASSERT_TRUE(threads.Start(1, [&](const StopEvent&) {
-        while (!release) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+    ASSERT_TRUE(threads.Start(1, [release, ended](const StopEvent&) {
+        release->Wait(-1);
+        ended->Set();
     }));
     EXPECT_FALSE(threads.Start(0, [](const StopEvent&) {}));
     EXPECT_FALSE(threads.Start(20, [](const StopEvent&) {}));
@@ -96,10 +103,10 @@ TEST(MainThreads, StopAllEndsCooperativeThreadsAndDetachesAStuckOne) {
     clock.start();
     EXPECT_EQ(threads.StopAll(50), 1);
     EXPECT_LT(clock.elapsed(), 2000);
-    release = true;
+    release->Set();
     SetDebugSink(nullptr);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "所有对象处于激发状态\n"), 2);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "所有对象处于非激发状态，超时\n"), 1);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "错误\n"), 17);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let the detached one end
+    EXPECT_TRUE(ended->Wait(5000));
 }

@@ -7,7 +7,7 @@ work=$(mktemp -d)
 mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR=$work/run XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config Q840_DEBUG=1
 first_log=$work/first.log
-"$exe" 2>"$first_log" &
+"$exe" --simulate 2>"$first_log" &
 first=$!
 cleanup() { kill "$first" 2>/dev/null; wait "$first" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
@@ -22,7 +22,7 @@ for _ in $(seq 1 100); do
   sleep 0.1
 done
 
-timeout 20 "$exe"
+timeout 20 "$exe" --simulate
 rc=$?
 if [ $rc -ne 0 ]; then echo "second start exited $rc"; cat "$first_log"; exit 1; fi
 

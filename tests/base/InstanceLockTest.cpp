@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/base/InstanceLock.h"
+#include "tests/support/TempDir.h"
 
 namespace q840 {
 namespace {
@@ -15,9 +16,9 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(InstanceLock, OneHolderAtATimeAndTheNextStartSeesWhoHoldsIt) {
-    char pattern[] = "/tmp/q840-lock-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const fs::path dir = pattern;
+    const test::TempDir temp("q840-lock");
+    ASSERT_TRUE(temp.IsValid());
+    const fs::path& dir = temp.path();
     const std::string path = (dir / "instance.lock").string();
     {
         // A stale file from a process that ended (crashed) holds nothing.
@@ -39,7 +40,6 @@ TEST(InstanceLock, OneHolderAtATimeAndTheNextStartSeesWhoHoldsIt) {
     EXPECT_FALSE(nowhere.TryAcquire());
     EXPECT_FALSE(nowhere.Error().empty());
     EXPECT_EQ(nowhere.HolderPid(), 0);
-    fs::remove_all(dir);
 }
 
 }  // namespace

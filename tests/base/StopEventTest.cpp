@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "core/base/StopEvent.h"
@@ -35,10 +36,16 @@ TEST(WorkerThread, StopEndsACooperativeThreadAndDetachesAStuckOne) {
     EXPECT_TRUE(worker.Stop(1000));
     EXPECT_TRUE(ran);
 
-    StopEvent release;
+    // The detached thread owns a share of what it waits on, so nothing it touches goes away
+    // with this test; the test still waits until it has ended.
+    auto release = std::make_shared<StopEvent>();
+    auto ended = std::make_shared<StopEvent>();
     WorkerThread stuck;
-    stuck.Start([&](const StopEvent&) { release.Wait(-1); });  // ignores its stop event
+    stuck.Start([release, ended](const StopEvent&) {  // ignores its stop event
+        release->Wait(-1);
+        ended->Set();
+    });
     EXPECT_FALSE(stuck.Stop(20));
-    release.Set();  // let the detached thread finish before `release` goes away
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    release->Set();
+    EXPECT_TRUE(ended->Wait(5000));
 }

@@ -15,6 +15,7 @@
 #include "core/hid/HidBackend.h"
 #include "core/sim/DemoDevices.h"
 #include "core/sim/SimState.h"
+#include "tests/support/TempDir.h"
 
 namespace q840::ctl {
 namespace {
@@ -50,17 +51,8 @@ size_t Lines(const std::string& text) {
 
 class CtlTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("q840-ctl-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        hid::SetHidBackend(nullptr);
-        fs::remove_all(dir);
-    }
+    void SetUp() override { ASSERT_TRUE(temp.IsValid()); }
+    void TearDown() override { hid::SetHidBackend(nullptr); }
 
     // A state file made from the demo devices after `change`.
     template <typename Change>
@@ -72,7 +64,8 @@ protected:
         return file;
     }
 
-    fs::path dir;
+    q840::test::TempDir temp{"q840-ctl"};
+    const fs::path& dir = temp.path();
 };
 
 TEST_F(CtlTest, InfoShowsTheDecodedRecord) {
@@ -103,6 +96,18 @@ TEST_F(CtlTest, SettingsFollowTheCurrentProfile) {
     EXPECT_TRUE(Contains(r.out, "active DPI stage: 4\n"));
     EXPECT_TRUE(Contains(r.out, "ripple control: 1\n"));
     EXPECT_TRUE(Contains(r.out, "DPI stage 0: on "));
+
+    // The whole byte is the profile index, as the page reads it: 0x12 is no profile of this mouse,
+    // not profile 2.
+    const std::string high = StateFile([](sim::VirtualBus& bus) {
+        auto settings = bus.Mouse()->Settings();
+        settings[0] = 0x12;
+        bus.Mouse()->SetSettings(settings);
+        bus.Plug(bus.Find(sim::kCableChannel));
+    });
+    const CtlRun h = Ctl({"--simulate=" + high, "settings"});
+    EXPECT_NE(kExitOk, h.code) << h.out;
+    EXPECT_TRUE(Contains(h.err, "reading the settings failed")) << h.err;
 
     const CtlRun pad = Ctl({"--simulate", "--device=pad", "settings"});
     EXPECT_EQ(kExitOk, pad.code) << pad.err;

@@ -96,9 +96,9 @@ TEST_F(DeviceOptionTimers, ArmingOperationsUseTheirPeriodsAndConditions) {
 TEST_F(DeviceOptionTimers, AFiredTimerRunsThePageOnceUntilArmedAgain) {
     entry->ArmTimer(kTimerSettingsReread, 10);
     ASSERT_TRUE(QTest::qWaitFor([&] { return page->refreshes > 0; }, 2000));
-    QTest::qWait(60);
-    EXPECT_EQ(page->refreshes, 1) << "one tick per arming";
+    // Disarmed by its tick: no second one can come.
     EXPECT_FALSE(entry->IsTimerArmed(kTimerSettingsReread));
+    EXPECT_EQ(page->refreshes, 1) << "one tick per arming";
 
     // A request from another thread is carried out on the controls' thread.
     std::thread([this] { entry->ArmTimer(kTimerSettingsReread, 1); }).join();
@@ -118,7 +118,8 @@ TEST_F(DeviceOptionTimers, AFiredTimerRunsThePageOnceUntilArmedAgain) {
     entry->ArmTimer(kTimerBattery, 20);
     entry->ArmTimer(kTimerBattery, 20);
     ASSERT_TRUE(QTest::qWaitFor([&] { return page->batteryReads > 1; }, 2000));
-    QTest::qWait(60);
+    // The tick re-armed the battery timer at its period: the second arming added no tick.
+    EXPECT_EQ(entry->GetTimerPeriod(kTimerBattery), 10000);
     EXPECT_EQ(page->batteryReads, 2);
     entry->KillTimer(kTimerBattery);
 }
@@ -149,8 +150,7 @@ TEST_F(DeviceOptionTimers, TimersOutliveNeitherThePageNorTheEntry) {
     entry->ArmTimer(kTimerSettingsReread, 5);
     page.reset();
     EXPECT_EQ(entry->GetPage(), nullptr);
-    QTest::qWait(30);
-    EXPECT_FALSE(entry->IsTimerArmed(kTimerSettingsReread));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !entry->IsTimerArmed(kTimerSettingsReread); }, 2000));
 
     // A second page takes the entry over; the first no longer reaches it. An entry that goes
     // first unhooks itself from its page.

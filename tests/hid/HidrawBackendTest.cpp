@@ -17,6 +17,7 @@
 #include "core/hid/CHidDevice.h"
 #include "core/hid/HidrawBackend.h"
 #include "hid/TestDescriptors.h"
+#include "tests/support/TempDir.h"
 
 namespace q840::hid {
 namespace {
@@ -36,10 +37,10 @@ void WriteFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
 // interface folder inside the USB device folder) and a /dev folder, both in a temporary folder.
 class HidrawBackendTest : public ::testing::Test {
 protected:
+    q840::test::TempDir temp{"q840-hidraw"};
     void SetUp() override {
-        char tmpl[] = "/tmp/q840-hidraw-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        root = tmpl;
+        ASSERT_TRUE(temp.IsValid());
+        root = temp.path();
         fs::permissions(root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                   fs::perms::others_read | fs::perms::others_exec);
         sys = root / "sys";
@@ -48,11 +49,7 @@ protected:
         fs::create_directories(dev);
         backend = std::make_shared<CHidrawBackend>(sys.string(), dev.string());
     }
-    void TearDown() override {
-        SetHidBackend(nullptr);
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
+    void TearDown() override { SetHidBackend(nullptr); }
 
     // Adds hidrawN for one USB interface; `uevent` false leaves the ids to the USB folder.
     void AddNode(int n, uint16_t vid, uint16_t pid, int interfaceNumber,

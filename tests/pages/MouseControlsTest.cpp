@@ -151,6 +151,25 @@ TEST_F(MouseControls, MovingTheSliderOnlyUpdatesTheEdit) {
     EXPECT_EQ("400", Find<QLineEdit>("DPI_edit_4")->text());
 }
 
+TEST_F(MouseControls, The3104TopComesFromTheInformationRecord) {
+    auto info = mouse->Info();
+    info[12] = 124 + 10;  // a mouse whose sensor reaches 10 000 DPI
+    info[13] = 0;
+    mouse->SetInfo(info);
+    Open(false);
+    ASSERT_EQ(1, page->ReadIdentity());
+    auto* slider = Find<QSlider>("DPI_slider_2");
+    EXPECT_EQ(124, slider->maximum());
+    auto* edit = Find<QLineEdit>("DPI_edit_2");
+    edit->setText("10000");
+    EXPECT_TRUE(Notify(ui::notify::kKillFocus, "DPI_edit_2"));
+    EXPECT_EQ(124, page->MouseProfile()->GetDpiStages()[2].dpiX);
+    EXPECT_EQ("10000", edit->text()) << "the number typed is the number shown";
+    slider->setValue(110);
+    Notify(ui::notify::kMoveValueChanged, "DPI_slider_2");
+    EXPECT_EQ("8600", edit->text()) << "each position above 104 shows its own number";
+}
+
 TEST_F(MouseControls, SecondLedRowAndLogoFollowTheLeds) {
     EXPECT_EQ(PackLed(255, 255, 255, 255), PaintedLedValue(Find<QWidget>("light_0_3")));
     page->SetLedColour(3, PackLed(1, 2, 3, 200));
@@ -168,6 +187,21 @@ TEST_F(MouseControls, SecondLedRowAndLogoFollowTheLeds) {
     page->SetLedColour(7, PackLed(50, 50, 50, 50));
     page->PushPreview();
     EXPECT_EQ(PackLed(9, 8, 7, 100), PaintedLedValue(Find<QWidget>("logo"))) << "-1: not painted";
+
+    // Without software light control the LED buttons keep their colours; the light bar and the
+    // logo still follow.
+    {
+        auto setup = page->GetSetup();
+        setup.logoLed = 7;
+        page->Setup(setup);
+    }
+    page->SetSoftwareLightControl(false);
+    page->SetLedColour(3, PackLed(4, 5, 6, 70));
+    page->SetLedColour(7, PackLed(40, 50, 60, 80));
+    page->PushPreview();
+    EXPECT_EQ(PackLed(4, 5, 6, 70), PaintedLedValue(Find<QWidget>("light_0_3")));
+    EXPECT_EQ(PackLed(40, 50, 60, 80), PaintedLedValue(Find<QWidget>("logo")));
+    EXPECT_EQ(PackLed(1, 2, 3, 200), PaintedLedValue(Find<QWidget>("light_3")));
 }
 
 }  // namespace

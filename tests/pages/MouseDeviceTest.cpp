@@ -70,6 +70,31 @@ TEST_F(MousePageTest, UnknownRecordMutesTheProtocolAndNothingReachesTheMouse) {
     }
 }
 
+// On the receiver a muted protocol reads as an unreachable mouse: the link check answers with a
+// zero reply, so nothing is written and reported done, and the unknown record is reported once.
+TEST_F(MousePageTest, UnknownRecordOnTheReceiverReadsAsUnreachableAndIsReportedOnce) {
+    auto info = mouse->Info();
+    info[0] = 0x00;
+    mouse->SetInfo(info);
+    Open(true);
+    EXPECT_EQ(0, page->ReadIdentity());
+    ASSERT_TRUE(page->CommandProtocol().IsMuted());
+    EXPECT_TRUE(Received(kMsgDeviceInfoValid, 0));
+    window.messages.clear();
+    bus->GetTranscript()->Clear();
+
+    EXPECT_FALSE(page->IsWirelessLinkUp());
+    page->LoadProfile();
+    EXPECT_EQ(0, page->WriteSettingsBlock(0, 0)) << "nothing reached the mouse";
+    EXPECT_EQ(0, page->ReadIdentity());
+    EXPECT_FALSE(Received(kMsgDeviceInfoValid, 0)) << "the state was sent when it was found";
+    page->OnEntryTimer(kTimerReachability);
+    ASSERT_FALSE(window.messages.empty());
+    EXPECT_EQ(kMsgEntryReachable, window.messages.back().msg);
+    EXPECT_EQ(0, window.messages.back().l) << "shown as out of reach";
+    EXPECT_TRUE(Commands().empty());
+}
+
 TEST_F(MousePageTest, KeyWithoutIdentificationHasNoSlotAndIsNeverWritten) {
     auto table = mouse->KeyTable();
     // Slot 9 held key 4's identification (0x10 0x08 0x00).

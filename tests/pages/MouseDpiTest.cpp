@@ -38,6 +38,15 @@ TEST(MouseDpi, Sensor3104TypedNumbersBetween2600And3000ShowWhatWasTyped) {
     }
 }
 
+TEST(MouseDpi, Sensor3104TopIndexOfTheRecord) {
+    EXPECT_EQ(10000, DpiIndexToNumber(k3104, 0, 0, 124, 124));
+    EXPECT_EQ(10000, DpiIndexToNumber(k3104, 0, 0, 130, 124)) << "capped at the record's top";
+    EXPECT_EQ(124, DpiNumberToIndex(k3104, 0, 0, 10000, 124));
+    EXPECT_EQ(114, DpiNumberToIndex(k3104, 0, 0, 9000, 124));
+    EXPECT_EQ(60, DpiNumberToIndex(k3104, 0, 0, 9000, 60)) << "a smaller top holds as well";
+    EXPECT_EQ(3600, DpiIndexToNumber(k3104, 0, 0, 104, 60));
+}
+
 TEST(MouseDpi, Sensor8925Edges) {
     EXPECT_EQ(5000, DpiIndexToNumber(k8925, 0, 0, 99));
     EXPECT_EQ(5100, DpiIndexToNumber(k8925, 0, 0, 100));

@@ -12,6 +12,7 @@
 
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/MessageTarget.h"
+#include "tests/support/WaitFor.h"
 
 namespace q840::pages::test {
 
@@ -92,15 +93,7 @@ inline catalogue::DeviceListEntry EventRecord(int type, const char* path) {
 
 // Runs the event loop until `done` holds or `ms` pass; true when it held.
 inline bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return q840::test::WaitFor(done, ms);
 }
 
 }  // namespace q840::pages::test

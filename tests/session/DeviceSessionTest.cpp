@@ -133,14 +133,14 @@ TEST_F(Session, ReadsAndWritesTheMouseAndMutesForARecordItDoesNotKnow) {
         std::equal(onMouse.begin(), onMouse.begin() + long(info.KeyTableBytes()), table.begin()));
 
     // The settings block of the current profile, written back changed and read again.
-    uint8_t profile = 0xFF;
     std::array<uint8_t, protocol::SettingsBlock::kSize> block{};
-    ASSERT_EQ(1, s.ReadSettingsBlock(profile, block));
+    ASSERT_EQ(1, s.ReadSettingsBlock(block));
+    const int profile = block[protocol::SettingsBlock::kOffProfileIndex];
     EXPECT_LT(profile, 4);
     block[2] = uint8_t(block[2] == 1 ? 2 : 1);
     ASSERT_EQ(1, s.WriteSettingsBlock(block, profile));
     std::array<uint8_t, protocol::SettingsBlock::kSize> again{};
-    ASSERT_EQ(1, s.ReadSettingsBlock(profile, again));
+    ASSERT_EQ(1, s.ReadSettingsBlock(again));
     EXPECT_EQ(block[2], again[2]);
 
     table[0] ^= 1;
@@ -161,7 +161,7 @@ TEST_F(Session, ReadsAndWritesTheMouseAndMutesForARecordItDoesNotKnow) {
     EXPECT_EQ(InfoResult::Unknown, s.ReadInfoRecord(info));
     EXPECT_EQ(9, info.state);
     EXPECT_TRUE(s.CommandProtocol().IsMuted());
-    EXPECT_EQ(0, s.ReadSettingsBlock(profile, again));
+    EXPECT_EQ(0, s.ReadSettingsBlock(again));
 
     s.CommandProtocol().SetOpen(false);
     s.CommandProtocol().PrimaryChannel().Close();

@@ -10,6 +10,7 @@
 #include "core/sim/DemoDevices.h"
 #include "core/sim/SimState.h"
 #include "core/sim/SimulatorSetup.h"
+#include "tests/support/TempDir.h"
 
 namespace q840::sim {
 namespace {
@@ -18,18 +19,10 @@ namespace fs = std::filesystem;
 
 class SimState : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("q840-simstate-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        hid::SetHidBackend(nullptr);
-        fs::remove_all(dir);
-    }
-    fs::path dir;
+    void SetUp() override { ASSERT_TRUE(temp.IsValid()); }
+    void TearDown() override { hid::SetHidBackend(nullptr); }
+    q840::test::TempDir temp{"q840-simstate"};
+    const fs::path& dir = temp.path();
 };
 
 TEST_F(SimState, RoundTripKeepsEveryRegion) {
