@@ -9,7 +9,6 @@
 #include <filesystem>
 
 #include "controls/CMpDevicePowerUI.h"
-#include "core/protocol/SettingsRead.h"
 #include "core/base/DebugLine.h"
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/JsonAccess.h"
@@ -82,78 +81,48 @@ int COrvenixMouseDevice::DpiIndex(int number) const {
 }
 
 bool COrvenixMouseDevice::LinkReady() {
-    // On the cable the link check is true without I/O. On the receiver a muted protocol answers
-    // it with a zero reply, which reads as not reachable: nothing that waits for the link runs.
-    return CommandProtocol().LinkCheck();
+    return Session().LinkReady();
 }
 
 // --- reading the mouse ------------------------------------------------------------------------
 
 int COrvenixMouseDevice::ReadIdentity() {
-    auto& proto = CommandProtocol();
-    // A muted protocol holds an unknown record until the interface leaves; the main window has
-    // been told once, and a read would only find zeros.
-    if (!proto.IsOpen() || proto.IsMuted() || !LinkReady()) {
+    Info info;
+    const session::InfoResult found = Session().ReadInfoRecord(info);
+    if (found == session::InfoResult::NoAnswer) {
         return 0;
     }
-    proto.Begin();
-    std::array<uint8_t, Info::kSize> raw{};
-    if (proto.ReadInfo(raw.data()) != protocol::kResultOk) {
+    if (found == session::InfoResult::Unknown) {
+        // Not a record this program knows how to work with: the session muted the protocol.
+        m_info = info;
+        m_infoValid = false;
+        SendInfoValid(false);
         return 0;
-    }
-    Info info = Info::Decode(raw.data(), raw.size());
-    if (info.state != Info::kStateInitialised) {
-        if (!info.IsNew()) {
-            // Not a record this program knows how to work with: from now on nothing reaches the
-            // mouse until the interface leaves.
-            m_info = info;
-            m_infoValid = false;
-            std::copy(raw.begin(), raw.end(), COrvenixUSBDevice::InfoRecord().begin());
-            proto.SetMuted(true);
-            DebugLine("设备信息无效：签名 %04X 状态 %d", info.signature, info.state);
-            SendInfoValid(false);
-            return 0;
-        }
-        // A new mouse: mark it as initialised by this program, once.
-        info.state = Info::kStateInitialised;
-        info.raw = info.Encode();
-        proto.WriteInfo(info.raw.data());
     }
     m_info = info;
     m_infoValid = true;
     // The table and slots of an earlier read belong to that record.
     m_keyTableRead = false;
     m_keySlotMap.fill(protocol::kNoSlot);
-    std::copy(info.raw.begin(), info.raw.end(), COrvenixUSBDevice::InfoRecord().begin());
     SendInfoValid(true);
 
-    const size_t tableBytes = info.KeyTableBytes();
-    if (!proto.SetTransferSize(int(tableBytes))) {
-        DebugLine("键表过长：%zu 字节", tableBytes);
-        return 0;
-    }
     std::array<uint8_t, protocol::kKeyTableBufferSize> table{};
-    if (proto.ReadKeyTable(table.data()) != protocol::kResultOk) {
+    if (Session().ReadKeyTable(info, table) != 1) {
         return 0;
     }
     m_keyTable = table;
     m_keyTableRead = true;
-    proto.End();
 
-    m_keySlotMap = protocol::BuildKeySlotMap(m_keyTable.data(), tableBytes, info.keySlots);
+    m_keySlotMap =
+        protocol::BuildKeySlotMap(m_keyTable.data(), info.KeyTableBytes(), info.keySlots);
     ApplySliderRanges();
     return 1;
 }
 
 int COrvenixMouseDevice::ReadSettingsBlock() {
     SetLightSyncFlag(false);
-    auto& proto = CommandProtocol();
-    // A muted protocol answers reads without data: taking that back would overwrite the profile.
-    if (!proto.IsOpen() || proto.IsMuted() || !LinkReady()) {
-        return 0;
-    }
     std::array<uint8_t, SettingsBlock::kSize> block{};
-    if (protocol::ReadCurrentSettingsBlock(proto, block) != protocol::kResultOk) {
+    if (Session().ReadSettingsBlock(block) != 1) {
         return 0;
     }
     std::array<uint8_t, SettingsBlock::kSize> previous;
@@ -286,19 +255,7 @@ std::array<uint8_t, SettingsBlock::kSize> COrvenixMouseDevice::BuildSettingsBloc
 
 int COrvenixMouseDevice::SendSettingsBlock(const std::array<uint8_t, SettingsBlock::kSize>& block,
                                            int profileNumber) {
-    auto& proto = CommandProtocol();
-    // Every answer counts: on the cable the link check is true without any I/O, so an unplug
-    // in the middle of the block shows only in the answers.
-    if (!proto.IsOpen() || !LinkReady() || proto.Begin() != protocol::kResultOk || !LinkReady()) {
-        return 0;
-    }
-    if (proto.WriteSettings(block.data(), int(block.size()),
-                            int(SettingsBlock::ProfileAddress(profileNumber))) !=
-            protocol::kResultOk ||
-        !LinkReady()) {
-        return 0;
-    }
-    return proto.End() == protocol::kResultOk ? 1 : 0;
+    return Session().WriteSettingsBlock(block, profileNumber);
 }
 
 int COrvenixMouseDevice::WriteSettingsBlock(int profileNumber, int value) {
@@ -371,16 +328,7 @@ int COrvenixMouseDevice::WriteKeys(int bank, const std::vector<int>& keys,
     if (written != nullptr) {
         *written = table;
     }
-    if (!proto.SetTransferSize(int(tableBytes))) {
-        return 0;
-    }
-    if (!LinkReady() || proto.Begin() != protocol::kResultOk || !LinkReady()) {
-        return 0;
-    }
-    if (proto.WriteKeyTable(table.data(), bank) != protocol::kResultOk || !LinkReady()) {
-        return 0;
-    }
-    return proto.End() == protocol::kResultOk ? 1 : 0;
+    return Session().WriteKeyTable(table, tableBytes, bank);
 }
 
 std::vector<int> COrvenixMouseDevice::ProfileKeyCodes() const {

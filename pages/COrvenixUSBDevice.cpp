@@ -7,8 +7,6 @@
 #include <QRegularExpression>
 #include <QStackedWidget>
 #include <algorithm>
-#include <chrono>
-#include <cstring>
 
 #include "controls/CDeviceKeyButtonUI.h"
 #include "core/base/DebugLine.h"
@@ -21,10 +19,7 @@ namespace q840::pages {
 namespace {
 
 constexpr uint32_t kWhiteFullLevel = PackLed(255, 255, 255, 255);
-constexpr int kPreviewIdleMs = 100;   // protocol closed: look again this often
-constexpr int kListenerPollMs = 1;    // stop check between reads
-constexpr int kListenerRetryMs = 20;  // after a failed read (device gone, handle not yet closed)
-constexpr int kMissCountWrap = 20;    // the link check's miss count runs 0..19
+constexpr int kMissCountWrap = 20;  // the link check's miss count runs 0..19
 constexpr int kPreviewPeriodPrimaryMs = 5;
 constexpr int kPreviewPeriodReceiverMs = 500;
 constexpr int kPreviewPeriodHiddenMs = 250;
@@ -33,45 +28,19 @@ constexpr int kSettingsRereadMs = 50;
 constexpr int kBatteryPeriodMs = 10000;
 constexpr int kReachabilityFirstMs = 2000;
 constexpr int kReachabilityPeriodMs = 3000;
-constexpr int kFadeStep = 15;
-
-enum FadeState : uint8_t { kFadeIdle = 0, kFadeRising = 1, kFadeFalling = 2 };
 
 // Only key/LED buttons are bound; other controls under "SelectPanel" may share their names.
 bool IsDeviceKeyButton(QWidget* widget) {
     return qobject_cast<controls::CDeviceKeyButtonUI*>(widget) != nullptr;
 }
 
-void WriteStopResult(bool ended) {
-    DebugLine("%s",
-              ended ? "线程退出：：对象处于激发状态\n" : "线程退出：：对象处于非激发状态，超时\n");
-}
-
 }  // namespace
-
-// One event channel: its CHidDevice (inside the event protocol), the lock that serialises
-// opening and closing it, its "open" mark and its thread.
-struct COrvenixUSBDevice::Listener {
-    Listener(int type, hid::CHidDevice& ch, std::recursive_mutex& lk)
-        : typeCode(type), channel(ch), lock(lk) {}
-    const int typeCode;
-    hid::CHidDevice& channel;
-    std::recursive_mutex& lock;
-    std::atomic<bool> open{false};
-    WorkerThread thread;
-};
 
 COrvenixUSBDevice::COrvenixUSBDevice(QWidget* parent) : QWidget(parent) {
     // The page's content fills the page, whatever size the page area has.
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
     box->setSpacing(0);
-    // The wired event channel is guarded by the event protocol's I/O lock, the receiver's by its
-    // second lock.
-    m_wiredListener = std::make_unique<Listener>(kWiredMouseType, m_eventProtocol.PrimaryChannel(),
-                                                 m_eventProtocol.IoLock());
-    m_receiverListener = std::make_unique<Listener>(
-        kReceiverMouseType, m_eventProtocol.ReceiverChannel(), m_eventProtocol.CommandLock());
 }
 
 COrvenixUSBDevice::~COrvenixUSBDevice() {
@@ -81,26 +50,27 @@ COrvenixUSBDevice::~COrvenixUSBDevice() {
 
 void COrvenixUSBDevice::StopThreads() {
     StopPreview();
-    CloseListener(kWiredMouseType);
-    CloseListener(kReceiverMouseType);
+    m_session.CloseListeners();
 }
 
 // --- set-up ------------------------------------------------------------------------------------
 
 void COrvenixUSBDevice::Setup(const PageSetup& setup) {
     m_setup = setup;
+    m_session.SetInterfaceRecord(setup.interfaceRecord);
     m_setup.keyButtonCount = std::clamp(setup.keyButtonCount, 0, kMaxKeys);
-    m_ledCount.store(std::clamp(setup.ledCount, 0, kMaxLeds));
-    m_setup.ledCount = m_ledCount.load();
+    m_preview.SetLedCount(setup.ledCount);
+    m_setup.ledCount = m_preview.GetLedCount();
     SetLightListIndex(setup.lightListIndex);
 }
 
 void COrvenixUSBDevice::RebindInterface(const catalogue::DeviceListEntry& record) {
     m_setup.interfaceRecord = record;
+    m_session.SetInterfaceRecord(record);
 }
 
 void COrvenixUSBDevice::SetProfileData(std::unique_ptr<profile::CBasicProfiledata> data) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledListLock);
+    std::lock_guard<std::recursive_mutex> lock(LedListLock());
     m_profileData = std::move(data);
 }
 
@@ -114,7 +84,7 @@ QWidget* COrvenixUSBDevice::GetLedButton(int index) const {
 
 void COrvenixUSBDevice::ResetButtons() {
     m_keyButtons.assign(m_setup.keyButtonCount, nullptr);
-    m_ledButtons.assign(m_ledCount.load(), nullptr);
+    m_ledButtons.assign(m_preview.GetLedCount(), nullptr);
     m_pushedColours.fill(0);
 }
 
@@ -122,7 +92,7 @@ void COrvenixUSBDevice::BuildLayout() {
     if (m_setup.layoutPath.isEmpty()) {
         m_setup.keyButtonCount = 0;
         m_setup.ledCount = 0;
-        m_ledCount.store(0);
+        m_preview.SetLedCount(0);
         m_selectPanel = nullptr;
         ResetButtons();
         return;
@@ -151,7 +121,7 @@ void COrvenixUSBDevice::BuildLayout() {
             if (n < m_setup.keyButtonCount) {
                 m_keyButtons[n] = child;
             }
-        } else if (n < m_ledCount.load()) {
+        } else if (n < m_preview.GetLedCount()) {
             m_ledButtons[n] = child;
             PaintLedButton(child, kWhiteFullLevel);
             m_pushedColours[n] = kWhiteFullLevel;
@@ -163,16 +133,6 @@ void COrvenixUSBDevice::BuildLayout() {
 
 void COrvenixUSBDevice::SetLightSettings(const profile::LightSetting& settings) {
     SetLightSettingsRecord(settings);
-}
-
-void COrvenixUSBDevice::SetLightSettingsRecord(const profile::LightSetting& settings) {
-    std::lock_guard<std::mutex> lock(m_lightSettingsMutex);
-    m_lightSettings = settings;
-}
-
-profile::LightSetting COrvenixUSBDevice::GetLightSettingsRecord() const {
-    std::lock_guard<std::mutex> lock(m_lightSettingsMutex);
-    return m_lightSettings;
 }
 
 void COrvenixUSBDevice::SetAudioLightValues(const AudioLightValues& values) {
@@ -189,250 +149,60 @@ AudioLightValues COrvenixUSBDevice::GetAudioLightValues() {
     return m_audioLightValues;
 }
 
-void COrvenixUSBDevice::SetLedRecords(std::vector<std::array<uint8_t, kLedRecordSize>> records) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledListLock);
-    m_ledRecords = std::move(records);
-}
-
-std::vector<std::array<uint8_t, COrvenixUSBDevice::kLedRecordSize>>
-COrvenixUSBDevice::GetLedRecords() const {
-    std::lock_guard<std::recursive_mutex> lock(m_ledListLock);
-    return m_ledRecords;
-}
-
 void COrvenixUSBDevice::SetKeyMap(const std::map<int, int>& map) {
     m_keyMaps[2] = map;
 }
 
 void COrvenixUSBDevice::SetLedColour(int index, uint32_t value) {
-    if (index < 0 || index >= m_ledCount.load()) {
-        return;
-    }
-    m_ledColours[index].store(value, std::memory_order_relaxed);
+    m_preview.SetLedColour(index, value);
 }
 
 uint32_t COrvenixUSBDevice::GetLedColour(int index) const {
-    if (index < 0 || index >= m_ledCount.load()) {
-        return 0;
-    }
-    return m_ledColours[index].load(std::memory_order_relaxed);
-}
-
-uint8_t COrvenixUSBDevice::GetLedLevel(int led) const {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    return led >= 0 && led < kMaxLeds ? m_ledLevels[led] : 0;
-}
-
-void COrvenixUSBDevice::SetLedLevel(int led, uint8_t level) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    if (led >= 0 && led < kMaxLeds) {
-        m_ledLevels[led] = level;
-    }
-}
-
-void COrvenixUSBDevice::FlagLedFade(int led) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    if (led >= 0 && led < kMaxLeds) {
-        m_ledFadeFlags[led] = 1;
-    }
-}
-
-std::array<uint8_t, COrvenixUSBDevice::kLedPatternLength> COrvenixUSBDevice::GetLedPattern() const {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    return m_ledPattern;
-}
-
-void COrvenixUSBDevice::SetLedPattern(const std::array<uint8_t, kLedPatternLength>& pattern) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    m_ledPattern = pattern;
+    return m_preview.GetLedColour(index);
 }
 
 void COrvenixUSBDevice::StepLedFade(int led, int mode) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    if (led < 0 || led >= kMaxLeds) {
-        return;
-    }
-    uint8_t& level = m_ledLevels[led];
-    uint8_t& state = m_ledFadeStates[led];
-    // Mode 0 only lets a lit LED die down; any other mode runs the whole rise and fall.
-    if (state == kFadeRising && mode != 0) {
-        level = uint8_t(std::min(255, level + kFadeStep));
-        if (level == 255) {
-            state = kFadeFalling;
-        }
-    } else if (state != kFadeIdle || level > 0) {
-        level = uint8_t(std::max(0, level - kFadeStep));
-        state = level == 0 ? kFadeIdle : kFadeFalling;
-    }
-}
-
-// Starts a rise from dark (the reactive effect's fade-in).
-void COrvenixUSBDevice::StartLedRise(int led) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    if (led >= 0 && led < kMaxLeds) {
-        m_ledLevels[led] = 0;
-        m_ledFadeStates[led] = kFadeRising;
-    }
+    m_preview.StepLedFade(led, mode);
 }
 
 void COrvenixUSBDevice::ArmLedFades() {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    const int count = m_ledCount.load();
-    for (int i = 0; i < count; ++i) {
-        if (m_ledFadeFlags[i] != 0) {
-            m_ledFadeFlags[i] = 0;
-            m_ledLevels[i] = 255;
-            m_ledFadeStates[i] = kFadeFalling;
-        }
-    }
+    m_preview.ArmLedFades();
 }
 
 void COrvenixUSBDevice::RotateLedPattern(int direction) {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    if (direction != 0) {
-        std::rotate(m_ledPattern.begin(), m_ledPattern.begin() + 1, m_ledPattern.end());
-    } else {
-        std::rotate(m_ledPattern.rbegin(), m_ledPattern.rbegin() + 1, m_ledPattern.rend());
-    }
+    m_preview.RotateLedPattern(direction);
 }
 
 void COrvenixUSBDevice::ClearPreview() {
-    std::lock_guard<std::recursive_mutex> lock(m_ledLock);
-    m_ledLevels.fill(0);
-    m_ledFadeStates.fill(kFadeIdle);
-    m_ledPattern.fill(0);
+    m_preview.ClearPerLedState();
 }
 
 // --- renderers ----------------------------------------------------------------------------
 
-COrvenixUSBDevice::FrameParams COrvenixUSBDevice::CurrentFrameParams() const {
-    const profile::LightSetting s = GetLightSettingsRecord();
-    FrameParams p;
-    p.brightness = s.brightness;
-    p.speed = s.speed;
-    p.direction = s.direction;
-    p.multiColour = s.multiColour != 0;
-    p.colour = {s.red, s.green, s.blue};
-    return p;
-}
-
-void COrvenixUSBDevice::FillAll(uint32_t value) {
-    const int count = m_ledCount.load();
-    for (int i = 0; i < count; ++i) {
-        m_ledColours[i].store(value, std::memory_order_relaxed);
-    }
-}
-
-void COrvenixUSBDevice::DoStatic(const FrameParams& p) {
-    FillAll(PackLed(p.colour, uint8_t(BrightnessFactor(p.brightness))));
-}
-
-void COrvenixUSBDevice::DoBreathing(const FrameParams& p, bool fourColours) {
-    // One breath is one pass over the curve; the colour moves on when a breath ends.
-    bool breathEnded = false;
-    if (p.direction != 0) {
-        m_breathPhase = (m_breathPhase + 1) % kBreathSteps;
-        breathEnded = m_breathPhase == 0;
-    } else {
-        m_breathPhase = (m_breathPhase + kBreathSteps - 1) % kBreathSteps;
-        breathEnded = m_breathPhase == kBreathSteps - 1;
-    }
-    Rgb colour = p.colour;
-    if (fourColours) {
-        if (breathEnded) {
-            m_fixedColourIndex = (m_fixedColourIndex + 1) % kFixedColourCount;
-        }
-        colour = kFixedColours[m_fixedColourIndex % kFixedColourCount];
-    } else if (p.multiColour) {
-        if (breathEnded) {
-            m_hue = (m_hue + kHueStepPerCycle) % kWheelSteps;
-        }
-        colour = kColourWheel[m_hue % kWheelSteps];
-    }
-    const int level = BrightnessFactor(p.brightness) * kBreathCurve[m_breathPhase] / 256;
-    FillAll(PackLed(colour, uint8_t(level)));
-}
-
-void COrvenixUSBDevice::DoSpectrum(const FrameParams& p) {
-    m_hue = p.direction != 0 ? (m_hue + 1) % kWheelSteps : (m_hue + kWheelSteps - 1) % kWheelSteps;
-    FillAll(PackLed(kColourWheel[m_hue], uint8_t(BrightnessFactor(p.brightness))));
-}
-
-void COrvenixUSBDevice::DoBlink(const FrameParams& p, bool fourColours) {
-    m_blinkElapsedMs += FrameIntervalMs(p.speed);
-    if (m_blinkElapsedMs >= BlinkPeriodMs(p.speed)) {
-        m_blinkElapsedMs = 0;
-        m_blinkOn = !m_blinkOn;
-        if (m_blinkOn) {
-            // Each new flash takes the next colour.
-            if (fourColours) {
-                m_fixedColourIndex = (m_fixedColourIndex + 1) % kFixedColourCount;
-            } else if (p.multiColour) {
-                m_hue = (m_hue + kHueStepPerCycle) % kWheelSteps;
-            }
-        }
-    }
-    if (!m_blinkOn) {
-        FillAll(0);
-        return;
-    }
-    Rgb colour = p.colour;
-    if (fourColours) {
-        colour = kFixedColours[m_fixedColourIndex % kFixedColourCount];
-    } else if (p.multiColour) {
-        colour = kColourWheel[m_hue % kWheelSteps];
-    }
-    FillAll(PackLed(colour, uint8_t(BrightnessFactor(p.brightness))));
-}
-
 void COrvenixUSBDevice::RenderStatic() {
-    DoStatic(CurrentFrameParams());
+    m_preview.DoStatic(CurrentFrameParams());
 }
 void COrvenixUSBDevice::RenderBreathing() {
-    DoBreathing(CurrentFrameParams(), false);
+    m_preview.DoBreathing(CurrentFrameParams(), false);
 }
 void COrvenixUSBDevice::RenderBreathingFourColours() {
-    DoBreathing(CurrentFrameParams(), true);
+    m_preview.DoBreathing(CurrentFrameParams(), true);
 }
 void COrvenixUSBDevice::RenderSpectrum() {
-    DoSpectrum(CurrentFrameParams());
+    m_preview.DoSpectrum(CurrentFrameParams());
 }
 void COrvenixUSBDevice::RenderBlink() {
-    DoBlink(CurrentFrameParams(), false);
+    m_preview.DoBlink(CurrentFrameParams(), false);
 }
 void COrvenixUSBDevice::RenderBlinkFourColours() {
-    DoBlink(CurrentFrameParams(), true);
+    m_preview.DoBlink(CurrentFrameParams(), true);
 }
 void COrvenixUSBDevice::RenderOff() {
-    FillAll(0);
+    m_preview.FillAll(0);
 }
 
 bool COrvenixUSBDevice::RenderBaseEffect(int effect, const FrameParams& p) {
-    switch (effect) {
-        case 0:
-            DoStatic(p);
-            return true;
-        case 1:
-            DoBreathing(p, false);
-            return true;
-        case 3:
-            DoSpectrum(p);
-            return true;
-        case 5:
-            DoBreathing(p, true);
-            return true;
-        case 6:
-            DoBlink(p, false);
-            return true;
-        case 8:
-            DoBlink(p, true);
-            return true;
-        case 10:
-            FillAll(0);
-            return true;
-        default:
-            return false;
-    }
+    return m_preview.RenderBaseEffect(effect, p);
 }
 
 void COrvenixUSBDevice::RenderFrame(int effect) {
@@ -465,47 +235,21 @@ void COrvenixUSBDevice::RenderFrame(int effect) {
 }
 
 void COrvenixUSBDevice::RenderCustomEffect() {
-    std::lock_guard<std::recursive_mutex> lock(m_ledListLock);
-    if (m_profileData == nullptr || m_profileData->GetCustomEffectSteps().empty()) {
-        m_customStep = 0;
-        m_customElapsedMs = 0;
-        RenderOff();
-        return;
-    }
-    const auto& steps = m_profileData->GetCustomEffectSteps();
-    if (m_customStep >= steps.size()) {
-        m_customStep = 0;
-        m_customElapsedMs = 0;
-    }
-    const profile::LightEffectStep& step = steps[m_customStep];
-    FrameParams p;
-    p.brightness = step.brightness;
-    p.speed = step.speed;
-    p.direction = step.direction;
-    p.multiColour = step.multiColour != 0;
-    p.colour = {step.red, step.green, step.blue};
-    // A step plays its effect for "Time" ms, "Cyle" times over; a step naming no effect the
-    // preview knows shows dark for its time.
-    if (!RenderBaseEffect(step.mode, p)) {
-        FillAll(0);
-    }
-    m_customElapsedMs += FrameIntervalMs(step.speed);
-    const int64_t duration =
-        int64_t(std::max<int32_t>(step.time, 0)) * std::max<int32_t>(step.repetitions, 1);
-    if (m_customElapsedMs >= duration) {
-        m_customElapsedMs = 0;
-        m_customStep = (m_customStep + 1) % steps.size();
-    }
+    std::lock_guard<std::recursive_mutex> lock(LedListLock());
+    static const std::vector<profile::LightEffectStep> kNoSteps;
+    m_preview.RenderCustomEffect(
+        m_profileData != nullptr ? m_profileData->GetCustomEffectSteps() : kNoSteps,
+        [this](int effect, const FrameParams& p) { return RenderBaseEffect(effect, p); });
 }
 
 void COrvenixUSBDevice::PushPreview() {
     if (!m_softwareLightControl.load()) {
         return;
     }
-    const int count = std::min<int>(m_ledCount.load(), int(m_ledButtons.size()));
+    const int count = std::min<int>(m_preview.GetLedCount(), int(m_ledButtons.size()));
     for (int i = 0; i < count; ++i) {
         QWidget* button = m_ledButtons[i];
-        const uint32_t value = m_ledColours[i].load(std::memory_order_relaxed);
+        const uint32_t value = m_preview.GetLedColour(i);
         // Only changed colours are painted: the timer runs every 5 ms.
         if (button != nullptr && value != m_pushedColours[i]) {
             PaintLedButton(button, value);
@@ -516,165 +260,23 @@ void COrvenixUSBDevice::PushPreview() {
 
 // --- preview thread -----------------------------------------------------------------------
 
-void COrvenixUSBDevice::StartPreview() {
-    StopPreview();
-    m_previewWakeups.store(0);
-    m_previewThread.Start([this](const StopEvent& stop) { PreviewBody(stop); });
+bool COrvenixUSBDevice::IsPreviewWanted() const {
+    // Nothing to render for: no device, or a preview nobody can see that drives nothing.
+    return m_session.CommandProtocol().IsOpen() && !(m_hidden.load() && !PreviewDrivesDevice());
 }
 
-void COrvenixUSBDevice::StopPreview() {
-    if (!m_previewThread.IsRunning()) {
-        m_previewThread.Stop(0);
-        return;
-    }
-    WriteStopResult(m_previewThread.Stop(kPreviewStopWaitMs));
-}
-
-void COrvenixUSBDevice::PreviewBody(const StopEvent& stop) {
-    using Clock = std::chrono::steady_clock;
-    auto last = Clock::now();
-    for (;;) {
-        m_previewWakeups.fetch_add(1, std::memory_order_relaxed);
-        // Nothing to render for: no device, or a preview nobody can see that drives nothing.
-        if (!m_protocol.IsOpen() || (m_hidden.load() && !PreviewDrivesDevice())) {
-            if (stop.Wait(kPreviewIdleMs)) {
-                break;
-            }
-            last = Clock::now();
-            continue;
-        }
-        const profile::LightSetting settings = GetLightSettingsRecord();
-        const auto interval = std::chrono::milliseconds(FrameIntervalMs(settings.speed));
-        // Sleep until the next frame is due rather than polling every millisecond.
-        const auto due = last + interval;
-        if (stop.WaitUntil(due)) {
-            break;
-        }
-        if (!m_lightSync.load() && m_protocol.IsOpen()) {
-            RenderFrame(settings.effect);
-        }
-        const auto now = Clock::now();
-        // After a stall (suspend, a loaded machine) start counting again instead of catching up.
-        last = now - due >= interval ? now : due;
-    }
-    DebugLine("MS灯光线程设定退出");
+bool COrvenixUSBDevice::MayRenderPreviewFrame() const {
+    return !m_lightSync.load() && m_session.CommandProtocol().IsOpen();
 }
 
 // --- event channels -----------------------------------------------------------------------
 
-COrvenixUSBDevice::Listener& COrvenixUSBDevice::ListenerOf(int typeCode) {
-    return typeCode == kReceiverMouseType ? *m_receiverListener : *m_wiredListener;
-}
-
-const COrvenixUSBDevice::Listener* COrvenixUSBDevice::FindListener(int typeCode) const {
-    if (typeCode == kWiredMouseType) {
-        return m_wiredListener.get();
-    }
-    if (typeCode == kReceiverMouseType) {
-        return m_receiverListener.get();
-    }
-    return nullptr;
-}
-
-bool COrvenixUSBDevice::IsListenerOpen(int typeCode) const {
-    const Listener* l = FindListener(typeCode);
-    return l != nullptr && l->open.load();
-}
-
-bool COrvenixUSBDevice::IsListenerRunning(int typeCode) const {
-    const Listener* l = FindListener(typeCode);
-    return l != nullptr && l->thread.IsRunning();
-}
-
-bool COrvenixUSBDevice::OpenListener(const catalogue::DeviceListEntry& record) {
-    if (record.typeCode != kWiredMouseType && record.typeCode != kReceiverMouseType) {
-        return false;
-    }
-    Listener& l = ListenerOf(record.typeCode);
-    // The thread reads the channel's capabilities and handle; neither may change under it.
-    if (l.thread.IsRunning()) {
-        CloseListener(record.typeCode);
-    }
-    l.thread.Stop(0);  // reap a thread that ended by itself
-    bool opened = false;
-    {
-        std::lock_guard<std::recursive_mutex> lock(l.lock);
-        l.channel.Close();
-        opened = l.channel.Open(record.path, true, true, true, false);
-        l.open.store(opened);
-    }
-    // Nothing to listen to on a channel that did not open; the next reopen starts the thread.
-    if (!opened) {
-        return false;
-    }
-    l.thread.Start([this, &l](const StopEvent& stop) { ListenerBody(l, stop); });
-    return true;
-}
-
-void COrvenixUSBDevice::CloseListener(int typeCode) {
-    if (typeCode != kWiredMouseType && typeCode != kReceiverMouseType) {
-        return;
-    }
-    Listener& l = ListenerOf(typeCode);
-    l.open.store(false);
-    // The thread decodes its reports with the channel's capability data, which closing the
-    // channel frees: it must have left before the channel closes. Its read waits without a
-    // time-out, so cancel it (again, until the thread is gone) rather than waiting the bound out.
-    if (l.thread.IsRunning()) {
-        WriteStopResult(l.thread.Stop(kListenerStopWaitMs, [&l] { l.channel.CancelPendingIo(); }));
-    } else {
-        l.thread.Stop(0);
-    }
-    std::lock_guard<std::recursive_mutex> lock(l.lock);
-    l.channel.Close();
-}
-
-bool COrvenixUSBDevice::ReopenListener(const catalogue::DeviceListEntry& record) {
-    CloseListener(record.typeCode);
-    return OpenListener(record);
-}
-
-void COrvenixUSBDevice::ListenerBody(Listener& l, const StopEvent& stop) {
-    // The channel was opened before the thread started and is closed only after the thread has
-    // left (CloseListener), so its capabilities stay valid for the thread's whole life.
-    size_t length = l.channel.GetCaps().inputReportByteLength;
-    if (length < 3) {
-        length = 64;
-    }
-    std::vector<uint8_t> report;
-    while (!stop.Wait(kListenerPollMs)) {
-        if (!l.open.load()) {
-            continue;
-        }
-        report.assign(length, 0);
-        size_t transferred = 0;
-        if (!l.channel.ReadReport(report.data(), report.size(), &transferred, hid::kInfinite)) {
-            // The device went away or the channel was closed: do not spin on a dead handle.
-            if (stop.Wait(kListenerRetryMs)) {
-                break;
-            }
-            continue;
-        }
-        if (transferred < 3) {
-            continue;
-        }
-        l.channel.UnpackInputReport(report.data(), transferred);
-        const int code = report[1] + 256 * report[2];
-        DebugLine("接收到自动添加设备的同步信息要求  TEST");
-        if (code == kEventSettingsChanged) {
-            DebugLine("接收到自动添加设备的同步信息要求");
-            // The entry's timers live on the UI thread; a queued call to a page that is gone by
-            // then is dropped by Qt.
-            QMetaObject::invokeMethod(
-                this, [this] { ArmEntryTimer(kTimerSettingsReread, kSettingsRereadMs); },
-                Qt::QueuedConnection);
-        } else if (code == kEventKeyPressed && l.typeCode == kWiredMouseType) {
-            OnKeyPressEvent();
-        } else if (code > kEventSettingsChanged) {
-            OnDeviceEvent(code);
-        }
-    }
-    DebugLine("MS 设备同步线程设定退出");
+void COrvenixUSBDevice::OnSettingsChangedEvent() {
+    // The entry's timers live on the UI thread; a queued call to a page that is gone by then is
+    // dropped by Qt.
+    QMetaObject::invokeMethod(
+        this, [this] { ArmEntryTimer(kTimerSettingsReread, kSettingsRereadMs); },
+        Qt::QueuedConnection);
 }
 
 // --- selector entry timers ----------------------------------------------------------------
@@ -699,7 +301,7 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
             // While the window is hidden the preview is seen by nobody; unless it drives the
             // device's own lighting it waits, and looks again a few times a second.
             if (m_hidden.load() && !PreviewDrivesDevice()) {
-                if (m_protocol.IsOpen()) {
+                if (CommandProtocol().IsOpen()) {
                     ArmEntryTimer(kTimerPreview, kPreviewPeriodHiddenMs);
                 }
                 break;
@@ -708,7 +310,7 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
             if (m_entry != nullptr && m_entry->IsEntrySelected() && m_hover.load()) {
                 m_entry->RepaintPreview();
             }
-            if (m_protocol.IsOpen()) {
+            if (CommandProtocol().IsOpen()) {
                 ArmEntryTimer(kTimerPreview, OnReceiverChannel() ? kPreviewPeriodReceiverMs
                                                                  : kPreviewPeriodPrimaryMs);
             }
@@ -770,8 +372,8 @@ void COrvenixUSBDevice::OnEntryTimer(int id) {
 
 void COrvenixUSBDevice::SetSoftwareLightControl(bool on) {
     m_softwareLightControl.store(on);
-    if (on && GetTypeCode() == kWiredKeyboardType) {
-        m_protocol.LightControl();
+    if (on) {
+        m_session.TakeBackLighting();
     }
 }
 

@@ -1,18 +1,21 @@
 #pragma once
 
-// The common base of every device page: a container control laid out by the device's page layout
-// that owns what the program knows about one device at run time: its command protocol, the event
-// channels and their listener threads, the profile data, the LED preview and the key and LED
-// buttons of the layout.
+// The common base of every device page: a container control laid out by the device's page layout.
+// It is a thin widget over three parts:
+// - the device session (core/session/DeviceSession.h): the command and event protocols, the
+//   event listeners and their threads, the information record and the exchanges with the device;
+// - the preview engine (pages/PreviewEngine.h): the LED colour array, the light settings, the
+//   renderers' state and the preview thread;
+// - the widget itself: the set-up (PageSetup), the layout's key and LED buttons, painting the
+//   preview onto them, the selector entry's timers, notifications, the profile data and its files.
 //
 // Threads:
 // - user-interface thread: set-up, the selector entry's timers (OnEntryTimer), notifications and
 //   every operation the main window calls;
-// - preview thread: renders frames into the LED colour array; PushPreview (UI thread) reads it;
-// - two listener threads (wired and receiver event channel): read event reports and hand their
-//   work to the UI thread.
-// Each LED colour is one 32-bit word read and written whole. The per-LED fade and pattern state
-// is guarded by the LED lock, the per-LED records and the custom effect steps by the LED list lock.
+// - preview thread (the engine's): renders frames through RenderFrame; PushPreview (UI thread)
+//   paints them;
+// - two listener threads (the session's): read event reports and hand their work to the page,
+//   which passes it on to the UI thread.
 
 #include <json/value.h>
 
@@ -26,13 +29,13 @@
 #include <mutex>
 #include <vector>
 
-#include "core/base/WorkerThread.h"
 #include "core/catalogue/DeviceList.h"
 #include "core/profile/LightSetting.h"
 #include "core/protocol/CDeviceProtocol.h"
+#include "core/session/DeviceSession.h"
 #include "pages/IDeviceEntryHost.h"
 #include "pages/PageSetup.h"
-#include "pages/PreviewTables.h"
+#include "pages/PreviewEngine.h"
 #include "platform/MessageTarget.h"
 #include "platform/PageMessages.h"
 #include "platform/ui/UIDefs.h"
@@ -47,14 +50,11 @@ class CPaintManagerUI;
 
 namespace q840::pages {
 
-// Event codes the device sends on its event interface.
-constexpr int kEventSettingsChanged = 0x0401;
-constexpr int kEventKeyPressed = 0x0403;
-
-// Interface type codes of the event channels.
-constexpr int kWiredMouseType = 2;
-constexpr int kReceiverMouseType = 6;
-constexpr int kWiredKeyboardType = 1;
+using session::kEventKeyPressed;
+using session::kEventSettingsChanged;
+using session::kReceiverMouseType;
+using session::kWiredKeyboardType;
+using session::kWiredMouseType;
 
 // The audio-reactive light values the page mirrors to the lighting editor (the keyboard's
 // "AudioLightInfo"): the audio mode, the background colour and the foreground colour.
@@ -74,15 +74,19 @@ public:
     virtual AudioLightValues GetAudioLightValues() = 0;
 };
 
-class COrvenixUSBDevice : public QWidget, public ui::INotifyUI, public ui::IUIAttributes {
+class COrvenixUSBDevice : public QWidget,
+                          public ui::INotifyUI,
+                          public ui::IUIAttributes,
+                          private IPreviewHost,
+                          private session::IDeviceEventSink {
     Q_OBJECT
 public:
-    static constexpr int kMaxLeds = 256;
+    static constexpr int kMaxLeds = PreviewEngine::kMaxLeds;
     static constexpr int kMaxKeys = 256;
-    static constexpr int kLedPatternLength = 23;
-    static constexpr int kLedRecordSize = 14;
-    static constexpr int kListenerStopWaitMs = 500;
-    static constexpr int kPreviewStopWaitMs = 1000;
+    static constexpr int kLedPatternLength = PreviewEngine::kLedPatternLength;
+    static constexpr int kLedRecordSize = PreviewEngine::kLedRecordSize;
+    static constexpr int kListenerStopWaitMs = session::DeviceSession::kListenerStopWaitMs;
+    static constexpr int kPreviewStopWaitMs = PreviewEngine::kStopWaitMs;
 
     explicit COrvenixUSBDevice(QWidget* parent = nullptr);
     // Stops the preview thread and both listeners. A derived page whose overrides run on those
@@ -116,7 +120,7 @@ public:
     QString GetLayoutPath() const { return m_setup.layoutPath; }
     HWND GetMainWindow() const { return m_setup.mainWindow; }
     int GetKeyButtonCount() const { return m_setup.keyButtonCount; }
-    int GetLedCount() const { return m_ledCount.load(); }
+    int GetLedCount() const { return m_preview.GetLedCount(); }
     int GetDeviceTypeRow() const { return m_setup.deviceTypeRow; }
     int GetPowerDisplayMode() const { return m_setup.powerDisplayMode; }
     int GetLogoLed() const { return m_setup.logoLed; }
@@ -207,15 +211,19 @@ public:
     bool IsMultiDevice() const { return m_multiDevice; }
 
     int GetSelectedKey() const { return m_selectedKey; }
-    profile::LightSetting GetLightSettingsRecord() const;
-    void SetLightSettingsRecord(const profile::LightSetting& settings);
+    profile::LightSetting GetLightSettingsRecord() const { return m_preview.GetLightSettings(); }
+    void SetLightSettingsRecord(const profile::LightSetting& settings) {
+        m_preview.SetLightSettings(settings);
+    }
     const std::map<int, int>& GetKeyMap(int which) const { return m_keyMaps[which % 3]; }
-    uint8_t GetLedLevel(int led) const;
-    void SetLedLevel(int led, uint8_t level);
-    void FlagLedFade(int led);
-    void StartLedRise(int led);
-    std::array<uint8_t, kLedPatternLength> GetLedPattern() const;
-    void SetLedPattern(const std::array<uint8_t, kLedPatternLength>& pattern);
+    uint8_t GetLedLevel(int led) const { return m_preview.GetLedLevel(led); }
+    void SetLedLevel(int led, uint8_t level) { m_preview.SetLedLevel(led, level); }
+    void FlagLedFade(int led) { m_preview.FlagLedFade(led); }
+    void StartLedRise(int led) { m_preview.StartLedRise(led); }
+    PreviewEngine::LedPattern GetLedPattern() const { return m_preview.GetLedPattern(); }
+    void SetLedPattern(const PreviewEngine::LedPattern& pattern) {
+        m_preview.SetLedPattern(pattern);
+    }
 
     // --- files of the page --------------------------------------------------------------------
     // The user's data folder + device kind name + '/', created when missing.
@@ -229,26 +237,29 @@ public:
     QString ShootPatternPath(int n) const;  // device folder + "ShootData_N.Shoot", N 0-3; "" else
 
     // --- protocols and event channels ---------------------------------------------------------
-    protocol::CDeviceProtocol& CommandProtocol() { return m_protocol; }
-    protocol::CDeviceProtocol& EventProtocol() { return m_eventProtocol; }
+    session::DeviceSession& Session() { return m_session; }
+    protocol::CDeviceProtocol& CommandProtocol() { return m_session.CommandProtocol(); }
+    protocol::CDeviceProtocol& EventProtocol() { return m_session.EventProtocol(); }
 
-    // Opens the event interface of `record` (type code 2: wired channel, 6: receiver channel) and
-    // starts its listener thread; a listener already running on that channel is closed first.
-    // False (and no thread) when the type is neither or the path could not be opened.
-    bool OpenListener(const catalogue::DeviceListEntry& record);
-    // Closes the channel of that type and stops its listener within the bounded wait.
-    void CloseListener(int typeCode);
-    bool ReopenListener(const catalogue::DeviceListEntry& record);
-    bool IsListenerOpen(int typeCode) const;
-    bool IsListenerRunning(int typeCode) const;
+    // The session's event listeners (type code 2: wired channel, 6: receiver channel).
+    bool OpenListener(const catalogue::DeviceListEntry& record) {
+        return m_session.OpenListener(record);
+    }
+    void CloseListener(int typeCode) { m_session.CloseListener(typeCode); }
+    bool ReopenListener(const catalogue::DeviceListEntry& record) {
+        return m_session.ReopenListener(record);
+    }
+    bool IsListenerOpen(int typeCode) const { return m_session.IsListenerOpen(typeCode); }
+    bool IsListenerRunning(int typeCode) const { return m_session.IsListenerRunning(typeCode); }
 
     // --- preview thread -----------------------------------------------------------------------
     // (Re)starts the thread that renders the preview frames.
-    void StartPreview();
-    void StopPreview();
-    bool IsPreviewRunning() const { return m_previewThread.IsRunning(); }
+    void StartPreview() { m_preview.Start(); }
+    void StopPreview() { m_preview.Stop(); }
+    bool IsPreviewRunning() const { return m_preview.IsRunning(); }
     // Wake-ups of the preview thread since it started (for measurements).
-    uint64_t PreviewWakeups() const { return m_previewWakeups.load(); }
+    uint64_t PreviewWakeups() const { return m_preview.Wakeups(); }
+    PreviewEngine& Preview() { return m_preview; }
     // One frame of the current effect, as the preview thread renders it.
     virtual void RenderFrame(int effect);
 
@@ -265,11 +276,15 @@ public:
     Json::Value& LightConfigList(int which) { return m_lightConfigLists[size_t(which) % 3]; }
     // Per-LED records (custom colours and areas): replaced whole under the LED list lock, so the
     // preview never sees a half-rebuilt list.
-    void SetLedRecords(std::vector<std::array<uint8_t, kLedRecordSize>> records);
-    std::vector<std::array<uint8_t, kLedRecordSize>> GetLedRecords() const;
+    void SetLedRecords(std::vector<PreviewEngine::LedRecord> records) {
+        m_preview.SetLedRecords(std::move(records));
+    }
+    std::vector<PreviewEngine::LedRecord> GetLedRecords() const {
+        return m_preview.GetLedRecords();
+    }
 
-    std::recursive_mutex& LedLock() { return m_ledLock; }
-    std::recursive_mutex& LedListLock() { return m_ledListLock; }
+    std::recursive_mutex& LedLock() { return m_preview.LedLock(); }
+    std::recursive_mutex& LedListLock() { return m_preview.LedListLock(); }
 
     profile::CBasicProfiledata* GetProfileData() const { return m_profileData.get(); }
 
@@ -279,19 +294,8 @@ signals:
 
 protected:
     // Parameters of one rendered frame: the page's light settings or a custom effect's step.
-    struct FrameParams {
-        int brightness = 0;
-        int speed = 0;
-        int direction = 0;
-        bool multiColour = false;
-        Rgb colour;
-    };
-    FrameParams CurrentFrameParams() const;
-    void FillAll(uint32_t value);
-    void DoStatic(const FrameParams& p);
-    void DoBreathing(const FrameParams& p, bool fourColours);
-    void DoSpectrum(const FrameParams& p);
-    void DoBlink(const FrameParams& p, bool fourColours);
+    using FrameParams = PreviewEngine::FrameParams;
+    FrameParams CurrentFrameParams() const { return m_preview.CurrentFrameParams(); }
     // Renders effect code `effect` with the parameters; false for codes the base has no renderer
     // for.
     virtual bool RenderBaseEffect(int effect, const FrameParams& p);
@@ -299,8 +303,8 @@ protected:
     virtual void RenderCustomEffect();
 
     // Listener hooks (called on the listener's thread).
-    virtual void OnKeyPressEvent() {}
-    virtual void OnDeviceEvent(int /*code*/) {}
+    void OnKeyPressEvent() override {}
+    void OnDeviceEvent(int /*code*/) override {}
     // The page's own notification handling, for notifications from controls inside it.
     virtual void HandleNotify(ui::TNotifyUI& /*msg*/) {}
 
@@ -314,65 +318,39 @@ protected:
         SendToMainWindow(kMsgEntryReachable, WPARAM(m_setup.deviceTypeRow), reachable ? 1 : 0);
     }
     void ArmEntryTimer(int id, int ms);
-    bool OnReceiverChannel() const {
-        return m_protocol.GetChannel() == protocol::CDeviceProtocol::kReceiverChannel;
-    }
+    bool OnReceiverChannel() const { return m_session.OnReceiverChannel(); }
     void SetProfileData(std::unique_ptr<profile::CBasicProfiledata> data);
     // The 34-byte device information record (filled by the derived page's identity read).
-    std::array<uint8_t, protocol::CDeviceProtocol::kInfoRecordSize>& InfoRecord() {
-        return m_infoRecord;
-    }
+    session::DeviceSession::InfoRecordBytes& InfoRecord() { return m_session.InfoRecord(); }
 
 private:
-    struct Listener;
-    Listener& ListenerOf(int typeCode);
-    const Listener* FindListener(int typeCode) const;
-    void ListenerBody(Listener& listener, const StopEvent& stop);
-    void PreviewBody(const StopEvent& stop);
-    void ResetButtons();
+    // The three parts of the page: the device, the preview, and this widget with its set-up.
+    session::DeviceSession m_session{static_cast<session::IDeviceEventSink&>(*this)};
+    PreviewEngine m_preview{static_cast<IPreviewHost&>(*this)};
+    PageSetup m_setup;
 
-    protocol::CDeviceProtocol m_protocol;
-    protocol::CDeviceProtocol m_eventProtocol;
-    std::array<uint8_t, protocol::CDeviceProtocol::kInfoRecordSize> m_infoRecord{};
+    void ResetButtons();
+    // IDeviceEventSink: 0x0401 arms the settings re-read on the UI thread.
+    void OnSettingsChangedEvent() override;
+    // IPreviewHost: what the preview thread asks of the page.
+    bool IsPreviewWanted() const override;
+    bool MayRenderPreviewFrame() const override;
+    void RenderPreviewFrame(int effect) override { RenderFrame(effect); }
 
     QWidget* m_selectPanel = nullptr;
-    QWidget* m_batteryControl = nullptr;
     IDeviceEntryHost* m_entry = nullptr;
     IAudioLightControl* m_audioLightControl = nullptr;
-    PageSetup m_setup;
-    std::atomic<int> m_ledCount{0};  // the set-up's LED count, read by the preview thread
     int m_selectedKey = -1;
     int m_functionPanel = 1;
     std::vector<QWidget*> m_keyButtons;
     std::vector<QWidget*> m_ledButtons;
     std::array<std::map<int, int>, 3> m_keyMaps;
-    std::array<std::atomic<uint32_t>, kMaxLeds> m_ledColours{};
     std::array<uint32_t, kMaxLeds> m_pushedColours{};
 
-    mutable std::mutex m_lightSettingsMutex;
-    profile::LightSetting m_lightSettings;
     std::array<Json::Value, 3> m_lightConfigLists;
-    mutable std::recursive_mutex m_ledLock;
-    mutable std::recursive_mutex m_ledListLock;
-    std::vector<std::array<uint8_t, kLedRecordSize>> m_ledRecords;
     std::atomic<bool> m_softwareLightControl{true};
     std::atomic<bool> m_hover{true};
     std::atomic<bool> m_upgradeRequest{false};
-
-    // Preview state: written by the renderers (the preview thread, or the caller of a renderer).
-    int m_breathPhase = 0;
-    int m_hue = 0;
-    int m_fixedColourIndex = 0;
-    bool m_blinkOn = true;
-    int m_blinkElapsedMs = 0;
-    size_t m_customStep = 0;
-    int m_customElapsedMs = 0;
-    // Per-LED state under the LED lock.
-    std::array<uint8_t, kMaxLeds> m_ledLevels{};
-    std::array<uint8_t, kMaxLeds> m_ledFadeStates{};
-    std::array<uint8_t, kMaxLeds> m_ledFadeFlags{};
-    std::array<uint8_t, kMaxLeds> m_ledRandomHues{};
-    std::array<uint8_t, kLedPatternLength> m_ledPattern{};
 
     AudioLightValues m_audioLightValues;
     std::atomic<bool> m_lightSync{false};
@@ -380,10 +358,6 @@ private:
     bool m_multiDevice = false;
     int m_linkMisses = 0;
 
-    WorkerThread m_previewThread;
-    std::atomic<uint64_t> m_previewWakeups{0};
-    std::unique_ptr<Listener> m_wiredListener;
-    std::unique_ptr<Listener> m_receiverListener;
     std::unique_ptr<profile::CBasicProfiledata> m_profileData;
 };
 

@@ -19,7 +19,9 @@ bool DebugLinesEnabled() {
     return enabled || g_sink.load() != nullptr;
 }
 
-void SetDebugSink(DebugSink sink) { g_sink.store(sink); }
+void SetDebugSink(DebugSink sink) {
+    g_sink.store(sink);
+}
 
 void OutputDebugLine(const std::string& line) {
     if (DebugSink sink = g_sink.load()) {
@@ -51,6 +53,11 @@ void DebugLine(const char* format, ...) {
     std::vsnprintf(buffer.data(), buffer.size(), format, args);
     va_end(args);
     OutputDebugLine(std::string(buffer.data(), static_cast<size_t>(size)));
+}
+
+void DebugThreadStopResult(bool ended) {
+    DebugLine("%s",
+              ended ? "线程退出：：对象处于激发状态\n" : "线程退出：：对象处于非激发状态，超时\n");
 }
 
 }  // namespace q840

@@ -11,6 +11,9 @@ void OutputDebugLine(const std::string& line);
 // printf-style convenience over OutputDebugLine; formats only when debug output is on.
 void DebugLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// The line written after stopping a page's thread: it ended within its wait, or it timed out.
+void DebugThreadStopResult(bool ended);
+
 // Whether debug output is on (read once from the environment).
 bool DebugLinesEnabled();
 
