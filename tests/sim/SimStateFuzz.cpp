@@ -64,8 +64,8 @@ void TalkToMouse(sim::VirtualBus& bus) {
     protocol::CDeviceProtocol protocol;
     protocol::CDeviceProtocol::Timing timing;
     timing.pauseMs = 0;
-    timing.primaryTimeoutMs = 200;
-    timing.receiverTimeoutMs = 200;
+    timing.primaryTimeoutMs = 20;
+    timing.receiverTimeoutMs = 20;
     protocol.SetTiming(timing);
     std::vector<std::string> paths;
     bus.Enumerate(paths);
