@@ -87,6 +87,7 @@ $(FUZZ_BUILD_DIR)/build.ninja:
 	  -DQ840_GUI=$(FUZZ_GUI) -DQ840_BUILD_BENCHMARKS=OFF
 
 fuzz: $(FUZZ_BUILD_DIR)/build.ninja
+	cmake -B $(FUZZ_BUILD_DIR) -DQ840_GUI=$(FUZZ_GUI) > /dev/null
 	cmake --build $(FUZZ_BUILD_DIR) --target \
 	  $$(cut -d'|' -f1 $(FUZZ_BUILD_DIR)/fuzz_targets.txt)
 	tools/run-fuzz.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)

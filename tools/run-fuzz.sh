@@ -16,6 +16,8 @@ if [ ! -s "$list" ]; then
   exit 2
 fi
 mkdir -p "$build/fuzz-failures" "$build/fuzz-logs"
+# What system libraries keep for the life of the process is not a leak of ours.
+export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")/.." && pwd)/tests/support/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 summary=()
 status=0
 while IFS='|' read -r name corpus dict; do
