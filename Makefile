@@ -14,12 +14,17 @@ TSAN_BUILD_DIR ?= build-tsan
 TSAN_REPEAT ?= 1
 TSAN_WHOLE := test_pages test_hid test_protocol
 TSAN_PER_TEST := test_app
+# libFuzzer build of the fuzz targets (make fuzz): clang, every library instrumented, with
+# AddressSanitizer. FUZZ_SECONDS per target; FUZZ_GUI=ON adds the targets that link Qt.
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_GUI ?= OFF
 
 # Lets a fresh clone in another folder hit the same compiler cache.
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: all deps configure build test test-core test-tsan test-kernel run clean format
+.PHONY: all deps configure build test test-core test-tsan test-kernel fuzz run clean format
 
 all: build
 
@@ -81,6 +86,19 @@ test-tsan: $(TSAN_BUILD_DIR)/build.ninja
 	done; \
 	exit $$status
 
+# Every fuzz target under libFuzzer for FUZZ_SECONDS each, from its seed corpus; prints the
+# executions, coverage and failures of each (tools/run-fuzz.sh).
+$(FUZZ_BUILD_DIR)/build.ninja:
+	@$(MAKE) --no-print-directory deps
+	CC=clang CXX=clang++ $(CMAKE_CONFIGURE) -B $(FUZZ_BUILD_DIR) -DQ840_LIBFUZZER=ON \
+	  -DQ840_GUI=$(FUZZ_GUI) -DQ840_BUILD_BENCHMARKS=OFF
+
+fuzz: $(FUZZ_BUILD_DIR)/build.ninja
+	cmake -B $(FUZZ_BUILD_DIR) -DQ840_GUI=$(FUZZ_GUI) > /dev/null
+	cmake --build $(FUZZ_BUILD_DIR) --target \
+	  $$(cut -d'|' -f1 $(FUZZ_BUILD_DIR)/fuzz_targets.txt)
+	tools/run-fuzz.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)
+
 # With a display: the program with a simulated mouse. Without one: a screenshot, and its path.
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
@@ -94,4 +112,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(CORE_BUILD_DIR) $(TSAN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(CORE_BUILD_DIR) $(TSAN_BUILD_DIR) $(FUZZ_BUILD_DIR)

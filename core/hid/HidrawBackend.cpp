@@ -67,39 +67,6 @@ bool ReadBinaryFile(const std::string& path, size_t maxSize, std::vector<uint8_t
     return true;
 }
 
-bool ParseHexText(const std::string& text, uint32_t* value) {
-    const char* s = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long v = std::strtoul(s, &end, 16);
-    if (end == s || errno != 0 || v > 0xFFFFFFFFul) {
-        return false;
-    }
-    *value = static_cast<uint32_t>(v);
-    return true;
-}
-
-// "HID_ID=0003:0000320F:0000226E" -> vendor 0x320F, product 0x226E.
-bool ParseUeventHidId(const std::string& uevent, uint16_t* vendor, uint16_t* product) {
-    std::istringstream lines(uevent);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.rfind("HID_ID=", 0) != 0) {
-            continue;
-        }
-        unsigned bus = 0;
-        unsigned long vid = 0;
-        unsigned long pid = 0;
-        if (std::sscanf(line.c_str() + 7, "%x:%lx:%lx", &bus, &vid, &pid) != 3) {
-            return false;
-        }
-        *vendor = static_cast<uint16_t>(vid);
-        *product = static_cast<uint16_t>(pid);
-        return true;
-    }
-    return false;
-}
-
 std::string ParentDir(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     if (slash == std::string::npos || slash == 0) {
@@ -379,6 +346,39 @@ private:
 };
 
 }  // namespace
+
+bool ParseHexText(const std::string& text, uint32_t* value) {
+    const char* s = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long v = std::strtoul(s, &end, 16);
+    if (end == s || errno != 0 || v > 0xFFFFFFFFul) {
+        return false;
+    }
+    *value = static_cast<uint32_t>(v);
+    return true;
+}
+
+// "HID_ID=0003:0000320F:0000226E" -> vendor 0x320F, product 0x226E.
+bool ParseUeventHidId(const std::string& uevent, uint16_t* vendor, uint16_t* product) {
+    std::istringstream lines(uevent);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.rfind("HID_ID=", 0) != 0) {
+            continue;
+        }
+        unsigned bus = 0;
+        unsigned long vid = 0;
+        unsigned long pid = 0;
+        if (std::sscanf(line.c_str() + 7, "%x:%lx:%lx", &bus, &vid, &pid) != 3) {
+            return false;
+        }
+        *vendor = static_cast<uint16_t>(vid);
+        *product = static_cast<uint16_t>(pid);
+        return true;
+    }
+    return false;
+}
 
 CHidrawBackend::CHidrawBackend(std::string sysfsRoot, std::string devRoot)
     : m_sysfsRoot(std::move(sysfsRoot)), m_devRoot(std::move(devRoot)) {}

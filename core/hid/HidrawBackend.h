@@ -83,6 +83,13 @@ private:
 std::shared_ptr<IHidBackend> CreateHidrawBackend(const std::string& sysfsRoot = "/sys",
                                                  const std::string& devRoot = "/dev");
 
+// The parsers of what sysfs hands over. A hexadecimal number as in idVendor ("320f\n"); false
+// when the text does not start with one or it does not fit in 32 bits.
+bool ParseHexText(const std::string& text, uint32_t* value);
+// The IDs of a HID device's uevent text: "HID_ID=0003:0000320F:0000226E" gives vendor 0x320F and
+// product 0x226E. False when there is no HID_ID line or the first one is malformed.
+bool ParseUeventHidId(const std::string& uevent, uint16_t* vendor, uint16_t* product);
+
 // Builds the path of collection `collection` (0-based) of `collectionCount` on a node.
 std::string MakeHidrawPath(const std::string& devNode, const HidrawNodeInfo& info, int collection,
                            int collectionCount);

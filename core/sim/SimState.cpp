@@ -78,7 +78,10 @@ Json::Value Blocks(const std::vector<uint8_t>& area) {
 std::vector<uint8_t> FromBlocks(const Json::Value& blocks) {
     std::vector<uint8_t> area;
     for (Json::ArrayIndex b = 0; b < blocks.size(); ++b) {
-        std::vector<uint8_t> block = HexToBytes(blocks[b].asString());
+        // A block that is not text (a hand-edited file) reads as an empty block, so the blocks
+        // after it keep their addresses.
+        std::vector<uint8_t> block =
+            blocks[b].isString() ? HexToBytes(blocks[b].asString()) : std::vector<uint8_t>();
         block.resize(kBlockSize, 0);
         area.insert(area.end(), block.begin(), block.end());
     }
@@ -328,7 +331,14 @@ bool LoadState(VirtualBus& bus, const std::string& path) {
     text << in.rdbuf();
     Json::Value root;
     Json::Reader reader;
-    if (!reader.parse(text.str(), root, false) || !root.isObject()) {
+    bool parsed = false;
+    try {
+        parsed = reader.parse(text.str(), root, false);
+    } catch (const Json::Exception&) {
+        // The reader throws instead of failing on some inputs, e.g. nesting too deep to follow.
+        parsed = false;
+    }
+    if (!parsed || !root.isObject()) {
         DebugLine("simulator: %s is not a state file, using the demo devices", path.c_str());
         return false;
     }

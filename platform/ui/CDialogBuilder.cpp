@@ -65,6 +65,9 @@ QVector<QDomAttr> OrderedAttributes(const QDomElement& element) {
 
 namespace {
 constexpr int kMaxIncludeDepth = 16;
+// Layouts one build may include in all: a layout that includes itself (or a large count) would
+// otherwise multiply at every level of nesting.
+constexpr int kMaxIncludes = 1024;
 
 // Makes a padding wrapper follow its control's explicit show/hide, so that a hidden control
 // takes no room (its padding included), as layouts expect.
@@ -188,6 +191,9 @@ QWidget* CDialogBuilder::CreateFromText(const QString& xml, IDialogBuilderCallba
     }
     m_callback = callback;
     m_manager = manager;
+    if (m_depth == 0 || !m_includesLeft) {
+        m_includesLeft = std::make_shared<int>(kMaxIncludes);
+    }
     return BuildRoot(doc.documentElement(), parent);
 }
 
@@ -274,8 +280,15 @@ QWidget* CDialogBuilder::BuildElement(const QDomElement& element, QWidget* paren
         const int count = qMax(1, element.attribute("count", "1").toInt());
         QWidget* first = nullptr;
         for (int i = 0; i < count; ++i) {
+            if (*m_includesLeft <= 0) {
+                DebugLine("layout: more than %d included layouts, the rest left out: %s",
+                          kMaxIncludes, element.attribute("source").toUtf8().constData());
+                break;
+            }
+            --*m_includesLeft;
             CDialogBuilder nested;
             nested.m_depth = m_depth + 1;
+            nested.m_includesLeft = m_includesLeft;
             QWidget* control =
                 nested.Create(element.attribute("source"), m_callback, m_manager, nullptr);
             if (control != nullptr) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QDomElement>
 #include <QHash>
 #include <QString>
@@ -51,6 +53,8 @@ private:
     WindowAttributes m_windowAttributes;
     QHash<QString, QDomElement> m_fonts;
     int m_depth = 0;
+    // Layouts <Include> may still add in this build, shared with the nested builders.
+    std::shared_ptr<int> m_includesLeft;
 };
 
 }  // namespace q840::ui

@@ -113,6 +113,28 @@ TEST_F(SimState, BadFilesLeaveTheDemoDevices) {
     EXPECT_EQ((std::vector<uint8_t>{0xAB, 0x01}), HexToBytes(" ab\n01 zz 02"));
 }
 
+TEST_F(SimState, HostileFilesNeitherThrowNorShiftTheBlocks) {
+    auto bus = MakeDemoBus();
+    const auto before = StateToJson(*bus);
+    // Nesting deeper than the JSON reader follows: not a state file, nothing changed.
+    const fs::path deep = dir / "deep.json";
+    std::ofstream(deep) << "{\"mouse\":" << std::string(5000, '[') << std::string(5000, ']')
+                        << "}";
+    EXPECT_FALSE(LoadState(*bus, deep.string()));
+    EXPECT_EQ(before, StateToJson(*bus));
+
+    // Blocks that are not text read as empty blocks; the ones after them stay in place.
+    const fs::path odd = dir / "odd.json";
+    std::ofstream(odd) << R"({"mouse":{"settings":[["01"],{"a":1},"05 06"]}})";
+    ASSERT_TRUE(LoadState(*bus, odd.string()));
+    const std::vector<uint8_t> settings = bus->Mouse()->Settings();
+    ASSERT_GE(settings.size(), 3u * 128);
+    EXPECT_EQ(0, settings[0]);
+    EXPECT_EQ(0, settings[128]);
+    EXPECT_EQ(5, settings[256]);
+    EXPECT_EQ(6, settings[257]);
+}
+
 TEST_F(SimState, StartSimulationInstallsTheBusAndSavesOnDestruction) {
     const std::string file = (dir / "demo.json").string();
     {

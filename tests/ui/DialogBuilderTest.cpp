@@ -183,6 +183,29 @@ TEST_F(DialogBuilderTest, IncludesSubLayoutsByResourceKeyOrFileAndStopsRunawayNe
     EXPECT_EQ(root->findChild<QWidget*>("part_root")->parentWidget(), root.get());
 }
 
+TEST_F(DialogBuilderTest, IncludesThatMultiplyStopAtABoundedNumberOfLayouts) {
+    // Each level includes itself twice: left alone, 2^16 layouts at the nesting limit.
+    WriteFile("XML/twice.xml",
+              R"(<VerticalLayout><Button name="b"/><Include source="XML/twice.xml" count="2"/></VerticalLayout>)");
+    const char* xml = R"(<VerticalLayout name="root">
+        <Include source="XML/twice.xml"/>
+        <Include source="XML/twice.xml" count="2000000000"/>
+      </VerticalLayout>)";
+    CDialogBuilder builder;
+    std::unique_ptr<QWidget> root(builder.CreateFromText(xml, nullptr, &m_pm));
+    ASSERT_NE(root, nullptr);
+    const int buttons = root->findChildren<QPushButton*>("b").size();
+    EXPECT_GT(buttons, 16);
+    EXPECT_LE(buttons, 1024);
+
+    // The bound is per build: the next build of the same builder includes again.
+    std::unique_ptr<QWidget> again(
+        builder.CreateFromText(R"(<VerticalLayout><Include source="XML/twice.xml"/></VerticalLayout>)",
+                               nullptr, &m_pm));
+    ASSERT_NE(again, nullptr);
+    EXPECT_GT(again->findChildren<QPushButton*>("b").size(), 16);
+}
+
 TEST_F(DialogBuilderTest, MalformedOrMissingLayoutGivesNoControl) {
     CDialogBuilder builder;
     EXPECT_EQ(builder.CreateFromText("<VerticalLayout><Button></VerticalLayout>", nullptr, &m_pm),
