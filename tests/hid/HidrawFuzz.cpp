@@ -24,32 +24,14 @@
 #include "core/hid/HidReportDescriptor.h"
 #include "core/hid/HidrawBackend.h"
 #include "hid/FakeHidBackend.h"
+#include "tests/support/FuzzWorkDir.h"
 
 using namespace q840::hid;
 namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path& WorkDir() {
-    // Never destroyed, so that the clean-up at exit can still use it.
-    static const fs::path* dir = [] {
-        std::error_code ec;
-        const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm")
-                                                               : fs::temp_directory_path();
-        std::string tmpl = (base / "q840hidfuzz.XXXXXX").string();
-        const char* made = ::mkdtemp(tmpl.data());
-        if (!made) {
-            std::perror("mkdtemp");
-            std::abort();
-        }
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(WorkDir(), ec);
-        });
-        return new fs::path(made);
-    }();
-    return *dir;
-}
+const std::filesystem::path& WorkDir() { return q840::test::FuzzWorkDir(); }
 
 void WriteFile(const fs::path& p, const std::string& bytes) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);

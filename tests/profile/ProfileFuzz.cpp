@@ -18,34 +18,13 @@
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/CVa6533Profiledata.h"
 #include "core/profile/JsonFileStore.h"
+#include "tests/support/FuzzWorkDir.h"
 
 using namespace q840::profile;
 
 namespace {
 
-const std::filesystem::path& WorkDir() {
-    // Never destroyed, so that the clean-up at exit can still use it.
-    static const std::filesystem::path* dir = [] {
-        // Memory-backed when possible: the file system's own flushing on replace would otherwise
-        // dominate the run time.
-        std::error_code ec;
-        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
-                                               ? std::filesystem::path("/dev/shm")
-                                               : std::filesystem::temp_directory_path();
-        std::string tmpl = (base / "q840fuzz.XXXXXX").string();
-        const char* made = ::mkdtemp(tmpl.data());
-        if (!made) {
-            std::perror("mkdtemp");
-            std::abort();
-        }
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(WorkDir(), ec);
-        });
-        return new std::filesystem::path(made);
-    }();
-    return *dir;
-}
+const std::filesystem::path& WorkDir() { return q840::test::FuzzWorkDir(); }
 
 void WriteRaw(const std::filesystem::path& path, const uint8_t* data, size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

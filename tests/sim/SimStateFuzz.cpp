@@ -21,32 +21,13 @@
 #include "core/sim/SimState.h"
 #include "core/sim/VirtualBus.h"
 #include "core/sim/VirtualHidDevice.h"
+#include "tests/support/FuzzWorkDir.h"
 
 using namespace q840;
 
 namespace {
 
-const std::filesystem::path& WorkDir() {
-    // Never destroyed, so that the clean-up at exit can still use it.
-    static const std::filesystem::path* dir = [] {
-        std::error_code ec;
-        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
-                                               ? std::filesystem::path("/dev/shm")
-                                               : std::filesystem::temp_directory_path();
-        std::string tmpl = (base / "q840simfuzz.XXXXXX").string();
-        const char* made = ::mkdtemp(tmpl.data());
-        if (!made) {
-            std::perror("mkdtemp");
-            std::abort();
-        }
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(WorkDir(), ec);
-        });
-        return new std::filesystem::path(made);
-    }();
-    return *dir;
-}
+const std::filesystem::path& WorkDir() { return q840::test::FuzzWorkDir(); }
 
 void Check(bool ok, const char* what) {
     if (!ok) {
