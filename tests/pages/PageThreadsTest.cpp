@@ -90,7 +90,9 @@ TEST_F(PageThreads, SettingsEventArmsTheRereadOnBothChannels) {
     ASSERT_TRUE(PumpUntil([&] { return page.keyPresses.load() >= 1; }));
     bus->Mouse()->RaiseEvent(0x1123);
     ASSERT_TRUE(PumpUntil([&] { return page.lastEvent.load() == 0x1123; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Events are handled in order: once a later one has arrived, 0x1123 is wholly handled.
+    bus->Mouse()->RaiseEvent(0x1124);
+    ASSERT_TRUE(PumpUntil([&] { return page.lastEvent.load() == 0x1124; }));
     EXPECT_EQ(1, page.keyPresses.load());
 
     page.CloseListener(kWiredMouseType);
