@@ -1,22 +1,13 @@
 #include "core/hid/HidPath.h"
 
+#include "core/base/HexDigit.h"
+
 namespace q840::hid {
 
 namespace {
 
 char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    c = Lower(c);
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
 }
 
 }  // namespace
@@ -36,7 +27,7 @@ uint32_t ParseHexAfterMarker(std::string_view path, std::string_view marker) {
         uint32_t value = 0;
         size_t pos = start + marker.size();
         for (int digits = 0; digits < 8 && pos < path.size(); ++digits, ++pos) {
-            const int d = HexDigit(path[pos]);
+            const int d = HexDigitValue(path[pos]);
             if (d < 0) {
                 break;
             }

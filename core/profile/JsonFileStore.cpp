@@ -20,6 +20,7 @@
 #endif
 
 #include "core/base/DebugLine.h"
+#include "core/base/HexDigit.h"
 
 // Json::Reader and Json::StyledWriter are marked deprecated in current JsonCpp, but their output
 // is exactly the stored form the files have always had, so they stay.
@@ -53,23 +54,13 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Four hex digits at text[pos], or -1.
 int Hex4(const std::string& text, size_t pos) {
     if (pos + 4 > text.size())
         return -1;
     int v = 0;
     for (size_t i = 0; i < 4; ++i) {
-        const int h = HexValue(text[pos + i]);
+        const int h = HexDigitValue(text[pos + i]);
         if (h < 0)
             return -1;
         v = v * 16 + h;

@@ -10,6 +10,7 @@
 #include "core/base/DebugLine.h"
 #include "core/sim/DemoDevices.h"
 #include "core/sim/VirtualBus.h"
+#include "core/base/HexDigit.h"
 
 namespace q840::sim {
 
@@ -216,15 +217,6 @@ std::string BytesToHex(const uint8_t* bytes, size_t length) {
 }
 
 std::vector<uint8_t> HexToBytes(const std::string& text) {
-    auto digit = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
     std::vector<uint8_t> out;
     size_t i = 0;
     while (i < text.size()) {
@@ -235,8 +227,8 @@ std::vector<uint8_t> HexToBytes(const std::string& text) {
         if (i + 1 >= text.size()) {
             break;
         }
-        const int hi = digit(text[i]);
-        const int lo = digit(text[i + 1]);
+        const int hi = HexDigitValue(text[i]);
+        const int lo = HexDigitValue(text[i + 1]);
         if (hi < 0 || lo < 0) {
             break;
         }

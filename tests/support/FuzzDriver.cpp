@@ -24,6 +24,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include "core/base/HexDigit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
@@ -44,16 +45,6 @@ void SaveCurrent(int sig) {
 void Run(const std::string& input) {
     g_current = input;
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(input.data()), input.size());
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The quoted token of each line; comments (#) and blank lines are skipped, a "name=" before the
@@ -81,9 +72,9 @@ std::vector<std::string> ReadDictionary(const char* path) {
                 continue;
             }
             ++i;
-            if (line[i] == 'x' && i + 2 < close && HexDigit(line[i + 1]) >= 0 &&
-                HexDigit(line[i + 2]) >= 0) {
-                token += static_cast<char>(HexDigit(line[i + 1]) * 16 + HexDigit(line[i + 2]));
+            if (line[i] == 'x' && i + 2 < close && q840::HexDigitValue(line[i + 1]) >= 0 &&
+                q840::HexDigitValue(line[i + 2]) >= 0) {
+                token += static_cast<char>(q840::HexDigitValue(line[i + 1]) * 16 + q840::HexDigitValue(line[i + 2]));
                 i += 2;
             } else {
                 token += line[i];
