@@ -203,12 +203,14 @@ void CMainWnd::ShowNoDevice(bool show) {
 }
 
 void CMainWnd::OnDeviceNodeAccess(const std::string& path, const std::string& error) {
-    QWidget* hint = FindControl("nodevice_hint");
     if (path.empty()) {
-        if (!m_deniedNodes.empty() && hint != nullptr) {
-            ui::CResourceManager::GetInstance().SetControlText(hint, "nodevice_hint");
+        if (m_deniedNodes.empty()) {
+            return;  // the usual case: nothing was out of reach
         }
         m_deniedNodes.clear();
+        if (QWidget* hint = FindControl("nodevice_hint")) {
+            ui::CResourceManager::GetInstance().SetControlText(hint, "nodevice_hint");
+        }
         return;
     }
     if (!m_deniedNodes.insert(path).second) {
@@ -219,7 +221,7 @@ void CMainWnd::OnDeviceNodeAccess(const std::string& path, const std::string& er
                  "q840vex: found %s but cannot open it (%s): does the udev rule give you access? "
                  "see docs/hidraw-permissions.md\n",
                  path.c_str(), error.empty() ? "no access" : error.c_str());
-    if (hint != nullptr) {
+    if (QWidget* hint = FindControl("nodevice_hint")) {
         ui::CResourceManager::GetInstance().SetControlText(hint, "nodevice_denied_hint");
     }
 }

@@ -109,8 +109,7 @@ int Descriptors(const Choice& choice, const std::string& folder) {
 }
 
 // The paths of the device's command and event collections on the simulated bus.
-bool FindPaths(sim::VirtualBus& bus, const sim::VirtualHidDevice& device, std::string& command,
-               std::string& event) {
+bool FindPaths(const sim::VirtualHidDevice& device, std::string& command, std::string& event) {
     for (size_t i = 0; i < device.Collections().size(); ++i) {
         const auto& layout = device.Collections()[i].layout;
         if (layout.role == sim::CollectionRole::Command) {
@@ -119,7 +118,6 @@ bool FindPaths(sim::VirtualBus& bus, const sim::VirtualHidDevice& device, std::s
             event = device.PathOf(i);
         }
     }
-    (void)bus;
     return !command.empty();
 }
 
@@ -143,7 +141,7 @@ int Serve(const Choice& choice, const std::string& stateFile, const std::string&
     auto bus = MakeBus(choice, stateFile);
     auto device = bus->Find(choice.channel);
     std::string commandPath, eventPath;
-    if (!device || !FindPaths(*bus, *device, commandPath, eventPath)) {
+    if (!device || !FindPaths(*device, commandPath, eventPath)) {
         std::fprintf(stderr, "gadget-device: no such device\n");
         return 1;
     }
