@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCursor>
 #include <QEvent>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +34,7 @@
 #include "platform/ui/StyleSheet.h"
 #include "windows/CAboutWnd.h"
 #include "windows/CMsgWnd.h"
+#include "platform/ui/CDialogBuilder.h"
 
 namespace q840 {
 
@@ -101,6 +103,7 @@ const char* const kUpgradeProgram = "q840update";
 CMainWnd::CMainWnd() : m_devices(std::make_unique<DeviceSwitching>(*this)) {
     InstallRouteHandlers();
     InstallGameLightHooks();
+    InstallProfileCommands();
     m_launcher = [](const QString& program, const QStringList& arguments, const QString& folder) {
         return QProcess::startDetached(program, arguments, folder);
     };
@@ -523,6 +526,42 @@ void CMainWnd::InstallGameLightHooks() {
     m_gameLight = std::move(hooks);
 }
 
+QString CMainWnd::LanguageText(const QString& key) {
+    if (auto* label = m_pm.FindControl<QLabel>(QStringLiteral("str_test"))) {
+        ui::CDialogBuilder::SetAttribute(label, QStringLiteral("text"), key, &m_pm);
+        return label->text();
+    }
+    return ui::CResourceManager::GetInstance().GetText(key);
+}
+
+void CMainWnd::InstallProfileCommands() {
+    ProfileCommands::Host host;
+    host.currentPage = [this] { return CurrentPage(); };
+    host.writeSettings = [this](pages::COrvenixUSBDevice& page) {
+        return WritePageSettings(page);
+    };
+    host.onWrite = [this](pages::COrvenixUSBDevice& page, int result) {
+        OnPageWrite(page, result);
+    };
+    host.armSwitchTimer = [this] { SetTimer(kTimerProfileSwitch, ProfileCommands::kSwitchDelayMs); };
+    host.showMessage = [this](const QString& text, bool isKey, int buttons) {
+        return CMsgWnd::ShowMessage(this, QString(), text, m_uiScale, isKey ? 1 : 0, buttons);
+    };
+    host.languageText = [this](const QString& key) { return LanguageText(key); };
+    host.chooseFile = [this](bool save) {
+        if (m_chooseProfileFile) {
+            return m_chooseProfileFile(save);
+        }
+        const QString filter = QString::fromLatin1(ProfileCommands::kFileFilter);
+        return save ? QFileDialog::getSaveFileName(this, QString(), QString(), filter)
+                    : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+    };
+    m_profileCommands = std::make_unique<ProfileCommands>(std::move(host));
+    m_router.SetHandler(RouteArea::MainCommands, [this](ui::TNotifyUI& msg, const IndexedName&) {
+        return m_profileCommands->Handle(msg);
+    });
+}
+
 void CMainWnd::RestoreDefaults() {
     pages::COrvenixUSBDevice* page = CurrentPage();
     if (page == nullptr) {
@@ -595,6 +634,9 @@ void CMainWnd::OnTimer(UINT id) {
             if (m_gameLight.restore) {
                 m_gameLight.restore();
             }
+            break;
+        case kTimerProfileSwitch:
+            m_profileCommands->SwitchProfile();
             break;
         default:
             break;

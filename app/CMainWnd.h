@@ -10,6 +10,7 @@
 #include "app/DeviceSwitching.h"
 #include "app/MainThreads.h"
 #include "app/NotifyRouting.h"
+#include "app/ProfileCommands.h"
 #include "app/ProgramLink.h"
 #include "app/WorkToolLink.h"
 #include "app/WriteNotice.h"
@@ -87,6 +88,10 @@ public:
     using Launcher = std::function<bool(const QString& program, const QStringList& arguments,
                                         const QString& workingFolder)>;
     void SetLauncher(Launcher launcher) { m_launcher = std::move(launcher); }
+    // The profile file dialogs (open: save false); tests answer them instead of the user.
+    using FileChooser = std::function<QString(bool save)>;
+    void SetProfileFileChooser(FileChooser chooser) { m_chooseProfileFile = std::move(chooser); }
+    ProfileCommands& Profiles() { return *m_profileCommands; }
 
     void Notify(ui::TNotifyUI& msg) override;
     QWidget* CreateControl(const QString& tagName) override;
@@ -164,6 +169,9 @@ private:
     void OpenAuxiliaryWindow(const std::function<void()>& opener, const char* what);
     void InstallRouteHandlers();
     void InstallGameLightHooks();
+    void InstallProfileCommands();
+    // The text of a language key, read back through the hidden label "str_test".
+    QString LanguageText(const QString& key);
 
     ui::CTrayIcon m_tray;
     QPointer<ui::CMenuWnd> m_trayMenu;
@@ -180,6 +188,8 @@ private:
     WindowOpeners m_windowOpeners;
     std::function<void(const QString&)> m_macroMenu;
     Launcher m_launcher;
+    FileChooser m_chooseProfileFile;
+    std::unique_ptr<ProfileCommands> m_profileCommands;
     int m_gameLightRestoreMs = 5000;
     QSize m_screenSize;
     int m_lightControl = 1;

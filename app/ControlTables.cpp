@@ -5,6 +5,7 @@
 #include "controls/CCircleProgressUI.h"
 #include "controls/CComboEditContainerElementUI.h"
 #include "controls/CDeviceKeyButtonUI.h"
+#include "controls/CDeviceProfileUI.h"
 #include "controls/CHandImgButtonUI.h"
 #include "controls/CHandImgSelectButtonUI.h"
 #include "controls/CMpDevicePowerUI.h"
@@ -38,7 +39,7 @@ const std::array<FactoryEntry, 24> kFactoryControls = {{
     {"CLightControlUI", nullptr},
     {"CMacroControlUI", nullptr},
     {"CKeySetControlUI", nullptr},
-    {"CDeviceProfileUI", nullptr},
+    {"CDeviceProfileUI", &controls::CDeviceProfileUI::Create},
     {"CShootControlUI", nullptr},
     {"CMagicControlUI", nullptr},
     {"CVoice6533ControlUI", nullptr},
@@ -60,7 +61,7 @@ const std::array<MainTagEntry, 26> kMainWindowTags = {{
     {"OrvenixVA6533Device", nullptr, nullptr},
     {"OrvenixMouseDevice", &pages::COrvenixMouseDevice::Create, nullptr},
     {"OrvenixKeyboardDevice", nullptr, nullptr},
-    {"DeviceProfile", nullptr, nullptr},
+    {"DeviceProfile", &controls::CDeviceProfileUI::Create, nullptr},
     {"LightControl", nullptr, nullptr},
     {"MagicControl", nullptr, nullptr},
     {"Voice6533Control", nullptr, nullptr},

@@ -256,8 +256,7 @@ bool DeviceSwitching::Attach(int row, int key) {
     setup.deviceTypeRow = typeRow;
     setup.powerDisplayMode = layout.powerDisplayMode;
     setup.logoLed = layout.logoLed;
-    // The profile list names the current profile; until a page has one, the first profile.
-    setup.profileName = QStringLiteral("Profile1");
+    // The page's profile bar names its profile when the page lays itself out.
     setup.deviceKindName = QString::fromLatin1(type.kindName);
     setup.batteryControl = powerControl;
     setup.interfaceRecord = device;

@@ -5,6 +5,7 @@
 #include "controls/CCircleProgressUI.h"
 #include "controls/CComboEditContainerElementUI.h"
 #include "controls/CDeviceKeyButtonUI.h"
+#include "controls/CDeviceProfileUI.h"
 #include "controls/CHandImgButtonUI.h"
 #include "controls/CHandImgSelectButtonUI.h"
 #include "controls/CMpDevicePowerUI.h"
@@ -29,6 +30,7 @@ const ControlEntry kEntries[] = {
     {"CHandImgSelectButtonUI", "HandImgSelectButton", &CHandImgSelectButtonUI::Create},
     {"CRedioMacroButtonUI", "RedioMacroButton", &CRedioMacroButtonUI::Create},
     {"CAudioRecordUI", "AudioRecord", &CAudioRecordUI::Create},
+    {"CDeviceProfileUI", "DeviceProfile", &CDeviceProfileUI::Create},
 };
 }  // namespace
 

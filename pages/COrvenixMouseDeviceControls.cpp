@@ -121,6 +121,8 @@ void COrvenixMouseDevice::BuildPage() {
             DebugLine("鼠标页面：未找到 %s", kEditorNames[i]);
         }
     }
+    // The page opens on the key assignment tab, with the profile the bar names.
+    BindProfileBar(2);
     InitLightPreview();
     ShowFunctionPanel(2);
 }

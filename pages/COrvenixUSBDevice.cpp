@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "controls/CDeviceKeyButtonUI.h"
+#include "controls/CDeviceProfileUI.h"
 #include "core/base/DebugLine.h"
 #include "core/profile/CBasicProfiledata.h"
 #include "pages/LedButtonPaint.h"
@@ -377,8 +378,27 @@ void COrvenixUSBDevice::SetSoftwareLightControl(bool on) {
     }
 }
 
+controls::CDeviceProfileUI* COrvenixUSBDevice::GetProfileBar() const {
+    return findChild<controls::CDeviceProfileUI*>(QStringLiteral("DeviceProfileItem"));
+}
+
+void COrvenixUSBDevice::BindProfileBar(int tab) {
+    controls::CDeviceProfileUI* bar = GetProfileBar();
+    if (bar == nullptr) {
+        return;
+    }
+    bar->SetDeviceType(GetTypeCode());
+    bar->SetPaths(DeviceFolder(), DefaultProfilePath());
+    bar->InitProfileList();
+    bar->SelectEditorTab(tab);
+    m_setup.profileName = bar->GetCurrentProfileId();
+}
+
 void COrvenixUSBDevice::ShowFunctionPanel(int type) {
     m_functionPanel = type;
+    if (controls::CDeviceProfileUI* bar = GetProfileBar()) {
+        bar->SelectEditorTab(type);
+    }
     auto* functions = findChild<QStackedWidget*>(QStringLiteral("device_function_switch"));
     auto* keys = findChild<QStackedWidget*>(QStringLiteral("device_key_function_switch"));
     auto select = [](QStackedWidget* tabs, int index) {

@@ -40,6 +40,10 @@
 #include "platform/PageMessages.h"
 #include "platform/ui/UIDefs.h"
 
+namespace q840::controls {
+class CDeviceProfileUI;
+}
+
 namespace q840::profile {
 class CBasicProfiledata;
 }
@@ -127,6 +131,11 @@ public:
     // The profile name of the set-up: it names the profile file (GetProfileName is the name the
     // profile itself carries).
     QString GetProfileFileName() const { return m_setup.profileName; }
+    // The page takes another profile file (the profile bar's current profile identifier); the
+    // caller then has the page load it.
+    void SetProfileFileName(const QString& name) { m_setup.profileName = name; }
+    // The page's profile bar ("DeviceProfileItem"), null when the layout has none.
+    controls::CDeviceProfileUI* GetProfileBar() const;
     QString GetDeviceKindName() const { return m_setup.deviceKindName; }
     QWidget* GetBatteryControl() const { return m_setup.batteryControl; }
     const catalogue::DeviceListEntry& GetInterfaceRecord() const { return m_setup.interfaceRecord; }
@@ -166,6 +175,8 @@ public:
     virtual int SendKeyTable(int /*bank*/, const std::vector<int>& /*keys*/) { return 0; }
     virtual int ApplyKeys(int /*bank*/) { return 0; }
     virtual int UploadMacros(const std::vector<int>& /*macros*/) { return 0; }
+    // The device's macro memory in units of 128 bytes (byte 6 of the information record).
+    int GetMacroCapacity() const { return m_session.InfoRecord()[6]; }
     virtual int WriteSettingsBlock(int /*profile*/, int /*value*/) { return 0; }
     // Whether a change of the profile has not reached the device yet: a write failed and the
     // page writes the change on the device's next arrival. A page that writes nothing holds none.
@@ -318,6 +329,9 @@ protected:
         SendToMainWindow(kMsgEntryReachable, WPARAM(m_setup.deviceTypeRow), reachable ? 1 : 0);
     }
     void ArmEntryTimer(int id, int ms);
+    // Sets up the profile bar of the layout (device type, folders), loads its list, opens it on
+    // editor tab `tab` and takes its current profile as the page's profile file.
+    void BindProfileBar(int tab);
     bool OnReceiverChannel() const { return m_session.OnReceiverChannel(); }
     void SetProfileData(std::unique_ptr<profile::CBasicProfiledata> data);
     // The 34-byte device information record (filled by the derived page's identity read).

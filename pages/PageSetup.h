@@ -25,7 +25,8 @@ struct PageSetup {
     int deviceTypeRow = 0;      // row of the device type table; wParam of 0x0D03
     int powerDisplayMode = 0;   // non-zero when the device reports a battery
     int logoLed = 0;            // LED whose colour the mouse page's "logo" button shows; -1 none
-    QString profileName;        // names the profile file; empty: no profile chosen yet
+    QString profileName;        // names the profile file; empty: no profile chosen yet (the
+                                // page's profile bar names one when the layout has the bar)
     QString deviceKindName;     // "mouse", "keyboard", "MousePad", "HD": names the device folder
     QWidget* batteryControl = nullptr;
     catalogue::DeviceListEntry interfaceRecord;  // the attached command interface

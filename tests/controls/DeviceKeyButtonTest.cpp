@@ -110,7 +110,7 @@ TEST(ControlRegistrationTest, LayoutTagsAndFactoryNamesBuildEveryControlWithItsA
     RegisterControls();
     int count = 0;
     const ControlEntry* entries = ControlEntries(&count);
-    ASSERT_EQ(count, 11);
+    ASSERT_EQ(count, 12);
     for (int i = 0; i < count; ++i) {
         std::unique_ptr<QWidget> made(entries[i].create());
         ASSERT_NE(made, nullptr) << entries[i].factoryName;

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "controls/CDeviceKeyButtonUI.h"
+#include "controls/CDeviceProfileUI.h"
 #include "controls/CSelectPanelUI.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
@@ -46,8 +47,17 @@ public:
         if (tag == "DeviceKeyButton") {
             return controls::CDeviceKeyButtonUI::Create();
         }
+        if (tag == "CDeviceProfileUI") {
+            return controls::CDeviceProfileUI::Create();
+        }
+        if (tag == "DeviceProfileUI") {
+            ui::CDialogBuilder nested;
+            return nested.Create(QString::fromLatin1(controls::CDeviceProfileUI::kLayoutFile), this,
+                                 manager);
+        }
         return nullptr;
     }
+    ui::CPaintManagerUI* manager = nullptr;  // the page's, for the bar's own layout
 };
 
 inline QString ReadSkinFile(const QString& file) {
@@ -64,6 +74,7 @@ struct MousePage {
         resources.LoadLanguage(language);
         ui::ApplyGlobalStyleSheet(QStringLiteral("style.qss"), dpi);
         pm.SetDPI(dpi);
+        tags.manager = &pm;
         ui::CDialogBuilder builder;
         root.reset(builder.Create(kMouseLayout, &tags, &pm));
         if (!root) {

@@ -48,7 +48,8 @@ bool IsKind(QWidget* w, Kind kind) {
         case Kind::Combo:
             return qobject_cast<QComboBox*>(w) != nullptr;
         case Kind::Box:
-            return tag == "VerticalLayout" || tag == "HorizontalLayout" || tag == "Container";
+            return tag == "VerticalLayout" || tag == "HorizontalLayout" || tag == "Container" ||
+                   tag == "DeviceProfileUI";
         case Kind::Label:
             return qobject_cast<QLabel*>(w) != nullptr;
     }
@@ -63,6 +64,16 @@ std::vector<std::pair<QString, Kind>> BoundControls() {
         {"logo", Kind::KeyButton},
         {"DeviceProfileItem", Kind::Box},
         {"device_profile_combo", Kind::Combo},
+        {"device_profile_name_edit", Kind::Edit},
+        {"device_profile_edit_save_btn", Kind::Button},
+        {"profile_fun_spread_btn", Kind::Button},
+        {"profile_menu_layout", Kind::Box},
+        {"device_add_btn", Kind::Button},
+        {"device_sub_btn", Kind::Button},
+        {"device_copy_btn", Kind::Button},
+        {"device_import_btn", Kind::Button},
+        {"device_export_btn", Kind::Button},
+        {"device_reset_btn", Kind::Button},
         {"default_btn", Kind::Button},
         {"device_function_switch", Kind::Tabs},
         {"device_key_function_switch", Kind::Tabs},
@@ -84,7 +95,8 @@ std::vector<std::pair<QString, Kind>> BoundControls() {
         {"windowdeviceset_1", Kind::Button},
     };
     for (const char* tab : {"cursor_Op_tab", "deng_Op_tab", "key_Op_tab", "macro_Op_tab",
-                            "system_Op_tab", "otherset_Op_tab"}) {
+                            "system_Op_tab", "otherset_Op_tab", "6533_voice_Op_tab", "magic_Op_tab",
+                            "Virtual7.1_Op_tab"}) {
         names.emplace_back(tab, Kind::Option);
     }
     for (int n = 0; n < 11; ++n) {
@@ -223,7 +235,7 @@ TEST_F(MouseLayout, ControlsStartWithTheValuesThePageStores) {
         }
         EXPECT_EQ(checked, 1) << name;
     };
-    group("Op_tab", 6);
+    group("Op_tab", 9);
     group("DPI_select", 7);
     group("polling_rate", 5);
     group("Silent_Altitude", 2);

@@ -30,6 +30,7 @@ protected:
         ui::CResourceManager::GetInstance().SetResourcePath(SourceSkin());
         ui::CResourceManager::GetInstance().LoadLanguage("lan_en.xml");
         ui::CDialogBuilder builder;
+        tags.manager = &pm;
         root.reset(builder.Create(kMouseLayout, &tags, &pm));
         page = qobject_cast<pages::COrvenixMouseDevice*>(root.get());
         ASSERT_NE(page, nullptr) << "the layout's root did not become the mouse page";
