@@ -1,0 +1,287 @@
+// The profile bar as a user drives it: the real main window over the simulated mouse, the
+// commands clicked, the messages read from the message box, the file dialogs answered.
+#include <gtest/gtest.h>
+
+#include <json/json.h>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QSlider>
+
+#include "app/AppEntry.h"
+#include "app/CMainWnd.h"
+#include "app/RegisteredMessages.h"
+#include "controls/CDeviceProfileUI.h"
+#include "core/hid/HidBackend.h"
+#include "core/profile/JsonFileStore.h"
+#include "core/sim/DemoDevices.h"
+#include "pages/COrvenixUSBDevice.h"
+#include "platform/ui/CPaintManagerUI.h"
+#include "platform/ui/CResourceManager.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/WaitFor.h"
+
+using namespace q840;
+using q840::test::WaitFor;
+
+namespace {
+
+class ProfileCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterStaticMessages();
+        RegisterActivateMessage();
+        RegisterGuidMessages();
+        ResourceSetup();
+        sim::DemoOptions options;
+        options.cable = true;
+        options.receiver = options.mousePad = options.headset = false;
+        m_bus = sim::MakeDemoBus(options);
+        hid::SetHidBackend(m_bus);
+        m_mouse = m_bus->Mouse();
+        m_wnd = std::make_unique<CMainWnd>();
+        ASSERT_TRUE(m_wnd->Create(nullptr, "Halvorn Q840-VEX GAMING MOUSE"));
+        QSignalSpy activated(m_wnd.get(), &CMainWnd::activated);
+        m_wnd->show();
+        ASSERT_TRUE(activated.wait(5000));
+        ui::ModalSeam::SetAnswerer([this](ui::WindowImplBase& box) {
+            auto* text = qobject_cast<QLabel*>(box.FindControl("MessageText"));
+            m_messages.push_back(text != nullptr ? text->text() : QString());
+            return m_answer;
+        });
+        m_wnd->SetProfileFileChooser([this](bool save) { return save ? m_saveAs : m_open; });
+        ASSERT_TRUE(WaitFor([&] {
+            return m_wnd->CurrentPage() != nullptr && Page()->CommandProtocol().IsOpen() &&
+                   m_wnd->FirstReadsDone();
+        }));
+        ASSERT_NE(Bar(), nullptr);
+    }
+    void TearDown() override {
+        ui::ModalSeam::SetAnswerer(nullptr);
+        if (m_wnd && !m_wnd->IsDestroyed()) {
+            m_wnd->Close();
+        }
+        m_wnd.reset();
+        hid::SetHidBackend(nullptr);
+    }
+
+    pages::COrvenixUSBDevice* Page() { return m_wnd->CurrentPage(); }
+    controls::CDeviceProfileUI* Bar() { return Page()->GetProfileBar(); }
+    QComboBox* Combo() { return Bar()->findChild<QComboBox*>("device_profile_combo"); }
+    void Click(const char* name) {
+        QWidget* control = Bar()->findChild<QWidget*>(name);
+        ASSERT_NE(control, nullptr) << name;
+        m_wnd->PaintManager().SendNotify(control, ui::notify::kClick);
+    }
+    // The user picks a profile in the list; the switch follows 400 ms later.
+    void Pick(int index) {
+        Combo()->setCurrentIndex(index);
+        m_wnd->PaintManager().SendNotify(Combo(), ui::notify::kItemSelect, quint64(index));
+    }
+    void Rename(const QString& name) {
+        Bar()->SetNameEditText(name);
+        Click("device_profile_edit_save_btn");
+    }
+    QStringList Names() {
+        QStringList names;
+        for (int i = 0; i < Combo()->count(); ++i) {
+            names << Combo()->itemText(i);
+        }
+        return names;
+    }
+    static QString Text(const char* key) {
+        return ui::CResourceManager::GetInstance().GetText(QString::fromLatin1(key));
+    }
+    // The last message shown, and forgets them all.
+    QString TakeMessage() {
+        const QString last = m_messages.isEmpty() ? QString() : m_messages.back();
+        m_messages.clear();
+        return last;
+    }
+    std::vector<uint8_t> MouseSettings() { return m_mouse->Settings(); }
+
+    std::shared_ptr<sim::VirtualBus> m_bus;
+    std::shared_ptr<sim::VirtualPeripheral> m_mouse;
+    std::unique_ptr<CMainWnd> m_wnd;
+    QStringList m_messages;
+    int m_answer = 1;
+    QString m_open;
+    QString m_saveAs;
+};
+
+// Stage 2's X index and the report rate in profile 0's block (sensor 0x3104).
+constexpr size_t kStage2X = 14 + 18 + 2;
+constexpr size_t kReportRate = 11;
+
+TEST_F(ProfileCommandsTest, SwitchingProfilesWritesEachProfilesSettingsToTheMouse) {
+    const QString firstId = Page()->GetProfileFileName();
+    EXPECT_EQ(Names(), QStringList{"Profile1"});
+    // Picking the current profile again writes it whole (the mouse's DPI stages are not read
+    // back into a profile, so until now the mouse held its own).
+    m_mouse->SetSettings(std::vector<uint8_t>(MouseSettings().size(), 0));
+    Pick(0);
+    ASSERT_TRUE(WaitFor([&] { return MouseSettings()[kStage2X] != 0; }));
+    const std::vector<uint8_t> first = MouseSettings();
+
+    Click("device_add_btn");
+    ASSERT_EQ(Names(), (QStringList{"Profile1", "profile2"}));
+    EXPECT_EQ(Combo()->currentIndex(), 0);  // a new profile is not picked for the user
+    EXPECT_EQ(Page()->GetProfileFileName(), firstId);
+
+    // The second profile differs in a DPI stage and the report rate.
+    const std::string second = Bar()->GetProfileFilePath(1).toStdString();
+    profile::JsonFileStore store;
+    Json::Value content = store.ReadJsonFile(second);
+    Json::Value& stage = content["Device"][0]["DPIStages"]["StageDPIs"][2];
+    const int x = (stage["StageDPIX"].asInt() + 7) % 100;
+    stage["StageDPIX"] = x;
+    stage["StageDPIY"] = x;
+    content["Device"][0]["ReportStages"]["StageActive"] = 1;
+    ASSERT_EQ(0, store.WriteJsonFile(second, content));
+
+    Pick(1);
+    ASSERT_TRUE(WaitFor([&] { return MouseSettings()[kStage2X] == x; }));
+    EXPECT_EQ(MouseSettings()[kReportRate], 1);
+    EXPECT_NE(Page()->GetProfileFileName(), firstId);
+    EXPECT_EQ(Bar()->GetNameEditText(), "profile2");
+    EXPECT_EQ(Bar()->List().StoredSelection(), 1);
+
+    // Back to the first: the mouse holds exactly its block again.
+    Pick(0);
+    ASSERT_TRUE(WaitFor([&] { return Page()->GetProfileFileName() == firstId; }));
+    EXPECT_EQ(MouseSettings(), first);
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join('|').toStdString();
+}
+
+TEST_F(ProfileCommandsTest, RenameChecksTheNameInTheirOrderAndSaysWhatIsWrong) {
+    Click("device_add_btn");
+    Rename("my mouse");
+    EXPECT_EQ(TakeMessage(), Text("message_text_35"));
+    Rename("游戏配置一二三四五");  // 18 bytes
+    EXPECT_EQ(TakeMessage(), Text("message_text_34"));
+    Rename("游戏配置一二三四");  // 16 bytes
+    EXPECT_TRUE(TakeMessage().isEmpty());
+    EXPECT_EQ(Names().front(), "游戏配置一二三四");
+
+    Combo()->setCurrentIndex(1);
+    Rename("游戏配置一二三四");
+    EXPECT_EQ(TakeMessage(), Text("message_text_5"));
+    Rename("");  // nothing
+    EXPECT_TRUE(m_messages.isEmpty());
+    EXPECT_EQ(Names(), (QStringList{"游戏配置一二三四", "profile2"}));
+    // The name is in the list file and in the profile file.
+    profile::JsonFileStore store;
+    EXPECT_EQ(store.ReadJsonFile(Bar()->GetProfileFilePath(0).toStdString())["profilename"]
+                  .asString(),
+              "游戏配置一二三四");
+}
+
+TEST_F(ProfileCommandsTest, ExportImportDeleteAndTheLimitAsAUserMeetsThem) {
+    test::TempDir files;
+    m_saveAs = QString::fromStdString((files / "gaming").string());  // typed without extension
+    Click("device_export_btn");
+    ASSERT_TRUE(QFile::exists(m_saveAs + ".json"));
+    m_open = m_saveAs + ".json";
+    Click("device_import_btn");
+    Click("device_import_btn");
+    EXPECT_EQ(Names(), (QStringList{"Profile1", "gaming", "gaming(1)"}));
+
+    // A file that is no profile changes nothing and says so.
+    QFile bad(QString::fromStdString((files / "notes.json").string()));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(R"({"profilename":"x"})");
+    bad.close();
+    m_open = bad.fileName();
+    Click("device_import_btn");
+    EXPECT_EQ(TakeMessage(), Text("profile_import_bad_file"));
+    EXPECT_EQ(Names().size(), 3);
+    // A cancelled dialog ends the command without a word.
+    m_open.clear();
+    Click("device_import_btn");
+    EXPECT_TRUE(m_messages.isEmpty());
+
+    // Delete asks first; "no" keeps the profile.
+    Combo()->setCurrentIndex(2);
+    m_answer = 0;
+    Click("device_sub_btn");
+    EXPECT_EQ(TakeMessage(), Text("profile_delete_confirm"));
+    EXPECT_EQ(Names().size(), 3);
+    m_answer = 1;
+    const QString gone = Bar()->GetProfileFilePath(2);
+    Click("device_sub_btn");
+    EXPECT_EQ(Names(), (QStringList{"Profile1", "gaming"}));
+    EXPECT_FALSE(QFile::exists(gone));
+    // The one before becomes current at once.
+    EXPECT_EQ(Combo()->currentIndex(), 1);
+    EXPECT_EQ(Page()->GetProfileFileName(), Bar()->GetCurrentProfileId());
+    EXPECT_EQ(Page()->ProfilePath(), Bar()->GetProfileFilePath(1));
+    m_messages.clear();
+
+    // Fifty at most: the 51st is refused by new, copy and import alike.
+    while (Combo()->count() < 50) {
+        Click("device_copy_btn");
+    }
+    EXPECT_TRUE(m_messages.isEmpty());
+    for (const char* command : {"device_add_btn", "device_copy_btn", "device_import_btn"}) {
+        m_open = m_saveAs + ".json";
+        Click(command);
+        EXPECT_EQ(TakeMessage(), Text("message_text_32")) << command;
+        EXPECT_EQ(Combo()->count(), 50);
+    }
+
+    // The menu opens and closes with its button.
+    EXPECT_FALSE(Bar()->IsProfileMenuVisible());
+    Click("profile_fun_spread_btn");
+    EXPECT_TRUE(Bar()->IsProfileMenuVisible());
+    Click("profile_fun_spread_btn");
+    EXPECT_FALSE(Bar()->IsProfileMenuVisible());
+}
+
+TEST_F(ProfileCommandsTest, ResetAsksAndGivesTheMouseTheFactorySettings) {
+    Click("device_reset_btn");
+    EXPECT_EQ(TakeMessage(), Text("message_text_22"));
+    const std::vector<uint8_t> factory = MouseSettings();
+    profile::JsonFileStore store;
+    const Json::Value defaults =
+        store.ReadJsonFile(Page()->DefaultProfilePath().toStdString())["Device"];
+    EXPECT_EQ(store.ReadJsonFile(Page()->ProfilePath().toStdString())["Device"], defaults);
+
+    auto* slider = Page()->findChild<QSlider*>("DPI_slider_2");
+    ASSERT_NE(slider, nullptr);
+    slider->setValue(slider->value() + 5);
+    m_wnd->PaintManager().SendNotify(slider, ui::notify::kValueChanged, slider->value());
+    ASSERT_NE(MouseSettings(), factory);
+
+    m_answer = 0;
+    Click("device_reset_btn");
+    EXPECT_EQ(TakeMessage(), Text("message_text_22"));
+    EXPECT_NE(MouseSettings(), factory);
+    m_answer = 1;
+    Click("device_reset_btn");
+    EXPECT_EQ(MouseSettings(), factory);
+    EXPECT_EQ(Names(), QStringList{"Profile1"});
+}
+
+// The report of a macro upload: the overflow numbers come from the device's capacity.
+TEST(UploadReport, OverflowNumbersAndFailure) {
+    QStringList shown;
+    ProfileCommands::Host host;
+    host.showMessage = [&](const QString& text, bool isKey, int) {
+        shown << (isKey ? "key:" + text : text);
+        return 1;
+    };
+    host.languageText = [](const QString& key) {
+        return key == "message_text_16" ? QString("%d too many (%d)") : QString("over %d");
+    };
+    ProfileCommands commands(host);
+    commands.ReportUpload(0, 2);
+    EXPECT_TRUE(shown.isEmpty());
+    commands.ReportUpload(-1, 2);
+    commands.ReportUpload(300, 2);  // 256 bytes < 1200: (300 - 256) / 4 + 1 = 12
+    commands.ReportUpload(70, 4);   // 512 >= 280: 70 - 250
+    EXPECT_EQ(shown, (QStringList{"key:message_text_7", "12 too many (%d)", "over -180"}));
+}
+
+}  // namespace
