@@ -22,6 +22,8 @@
 #include "core/base/InstanceLock.h"
 #include "core/base/RegisteredMessage.h"
 #include "core/hid/HidBackend.h"
+#include "controls/CDeviceProfileUI.h"
+#include "pages/COrvenixUSBDevice.h"
 #include "platform/Paths.h"
 #include "platform/ipc/CBusLink.h"
 #include "platform/ui/CPaintManagerUI.h"
@@ -33,10 +35,74 @@
 
 namespace q840 {
 
+const ScreenshotTab kScreenshotTabs[6] = {
+    {"lighting", 1}, {"buttons", 2}, {"macros", 3}, {"system", 4}, {"dpi", 5}, {"power", 9},
+};
+
+namespace {
+
+// "--name VALUE" or "--name=VALUE"; false when `arg` is another option.
+bool TakeValue(const QStringList& arguments, int& i, const QString& name, QString* value,
+               QString* error) {
+    const QString& arg = arguments[i];
+    if (arg.startsWith(name + '=')) {
+        *value = arg.mid(name.size() + 1);
+        return true;
+    }
+    if (arg != name) {
+        return false;
+    }
+    if (i + 1 >= arguments.size()) {
+        *error = name + " needs a value";
+        return true;
+    }
+    *value = arguments[++i];
+    return true;
+}
+
+}  // namespace
+
 StartOptions ParseStartOptions(const QStringList& arguments) {
     StartOptions options;
+    bool screenshotOnly = false;  // an option that only means something with --screenshot
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
+        QString value;
+        if (TakeValue(arguments, i, "--tab", &value, &options.error)) {
+            if (!options.error.isEmpty()) {
+                return options;
+            }
+            QStringList names;
+            for (const ScreenshotTab& tab : kScreenshotTabs) {
+                names << QString::fromLatin1(tab.name);
+                if (value == QLatin1String(tab.name)) {
+                    options.screenshotTab = tab.tab;
+                }
+            }
+            if (options.screenshotTab == 0) {
+                options.error = "unknown tab \"" + value + "\"; the tabs are: " + names.join(", ");
+                return options;
+            }
+            screenshotOnly = true;
+            continue;
+        }
+        if (TakeValue(arguments, i, "--lang", &value, &options.error)) {
+            if (!options.error.isEmpty()) {
+                return options;
+            }
+            if (value != "en" && value != "cn") {
+                options.error = "unknown language \"" + value + "\"; the languages are: en, cn";
+                return options;
+            }
+            options.screenshotLanguage = "lan_" + value + ".xml";
+            screenshotOnly = true;
+            continue;
+        }
+        if (arg == "--profile-menu") {
+            options.screenshotProfileMenu = true;
+            screenshotOnly = true;
+            continue;
+        }
         if (arg == "--simulate") {
             options.simulate = true;
         } else if (arg.startsWith("--simulate=")) {
@@ -57,16 +123,24 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
             return options;
         }
     }
+    if (screenshotOnly && options.screenshotPath.isEmpty() && !options.showHelp) {
+        options.error = "--tab, --lang and --profile-menu go with --screenshot";
+    }
     return options;
 }
 
 QString UsageText() {
     return QStringLiteral(
-        "Usage: q840vex [--simulate[=STATE_FILE]] [--screenshot PATH]\n"
+        "Usage: q840vex [--simulate[=STATE_FILE]] [--screenshot PATH [--tab NAME] [--lang en|cn]\n"
+        "               [--profile-menu]]\n"
         "  --simulate[=STATE_FILE]  use simulated devices instead of the HID bus; with a file,\n"
         "                           load their state from it and save it there on exit\n"
         "  --screenshot PATH        render the main window once start-up is complete, write\n"
-        "                           it as PNG to PATH and exit\n");
+        "                           it as PNG to PATH and exit\n"
+        "  --tab NAME               with --screenshot: show that editor tab of the device page\n"
+        "                           (lighting, buttons, macros, system, dpi, power)\n"
+        "  --lang en|cn             with --screenshot: in that language (the stored choice stays)\n"
+        "  --profile-menu           with --screenshot: with the profile menu open\n");
 }
 
 namespace {
@@ -205,6 +279,7 @@ int RunApplication(const StartOptions& options) {
     BusProgramLink programLink(bus);
     auto mainWnd = std::make_unique<CMainWnd>();
     mainWnd->SetProgramLink(&programLink);
+    mainWnd->SetLanguageOverride(options.screenshotLanguage);
     QObject::connect(&bus, &ipc::CBusLink::messageReceived, mainWnd.get(),
                      [&mainWnd](const QString& name, quint64 w, qint64 l) {
                          const UINT id = RegisterWindowMessageW(name.toStdString());
@@ -246,6 +321,14 @@ int RunApplication(const StartOptions& options) {
                 return;
             }
             poll->stop();
+            if (pages::COrvenixUSBDevice* page = mainWnd->CurrentPage()) {
+                if (options.screenshotTab != 0) {
+                    page->ShowFunctionPanel(options.screenshotTab);
+                }
+                if (controls::CDeviceProfileUI* bar = page->GetProfileBar()) {
+                    bar->ShowProfileMenu(options.screenshotProfileMenu);
+                }
+            }
             // A few preview frames and one more turn of the loop, so the layout has settled.
             QTimer::singleShot(kScreenshotSettleMs, mainWnd.get(), [&] {
                 const bool ok = WriteScreenshot(*mainWnd, options.screenshotPath);

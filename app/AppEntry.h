@@ -10,11 +10,20 @@ struct StartOptions {
     bool simulate = false;
     QString simulateStateFile;  // --simulate=STATE_FILE
     QString screenshotPath;     // --screenshot PATH
+    int screenshotTab = 0;      // --tab NAME: the editor tab shown (1..9), 0 the page's own
+    QString screenshotLanguage; // --lang en|cn: the language file shown, not stored
+    bool screenshotProfileMenu = false;  // --profile-menu: the profile menu shown open
     bool showHelp = false;
     QString error;              // unknown option or missing value
 };
 
 StartOptions ParseStartOptions(const QStringList& arguments);
+// The editor tab names --tab takes, with their tab numbers.
+struct ScreenshotTab {
+    const char* name;
+    int tab;
+};
+extern const ScreenshotTab kScreenshotTabs[6];
 QString UsageText();
 
 // Points the UI layer at the program's skin folder, reads the resource index and registers the

@@ -147,7 +147,13 @@ void CMainWnd::OnWindowInit() {
     // Other programs learn that this program drives the lighting.
     Broadcast(Messages().UWM_LIGHT_OWNER_NOTIFY_MSG, 1, 1);
     m_languageIndex = ReadStoredLanguageIndex();
-    ApplyLanguageIndex(m_languageIndex);
+    const int chosen = FindLanguageIndex(m_languageOverride);
+    if (chosen >= 0) {
+        m_languageIndex = chosen;
+        ApplyLanguageIndex(chosen, false);
+    } else {
+        ApplyLanguageIndex(m_languageIndex);
+    }
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         m_screenSize = screen->geometry().size();
     }

@@ -92,6 +92,9 @@ public:
     using FileChooser = std::function<QString(bool save)>;
     void SetProfileFileChooser(FileChooser chooser) { m_chooseProfileFile = std::move(chooser); }
     ProfileCommands& Profiles() { return *m_profileCommands; }
+    // A language file ("lan_en.xml") shown instead of the stored choice, which stays as it is
+    // (screenshots); empty: the stored choice.
+    void SetLanguageOverride(const QString& file) { m_languageOverride = file; }
 
     void Notify(ui::TNotifyUI& msg) override;
     QWidget* CreateControl(const QString& tagName) override;
@@ -189,6 +192,7 @@ private:
     std::function<void(const QString&)> m_macroMenu;
     Launcher m_launcher;
     FileChooser m_chooseProfileFile;
+    QString m_languageOverride;
     std::unique_ptr<ProfileCommands> m_profileCommands;
     int m_gameLightRestoreMs = 5000;
     QSize m_screenSize;

@@ -49,7 +49,20 @@ int ReadStoredLanguageIndex() {
     return 0;
 }
 
-bool ApplyLanguageIndex(int index) {
+int FindLanguageIndex(const QString& file) {
+    if (file.isEmpty()) {
+        return -1;
+    }
+    const std::vector<LanguageEntry> list = ReadLanguageList();
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (list[i].file.compare(file, Qt::CaseInsensitive) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool ApplyLanguageIndex(int index, bool store) {
     const std::vector<LanguageEntry> list = ReadLanguageList();
     if (index < 0 || static_cast<size_t>(index) >= list.size()) {
         return false;
@@ -59,7 +72,7 @@ bool ApplyLanguageIndex(int index) {
     resources.SetLanguage(entry.name);
     resources.LoadLanguage(entry.file);
     resources.ReloadText();
-    if (AppSettings::WriteLanguage(static_cast<uint32_t>(entry.id))) {
+    if (store && AppSettings::WriteLanguage(static_cast<uint32_t>(entry.id))) {
         DebugLine("写成功！");
     }
     return true;

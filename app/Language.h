@@ -20,8 +20,10 @@ std::vector<LanguageEntry> ReadLanguageList();
 // nothing is stored); 0 when nothing matches.
 int ReadStoredLanguageIndex();
 
-// Loads entry `index`'s language file, updates every control's text and stores its id.
-// False (and nothing changes) when the index is outside the list.
-bool ApplyLanguageIndex(int index);
+// Loads entry `index`'s language file, updates every control's text and stores its id (unless
+// `store` is false). False (and nothing changes) when the index is outside the list.
+bool ApplyLanguageIndex(int index, bool store = true);
+// The index of the entry whose language file is `file`; -1 when none is (or `file` is empty).
+int FindLanguageIndex(const QString& file);
 
 }  // namespace q840

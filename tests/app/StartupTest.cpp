@@ -134,6 +134,22 @@ TEST(StartOptions, ParsesTheTwoOptionsAndRefusesAnythingElse) {
     EXPECT_FALSE(ParseStartOptions({"q840vex", "--screenshot"}).error.isEmpty());
     EXPECT_FALSE(ParseStartOptions({"q840vex", "--frobnicate"}).error.isEmpty());
     EXPECT_TRUE(ParseStartOptions({"q840vex", "--help"}).showHelp);
+
+    // Screenshot options: a tab by name, a language, the open profile menu.
+    o = ParseStartOptions({"q840vex", "--screenshot", "a.png", "--tab", "lighting", "--lang=cn",
+                           "--profile-menu"});
+    EXPECT_TRUE(o.error.isEmpty()) << o.error.toStdString();
+    EXPECT_EQ(o.screenshotTab, 1);
+    EXPECT_EQ(o.screenshotLanguage, "lan_cn.xml");
+    EXPECT_TRUE(o.screenshotProfileMenu);
+    EXPECT_EQ(ParseStartOptions({"q840vex", "--screenshot=a.png", "--tab=power"}).screenshotTab, 9);
+    o = ParseStartOptions({"q840vex", "--screenshot", "a.png", "--tab", "colours"});
+    EXPECT_TRUE(o.error.contains("lighting, buttons, macros, system, dpi, power"))
+        << o.error.toStdString();
+    EXPECT_FALSE(ParseStartOptions({"q840vex", "--screenshot", "a.png", "--lang", "de"})
+                     .error.isEmpty());
+    EXPECT_FALSE(ParseStartOptions({"q840vex", "--screenshot", "a.png", "--tab"}).error.isEmpty());
+    EXPECT_FALSE(ParseStartOptions({"q840vex", "--tab", "dpi"}).error.isEmpty());  // no picture
 }
 
 TEST(RegisteredMessages, AdmissionListLeavesOutRequestsAudioAndGameMessages) {

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Makes every screenshot of docs/screenshots/ again, against the simulated devices:
+#   tools/screenshots.sh [OUT_FOLDER]        (default docs/screenshots)
+# The pictures of the window are taken offscreen by the program itself (--screenshot, with
+# --tab, --lang and --profile-menu); the two of the window on an X display with its tray need
+# xvfb, trayer and imagemagick and are skipped without them. Each run starts from a fresh user
+# folder; the profile bar pictures get four profiles first.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "${1:-$here/docs/screenshots}")
+exe=$here/build/q840vex
+[ -x "$exe" ] || { echo "build the program first: make" >&2; exit 1; }
+mkdir -p "$out"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+title="Halvorn Q840-VEX GAMING MOUSE"
+
+# A fresh user: data and settings folders of its own. $1: a name for the run.
+fresh() {
+  rm -rf "$work/$1"
+  mkdir -p "$work/$1/data" "$work/$1/config"
+  export XDG_DATA_HOME=$work/$1/data XDG_CONFIG_HOME=$work/$1/config
+}
+
+# A user with four profiles, the third one current ($1: a name for the run).
+with_profiles() {
+  fresh "$1"
+  local folder="$XDG_DATA_HOME/$title/mouse"
+  mkdir -p "$folder"
+  local names=("Profile1" "FPS" "MOBA" "游戏配置") ids=() list=""
+  for i in 0 1 2 3; do
+    ids[$i]="2026_01_0${i}_12_00_00_000"
+    sed -e "s/\"profilename\" : \"[^\"]*\"/\"profilename\" : \"${names[$i]}\"/" \
+        "$here/DefaultData/mouse.Json" >"$folder/${ids[$i]}.Json"
+    list+="{\"profilename\":\"${names[$i]}\",\"profileUUID\":\"${ids[$i]}\",\"profileislink\":0,\"profilelinkmame\":\"\"},"
+  done
+  printf '{"profilelist":[%s],"profileselect":2}' "${list%,}" >"$folder/ProfileList.ini"
+}
+
+# A state file with nothing plugged in.
+nothing=$work/nothing.json
+printf '{"mouse":{"cablePlugged":false,"receiverPlugged":false},"mousePad":{"plugged":false},"headset":{"plugged":false}}' >"$nothing"
+
+shot() {  # output name, program options...
+  local name=$1
+  shift
+  QT_QPA_PLATFORM=offscreen "$exe" "$@" --screenshot "$out/$name" >/dev/null 2>&1
+  echo "wrote $out/$name"
+}
+
+fresh empty-en;  shot main-empty-en.png --simulate="$nothing" --lang en
+fresh empty-zh;  shot main-empty-zh.png --simulate="$nothing" --lang cn
+for tab in dpi buttons; do
+  fresh "page-en-$tab"; shot "mouse-page-en-$tab.png" --simulate --tab "$tab" --lang en
+done
+fresh page-zh-dpi;   shot mouse-page-zh-dpi.png --simulate --tab dpi --lang cn
+fresh page-zh-power; shot mouse-page-zh-power.png --simulate --tab power --lang cn
+for lang in en cn; do
+  suffix=$lang; [ "$lang" = cn ] && suffix=zh
+  with_profiles "bar-$lang"; shot "profile-bar-$suffix.png" --simulate --tab system --lang "$lang"
+  with_profiles "menu-$lang"
+  shot "profile-menu-$suffix.png" --simulate --tab system --lang "$lang" --profile-menu
+done
+
+# On an X display: the window with its tray icon, and at scale 144 (a screen wider than 1500 and
+# higher than 960).
+if command -v Xvfb >/dev/null && command -v import >/dev/null; then
+  fresh tray
+  mkdir -p "$XDG_CONFIG_HOME/$title" && printf '[General]\nLANGUAGE=1033\n' >"$XDG_CONFIG_HOME/$title/settings.conf"
+  "$here/tools/screenshot-xvfb.sh" "$out/main-tray-xvfb.png" --simulate="$nothing" >/dev/null
+  echo "wrote $out/main-tray-xvfb.png"
+  display=:${Q840_XVFB_DISPLAY:-98}
+  Xvfb "$display" -screen 0 1920x1080x24 >/dev/null 2>&1 &
+  xvfb=$!
+  trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+  for i in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+  big() {  # output name, program options...
+    local name=$1
+    shift
+    DISPLAY=$display QT_QPA_PLATFORM=xcb "$exe" "$@" --screenshot "$out/$name" >/dev/null 2>&1
+    echo "wrote $out/$name"
+  }
+  fresh big-empty; big main-empty-144-xvfb.png --simulate="$nothing" --lang en
+  fresh big-dpi;   big mouse-page-en-144-dpi.png --simulate --tab dpi --lang en
+else
+  echo "no Xvfb or imagemagick: main-tray-xvfb.png and the scale-144 pictures left as they are"
+fi
