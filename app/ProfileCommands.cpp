@@ -1,6 +1,7 @@
 #include "app/ProfileCommands.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include "controls/CDeviceProfileUI.h"
 #include "core/base/DebugLine.h"
@@ -90,6 +91,11 @@ void ProfileCommands::ReportUpload(int result, int capacity) {
 
 void ProfileCommands::ApplyCurrentProfile(pages::COrvenixUSBDevice& page,
                                           controls::CDeviceProfileUI& bar) {
+    // The writes take a few hundred milliseconds (more through the receiver): the pointer says so.
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    struct Restore {
+        ~Restore() { QGuiApplication::restoreOverrideCursor(); }
+    } restore;
     page.SetProfileFileName(bar.GetCurrentProfileId());
     page.LoadProfile();
     page.DropStaleMacroKeys();

@@ -1,5 +1,8 @@
 // Figures of the whole program with a simulated mouse (not run by CTest):
 //   bench_app                       time from plugging the mouse to its page showing the settings
+//   bench_app                       also: a profile switch, from the switch timer to the last
+//                                   write, against the floor of the writes' pauses (20 ms a
+//                                   command, 10 ms more for each End)
 //   bench_app --idle=SECONDS [--receiver] [--visible]
 //                                   CPU share, resident memory and wake-ups per second of every
 //                                   thread while the program sits hidden in the tray (or shown)
@@ -7,6 +10,7 @@
 #include <sys/resource.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -25,6 +29,7 @@
 #include "app/CMainWnd.h"
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
+#include "controls/CDeviceProfileUI.h"
 #include "entry/CDeviceOptionUI.h"
 #include "core/hid/HidBackend.h"
 #include "pages/COrvenixUSBDevice.h"
@@ -86,6 +91,39 @@ void BM_PlugToSettingsShown(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PlugToSettingsShown)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void BM_ProfileSwitch(benchmark::State& state) {
+    Program program;
+    program.bus->Plug(program.bus->Find(sim::kCableChannel));
+    if (!WaitFor([&] { return program.MouseShown(); }, 10000)) {
+        state.SkipWithError("the mouse page did not show");
+        return;
+    }
+    pages::COrvenixUSBDevice* page = program.wnd->CurrentPage();
+    controls::CDeviceProfileUI* bar = page->GetProfileBar();
+    program.wnd->Profiles().AddProfile();
+    auto* combo = bar->findChild<QComboBox*>("device_profile_combo");
+    auto transcript = program.bus->GetTranscript();
+    transcript->SetEnabled(true);
+    double floorMs = 0;
+    int switches = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        combo->setCurrentIndex(1 - combo->currentIndex());
+        transcript->Clear();
+        state.ResumeTiming();
+        program.wnd->Profiles().SwitchProfile();
+        state.PauseTiming();
+        for (const auto& command : transcript->Commands()) {
+            floorMs += 20 + (command.bytes.size() > 3 && command.bytes[3] == 0x02 ? 10 : 0);
+        }
+        ++switches;
+        state.ResumeTiming();
+    }
+    state.counters["floor_ms"] = switches > 0 ? floorMs / switches : 0;
+    state.counters["commands"] = switches > 0 ? double(transcript->Commands().size()) : 0;
+}
+BENCHMARK(BM_ProfileSwitch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
 // The program's own event loop, as in normal running: no polling of ours adds wake-ups.
 void RunLoopFor(int ms) {

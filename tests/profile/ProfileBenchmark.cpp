@@ -13,6 +13,7 @@
 #include "core/profile/CKeyboardProfiledata.h"
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/FactoryData.h"
+#include "core/profile/ProfileList.h"
 
 using namespace q840::profile;
 
@@ -128,6 +129,29 @@ void BM_KeyboardProfileParse(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_KeyboardProfileParse)->Unit(benchmark::kMicrosecond);
+
+// The profile bar's start: reading a list of 50 profiles (what InitProfileList does before it
+// fills the drop-down list), CPU time.
+void BM_ProfileListInit50(benchmark::State& state) {
+    Folder folder;
+    const std::filesystem::path defaults = folder.path / "mouse.Json";
+    JsonFileStore store;
+    store.WriteJsonFile(defaults, Factory("mouse.Json"));
+    {
+        ProfileList list;
+        list.SetPaths(folder.path, defaults);
+        list.Init();
+        while (list.Count() < kMaxProfiles) {
+            list.New();
+        }
+    }
+    for (auto _ : state) {
+        ProfileList list;
+        list.SetPaths(folder.path, defaults);
+        benchmark::DoNotOptimize(list.Init());
+    }
+}
+BENCHMARK(BM_ProfileListInit50)->MeasureProcessCPUTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
