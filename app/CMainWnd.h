@@ -92,6 +92,8 @@ public:
     using FileChooser = std::function<QString(bool save)>;
     void SetProfileFileChooser(FileChooser chooser) { m_chooseProfileFile = std::move(chooser); }
     ProfileCommands& Profiles() { return *m_profileCommands; }
+    // The text of a language key, read back through the hidden label "str_test".
+    QString LanguageText(const QString& key);
     // A language file ("lan_en.xml") shown instead of the stored choice, which stays as it is
     // (screenshots); empty: the stored choice.
     void SetLanguageOverride(const QString& file) { m_languageOverride = file; }
@@ -173,8 +175,6 @@ private:
     void InstallRouteHandlers();
     void InstallGameLightHooks();
     void InstallProfileCommands();
-    // The text of a language key, read back through the hidden label "str_test".
-    QString LanguageText(const QString& key);
 
     ui::CTrayIcon m_tray;
     QPointer<ui::CMenuWnd> m_trayMenu;

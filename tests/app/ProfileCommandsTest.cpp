@@ -264,6 +264,81 @@ TEST_F(ProfileCommandsTest, ResetAsksAndGivesTheMouseTheFactorySettings) {
     EXPECT_EQ(Names(), QStringList{"Profile1"});
 }
 
+// A page that records what the switch asks of it, with an upload result of the test's choice.
+class RecordingPage : public pages::COrvenixUSBDevice {
+public:
+    explicit RecordingPage(const QString& folder) {
+        auto* bar = new controls::CDeviceProfileUI(this);
+        bar->setObjectName("DeviceProfileItem");
+        auto* combo = new QComboBox(bar);
+        combo->setObjectName("device_profile_combo");
+        bar->SetPaths(folder, folder + "factory.Json");
+        bar->InitProfileList();
+        bar->NewProfile();
+        InfoRecord()[6] = 2;  // 256 bytes of macro memory
+    }
+    int GetDeviceKind() const override { return 2; }
+    void LoadProfile() override { calls << "LoadProfile:" + GetProfileFileName(); }
+    void DropStaleMacroKeys() override { calls << "DropStaleMacroKeys"; }
+    void RefreshControls() override { calls << "RefreshControls"; }
+    std::vector<int> GetMacroUseList() override {
+        calls << "GetMacroUseList";
+        return {0, 1};
+    }
+    int UploadMacros(const std::vector<int>& macros) override {
+        calls << QString("UploadMacros:%1").arg(macros.size());
+        return upload;
+    }
+    int ApplyKeys(int bank) override {
+        calls << QString("ApplyKeys:%1").arg(bank);
+        return 1;
+    }
+    QStringList calls;
+    int upload = 0;
+};
+
+TEST(ProfileSwitch, RunsThePagesStepsInOrderAndReportsTheUpload) {
+    test::TempDir folder;
+    RecordingPage page(QString::fromStdString(folder.path().string()) + "/");
+    QStringList shown;
+    ProfileCommands::Host host;
+    host.currentPage = [&]() -> pages::COrvenixUSBDevice* { return &page; };
+    host.writeSettings = [&](pages::COrvenixUSBDevice&) {
+        page.calls << "WriteSettings";
+        return 1;
+    };
+    host.onWrite = [](pages::COrvenixUSBDevice&, int) {};
+    host.showMessage = [&](const QString& text, bool isKey, int) {
+        shown << (isKey ? "key:" + text : text);
+        return 1;
+    };
+    host.languageText = [](const QString& key) {
+        return key == "message_text_16" ? QString("%d steps too many") : QString("?");
+    };
+    ProfileCommands commands(host);
+    auto* combo = page.findChild<QComboBox*>("device_profile_combo");
+    combo->setCurrentIndex(1);
+    page.upload = -1;
+    commands.SwitchProfile();
+    const QString id = page.GetProfileBar()->GetCurrentProfileId();
+    EXPECT_EQ(id.toStdString(), page.GetProfileBar()->List().Entries()[1].id);
+    EXPECT_EQ(page.calls, (QStringList{"LoadProfile:" + id, "DropStaleMacroKeys", "RefreshControls",
+                                       "WriteSettings", "GetMacroUseList", "UploadMacros:2",
+                                       "ApplyKeys:0"}));
+    EXPECT_EQ(shown, QStringList{"key:message_text_7"});
+
+    page.upload = 300;  // 300 x 4 bytes against 256: (300 - 256) / 4 + 1 = 12 too many
+    commands.SwitchProfile();
+    EXPECT_EQ(shown.back(), "12 steps too many");
+}
+
+TEST_F(ProfileCommandsTest, LanguageTextsComeThroughTheHiddenLabel) {
+    for (const char* key : {"message_text_7", "message_text_16", "message_text_26"}) {
+        EXPECT_EQ(m_wnd->LanguageText(key), Text(key)) << key;
+        EXPECT_NE(m_wnd->LanguageText(key), QString::fromLatin1(key));
+    }
+}
+
 // The report of a macro upload: the overflow numbers come from the device's capacity.
 TEST(UploadReport, OverflowNumbersAndFailure) {
     QStringList shown;
