@@ -93,6 +93,12 @@ TEST_F(PageThreads, SettingsEventArmsTheRereadOnBothChannels) {
     // Events are handled in order: once a later one has arrived, 0x1123 is wholly handled.
     bus->Mouse()->RaiseEvent(0x1124);
     ASSERT_TRUE(PumpUntil([&] { return page.lastEvent.load() == 0x1124; }));
+    // On both channels: each has begun the read after its fourth event (0x0401, 0x0403, 0x1123,
+    // 0x1124), so the receiver is done with the key press too.
+    ASSERT_TRUE(PumpUntil([&] {
+        return page.Session().ListenerReads(kWiredMouseType) >= 5 &&
+               page.Session().ListenerReads(kReceiverMouseType) >= 5;
+    }));
     EXPECT_EQ(1, page.keyPresses.load());
 
     page.CloseListener(kWiredMouseType);
