@@ -30,6 +30,7 @@ PreviewEngine::~PreviewEngine() {
 void PreviewEngine::Start() {
     Stop();
     m_wakeups.store(0);
+    m_passes.store(0);
     m_thread.Start([this](const StopEvent& stop) { Body(stop); });
 }
 
@@ -47,6 +48,7 @@ void PreviewEngine::Body(const StopEvent& stop) {
     for (;;) {
         m_wakeups.fetch_add(1, std::memory_order_relaxed);
         if (!m_host.IsPreviewWanted()) {
+            m_passes.fetch_add(1);
             if (stop.Wait(kIdleMs)) {
                 break;
             }
@@ -63,6 +65,7 @@ void PreviewEngine::Body(const StopEvent& stop) {
         if (m_host.MayRenderPreviewFrame()) {
             m_host.RenderPreviewFrame(settings.effect);
         }
+        m_passes.fetch_add(1);
         const auto now = Clock::now();
         // After a stall (suspend, a loaded machine) start counting again instead of catching up.
         last = now - due >= interval ? now : due;

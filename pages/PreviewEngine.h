@@ -73,6 +73,9 @@ public:
     bool IsRunning() const { return m_thread.IsRunning(); }
     // Wake-ups of the thread since it started (for measurements).
     uint64_t Wakeups() const { return m_wakeups.load(); }
+    // Passes the thread has finished since it started: each looked and drew the frame if one was
+    // wanted and allowed, and is counted before the thread sleeps again (tests wait on it).
+    uint64_t Passes() const { return m_passes.load(); }
 
     // --- LEDs and settings --------------------------------------------------------------------
     void SetLedCount(int count);  // clamped to 0-kMaxLeds
@@ -131,6 +134,7 @@ private:
     IPreviewHost& m_host;
     WorkerThread m_thread;
     std::atomic<uint64_t> m_wakeups{0};
+    std::atomic<uint64_t> m_passes{0};
 
     std::atomic<int> m_ledCount{0};
     std::array<std::atomic<uint32_t>, kMaxLeds> m_ledColours{};

@@ -28,6 +28,7 @@ struct DeviceSession::Listener {
     hid::CHidDevice& channel;
     std::recursive_mutex& lock;
     std::atomic<bool> open{false};
+    std::atomic<uint64_t> reads{0};
     WorkerThread thread;
 };
 
@@ -71,6 +72,11 @@ bool DeviceSession::IsListenerRunning(int typeCode) const {
     return l != nullptr && l->thread.IsRunning();
 }
 
+uint64_t DeviceSession::ListenerReads(int typeCode) const {
+    const Listener* l = FindListener(typeCode);
+    return l != nullptr ? l->reads.load() : 0;
+}
+
 bool DeviceSession::OpenListener(const catalogue::DeviceListEntry& record) {
     if (!IsEventChannelType(record.typeCode)) {
         return false;
@@ -92,6 +98,7 @@ bool DeviceSession::OpenListener(const catalogue::DeviceListEntry& record) {
     if (!opened) {
         return false;
     }
+    l.reads.store(0);
     l.thread.Start([this, &l](const StopEvent& stop) { ListenerBody(l, stop); });
     return true;
 }
@@ -139,6 +146,7 @@ void DeviceSession::ListenerBody(Listener& l, const StopEvent& stop) {
         }
         report.assign(length, 0);
         size_t transferred = 0;
+        l.reads.fetch_add(1);
         if (!l.channel.ReadReport(report.data(), report.size(), &transferred, hid::kInfinite)) {
             // The device went away or the channel was closed: do not spin on a dead handle.
             if (stop.Wait(kListenerRetryMs)) {

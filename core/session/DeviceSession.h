@@ -86,6 +86,8 @@ public:
     void CloseListeners();
     bool IsListenerOpen(int typeCode) const;
     bool IsListenerRunning(int typeCode) const;
+    // Reads the listener of that type has begun since its thread started (tests wait on it).
+    uint64_t ListenerReads(int typeCode) const;
 
     // --- exchanges with the mouse ---------------------------------------------------------------
     // Whether the mouse can be reached: on the cable true without I/O; on the receiver the link

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "core/base/DebugLine.h"
 #include "core/hid/HidBackend.h"
@@ -18,6 +17,7 @@
 namespace q840::pages {
 namespace {
 
+using q840::test::WaitWithoutEvents;
 using test::CountingPage;
 using test::EventRecord;
 using test::FakeEntry;
@@ -93,6 +93,12 @@ TEST_F(PageThreads, SettingsEventArmsTheRereadOnBothChannels) {
     // Events are handled in order: once a later one has arrived, 0x1123 is wholly handled.
     bus->Mouse()->RaiseEvent(0x1124);
     ASSERT_TRUE(PumpUntil([&] { return page.lastEvent.load() == 0x1124; }));
+    // On both channels: each has begun the read after its fourth event (0x0401, 0x0403, 0x1123,
+    // 0x1124), so the receiver is done with the key press too.
+    ASSERT_TRUE(PumpUntil([&] {
+        return page.Session().ListenerReads(kWiredMouseType) >= 5 &&
+               page.Session().ListenerReads(kReceiverMouseType) >= 5;
+    }));
     EXPECT_EQ(1, page.keyPresses.load());
 
     page.CloseListener(kWiredMouseType);
@@ -107,8 +113,8 @@ TEST_F(PageThreads, SettingsEventArmsTheRereadOnBothChannels) {
 TEST_F(PageThreads, ClosingAListenerBlockedInAReadEndsWithinItsWait) {
     CountingPage page;
     ASSERT_TRUE(page.OpenListener(EventRecord(kWiredMouseType, kCableEvent)));
-    // Give the thread time to block in its read without a time-out.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // The thread has begun its read, which waits without a time-out: nothing is queued.
+    ASSERT_TRUE(PumpUntil([&] { return page.Session().ListenerReads(kWiredMouseType) >= 1; }));
     page.CloseListener(kWiredMouseType);
     EXPECT_FALSE(page.IsListenerRunning(kWiredMouseType));
     EXPECT_EQ(1, CountLines(kStoppedInTime));
@@ -120,16 +126,21 @@ TEST_F(PageThreads, UnpluggedDeviceEndsTheReadAndReopenWorksAfterReplug) {
     FakeEntry entry;
     page.SetEntryHost(&entry);
     ASSERT_TRUE(page.OpenListener(EventRecord(kWiredMouseType, kCableEvent)));
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    const auto reads = [&] { return page.Session().ListenerReads(kWiredMouseType); };
+    ASSERT_TRUE(PumpUntil([&] { return reads() >= 1; })) << "the thread waits in its read";
     auto cable = bus->Find(sim::kCableChannel);
     ASSERT_TRUE(cable);
     bus->Unplug(cable);
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    // The waiting read fails; a new read begun after it shows the thread went on instead of
+    // ending by itself.
+    const uint64_t readsAtUnplug = reads();
+    ASSERT_TRUE(PumpUntil(
+        [&] { return reads() > readsAtUnplug || !page.IsListenerRunning(kWiredMouseType); }));
     EXPECT_TRUE(page.IsListenerRunning(kWiredMouseType)) << "waits for the main window's close";
     // The main window reopens the interface when it comes back.
     bus->Plug(cable);
     ASSERT_TRUE(page.ReopenListener(EventRecord(kWiredMouseType, kCableEvent)));
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_TRUE(PumpUntil([&] { return reads() >= 1; })) << "the new thread reads";
     bus->Mouse()->RaiseEvent(0x0401);
     ASSERT_TRUE(PumpUntil([&] { return !entry.armed.empty(); }));
     // Opening a path that is gone fails and leaves the channel unmarked.
@@ -144,12 +155,18 @@ TEST_F(PageThreads, OpeningAnOpenListenerAgainRestartsIt) {
     FakeEntry entry;
     page.SetEntryHost(&entry);
     ASSERT_TRUE(page.OpenListener(EventRecord(kWiredMouseType, kCableEvent)));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const auto reads = [&] { return page.Session().ListenerReads(kWiredMouseType); };
+    // The first thread is stopped while it waits in its read.
+    ASSERT_TRUE(PumpUntil([&] { return reads() >= 1; }));
     ASSERT_TRUE(page.OpenListener(EventRecord(kWiredMouseType, kCableEvent)));
     EXPECT_EQ(1, CountLines(kStoppedInTime)) << "the first thread was stopped, not abandoned";
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(PumpUntil([&] { return reads() >= 1; })) << "the new thread reads";
     bus->Mouse()->RaiseEvent(0x0401);
     ASSERT_TRUE(PumpUntil([&] { return !entry.armed.empty(); }));
+    // Events are handled in order: once a later one has arrived, every request for 0x0401 has
+    // been queued, and the pass of the event loop below delivers it.
+    bus->Mouse()->RaiseEvent(0x1124);
+    ASSERT_TRUE(PumpUntil([&] { return page.lastEvent.load() == 0x1124; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(1u, entry.armed.size()) << "one listener, one request";
 }
@@ -177,15 +194,21 @@ TEST_F(PageThreads, PreviewThreadRendersOnlyWhileTheProtocolIsOpenAndNotSynchron
     s.blue = 3;
     page.SetLightSettingsRecord(s);
     page.StartPreview();
-    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    const auto passes = [&] { return page.Preview().Passes(); };
+    // The thread's first pass has looked and found the protocol closed.
+    ASSERT_TRUE(PumpUntil([&] { return passes() >= 1; }));
     EXPECT_EQ(0u, page.GetLedColour(0)) << "protocol closed: idle";
     page.CommandProtocol().SetOpen(true);
     ASSERT_TRUE(PumpUntil([&] { return page.GetLedColour(14) == PackLed(1, 2, 3, 255); }, 2000));
     // Synchronised lighting owns the colours: the thread leaves them alone.
     page.SetLightSyncFlag(true);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    // A frame begun before the flag is finished once the next pass is counted.
+    const uint64_t passesAtSync = passes();
+    ASSERT_TRUE(PumpUntil([&] { return passes() > passesAtSync; }));
     page.SetLedColour(0, 0xFF00FF00u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Two more passes: the second one at least looked after the colour was set.
+    const uint64_t passesAtSet = passes();
+    ASSERT_TRUE(PumpUntil([&] { return passes() >= passesAtSet + 2; }));
     EXPECT_EQ(0xFF00FF00u, page.GetLedColour(0));
     page.SetLightSyncFlag(false);
     ASSERT_TRUE(PumpUntil([&] { return page.GetLedColour(0) == PackLed(1, 2, 3, 255); }, 2000));
@@ -214,12 +237,19 @@ TEST_F(PageThreads, PageDestroyedWithItsThreadsRunningLeavesNothingBehind) {
         ASSERT_TRUE(page->OpenListener(EventRecord(kWiredMouseType, kCableEvent)));
         ASSERT_TRUE(page->OpenListener(EventRecord(kReceiverMouseType, kReceiverEvent)));
         page->StartPreview();
-        // An event in flight: its queued work must not reach the destroyed page.
+        // An event in flight: its queued work must not reach the destroyed page. Both listeners
+        // have handled it once each has begun its next read; the event loop does not run, so
+        // their queued calls are still waiting when the page goes.
         bus->Mouse()->RaiseEvent(0x0401);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_TRUE(WaitWithoutEvents([&] {
+            return page->Session().ListenerReads(kWiredMouseType) >= 2 &&
+                   page->Session().ListenerReads(kReceiverMouseType) >= 2;
+        }));
+        EXPECT_TRUE(entry.armed.empty()) << "still in flight";
         page->CommandProtocol().SetOpen(false);
         page.reset();
         QCoreApplication::processEvents();
+        EXPECT_TRUE(entry.armed.empty()) << "the queued call was dropped with the page";
     }
     EXPECT_EQ(0, CountLines(kStopTimedOut));
     EXPECT_EQ(9, CountLines(kStoppedInTime));

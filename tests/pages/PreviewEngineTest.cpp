@@ -5,13 +5,15 @@
 
 #include <atomic>
 #include <chrono>
-#include <thread>
 #include <vector>
 
 #include "pages/PreviewEngine.h"
+#include "tests/support/WaitFor.h"
 
 namespace q840::pages {
 namespace {
+
+using q840::test::WaitFor;
 
 struct Host : IPreviewHost {
     bool IsPreviewWanted() const override { return wanted.load(); }
@@ -96,23 +98,29 @@ TEST(PreviewEngineThread, RendersOnlyWhileWantedAndAllowed) {
     Host host;
     PreviewEngine engine(host);
     engine.SetLightSettings(Light(6, 4, {1, 2, 3}));
+    const auto started = std::chrono::steady_clock::now();
     engine.Start();
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    // Two idle passes: the second comes only after the thread has slept its idle time.
+    ASSERT_TRUE(WaitFor([&] { return engine.Passes() >= 2; }));
+    EXPECT_GE(std::chrono::steady_clock::now() - started,
+              std::chrono::milliseconds(PreviewEngine::kIdleMs))
+        << "idle, it looks again only every 100 ms";
     EXPECT_EQ(0, host.frames.load()) << "nobody wants a frame";
     EXPECT_LE(engine.Wakeups(), 4u) << "idle, it looks again only every 100 ms";
 
     host.wanted.store(true);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (host.frames.load() < 5 && std::chrono::steady_clock::now() < until) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    ASSERT_TRUE(WaitFor([&] { return host.frames.load() >= 5; }, 2000));
     EXPECT_GE(host.frames.load(), 5);
     EXPECT_EQ(6, host.lastEffect.load());
 
     host.mayRender.store(false);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    // A frame begun before the change is drawn once the next pass is counted; every pass after
+    // that looks after the change.
+    const uint64_t passesAtChange = engine.Passes();
+    ASSERT_TRUE(WaitFor([&] { return engine.Passes() > passesAtChange; }));
     const int frozen = host.frames.load();
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    const uint64_t passesAtFrozen = engine.Passes();
+    ASSERT_TRUE(WaitFor([&] { return engine.Passes() >= passesAtFrozen + 3; }));
     EXPECT_EQ(frozen, host.frames.load()) << "the synchronised lighting owns the colours";
 
     engine.Stop();

@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
+#include <mutex>
 #include <thread>
 
 #include "core/hid/HidBackend.h"
@@ -22,10 +24,22 @@ constexpr const char* kReceiverEvent = "sim:vid_320f&pid_226f&mi_00&col03";
 struct Sink : IDeviceEventSink {
     void OnSettingsChangedEvent() override { ++settingsChanged; }
     void OnKeyPressEvent() override { ++keyPresses; }
-    void OnDeviceEvent(int code) override { lastEvent.store(code); }
+    void OnDeviceEvent(int code) override {
+        lastEvent.store(code);
+        std::lock_guard<std::mutex> lock(mutex);
+        ++seen[code];
+    }
+    // How often `code` reached OnDeviceEvent, on both channels together.
+    int Seen(int code) const {
+        std::lock_guard<std::mutex> lock(mutex);
+        const auto it = seen.find(code);
+        return it == seen.end() ? 0 : it->second;
+    }
     std::atomic<int> settingsChanged{0};
     std::atomic<int> keyPresses{0};
     std::atomic<int> lastEvent{0};
+    mutable std::mutex mutex;
+    std::map<int, int> seen;
 };
 
 catalogue::DeviceListEntry Record(int type, const char* path) {
@@ -91,7 +105,9 @@ TEST_F(Session, ListenersRouteEventsByCodeAndChannelAndStopInTime) {
     bus->Mouse()->RaiseEvent(0x0403);
     bus->Mouse()->RaiseEvent(0x1123);
     ASSERT_TRUE(WaitFor([&] { return sink.lastEvent.load() == 0x1123; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Each channel handles its events in order: once both have handled 0x1123, both are done
+    // with the key press.
+    ASSERT_TRUE(WaitFor([&] { return sink.Seen(0x1123) == 2; }));
     EXPECT_EQ(1, sink.keyPresses.load()) << "a key press counts from the wired channel only";
 
     // A restart replaces the thread; the new one still listens.
@@ -99,10 +115,15 @@ TEST_F(Session, ListenersRouteEventsByCodeAndChannelAndStopInTime) {
     EXPECT_TRUE(s.IsListenerRunning(kWiredMouseType));
     bus->Mouse()->RaiseEvent(0x1124);
     ASSERT_TRUE(WaitFor([&] { return sink.lastEvent.load() == 0x1124; }));
+    ASSERT_TRUE(WaitFor([&] { return sink.Seen(0x1124) == 2; })) << "on both channels";
 
     // A listener blocked in its read without a time-out is woken and gone well within its wait,
-    // and its channel is closed after it.
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    // and its channel is closed after it. Each waits in the read it began after its last event:
+    // the new wired thread's second (0x1124 came first), the receiver's fifth (0x0401, 0x0403,
+    // 0x1123 and 0x1124 before it).
+    ASSERT_TRUE(WaitFor([&] {
+        return s.ListenerReads(kWiredMouseType) >= 2 && s.ListenerReads(kReceiverMouseType) >= 5;
+    }));
     const auto start = std::chrono::steady_clock::now();
     s.CloseListeners();
     EXPECT_LT(std::chrono::steady_clock::now() - start,

@@ -25,4 +25,18 @@ inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000
     return true;
 }
 
+// The same without running the event loop, for a test whose queued calls must stay queued while
+// it waits (a page destroyed with work in flight).
+inline bool WaitWithoutEvents(const std::function<bool()>& condition, int timeoutMs = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs) {
+            return false;
+        }
+        QThread::msleep(1);
+    }
+    return true;
+}
+
 }  // namespace q840::test
