@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,7 @@
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/CVa6533Profiledata.h"
 #include "core/profile/JsonFileStore.h"
+#include "core/profile/ProfileList.h"
 #include "tests/support/FuzzWorkDir.h"
 
 using namespace q840::profile;
@@ -135,5 +137,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         basic.WriteLightSetting(s);
         basic.ReadCustomEffectSteps();
     }
+
+    // The bytes as a device's profile list, and as a profile file someone sends to import.
+    const auto folder = dir / "device";
+    std::filesystem::create_directories(folder);
+    WriteRaw(folder / kProfileListFileName, data, size);
+    ProfileList list;
+    list.SetPaths(folder, raw);
+    list.Init();
+    Check(list.Count() >= 1 && list.Count() <= kMaxProfiles, "1 to 50 profiles");
+    for (const ProfileEntry& e : list.Entries()) {
+        Check(IsSafeFileStem(e.id), "identifiers name files of the folder");
+    }
+    const int before = list.Count();
+    const ProfileResult imported = list.Import(raw);
+    Check(list.Count() == before + (imported == ProfileResult::Done ? 1 : 0), "import adds one");
+    list.Rename(list.Count() - 1, std::string(reinterpret_cast<const char*>(data),
+                                              std::min<size_t>(size, 40)));
+    int next = 0;
+    list.Delete(list.Count() - 1, &next);
+    Check(list.Count() >= 1, "the last profile stays");
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
     return 0;
 }
