@@ -27,6 +27,7 @@
 #include "app/WindowPlacement.h"
 #include "core/base/DebugLine.h"
 #include "core/base/RegisteredMessage.h"
+#include "editors/CLightControlUI.h"
 #include "entry/CDeviceOptionUI.h"
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/Paths.h"
@@ -486,6 +487,25 @@ void CMainWnd::InstallRouteHandlers() {
             }
         }
         return false;
+    });
+    m_router.SetHandler(RouteArea::LightingEditor, [this](ui::TNotifyUI& msg, const IndexedName&) {
+        pages::COrvenixUSBDevice* page = CurrentPage();
+        editors::CLightControlUI* editor = page != nullptr ? page->GetLightEditor() : nullptr;
+        if (editor == nullptr) {
+            return false;
+        }
+        profile::LightSetting record = page->GetLightSettingsRecord();
+        if (!editor->ApplyNotification(msg, record)) {
+            return false;
+        }
+        // The page keeps the record and its profile's "LightInfo", the preview follows, and the
+        // mouse gets it with its settings block.
+        page->SetLightSyncFlag(false);
+        page->SetLightSettings(record);
+        page->SaveProfile();
+        page->LoadLightState();
+        OnPageWrite(*page, WritePageSettings(*page));
+        return true;
     });
     m_router.SetHandler(RouteArea::DeviceList, [this](ui::TNotifyUI& msg, const IndexedName&) {
         if (msg.pSender->objectName().compare("deng_same_mode", Qt::CaseInsensitive) == 0) {

@@ -12,6 +12,7 @@
 #include "controls/CRedioMacroButtonUI.h"
 #include "controls/CSelectPanelUI.h"
 #include "controls/CWndUI.h"
+#include "editors/CLightControlUI.h"
 #include "entry/CDeviceOptionUI.h"
 #include "pages/COrvenixMouseDevice.h"
 #include "pages/COrvenixUSBDevice.h"
@@ -36,7 +37,7 @@ const std::array<FactoryEntry, 24> kFactoryControls = {{
     {"CHandImgSelectButtonUI", &controls::CHandImgSelectButtonUI::Create},
     {"CRedioMacroButtonUI", &controls::CRedioMacroButtonUI::Create},
     {"CAudioRecordUI", &controls::CAudioRecordUI::Create},
-    {"CLightControlUI", nullptr},
+    {"CLightControlUI", &editors::CLightControlUI::Create},
     {"CMacroControlUI", nullptr},
     {"CKeySetControlUI", nullptr},
     {"CDeviceProfileUI", &controls::CDeviceProfileUI::Create},
@@ -62,7 +63,7 @@ const std::array<MainTagEntry, 26> kMainWindowTags = {{
     {"OrvenixMouseDevice", &pages::COrvenixMouseDevice::Create, nullptr},
     {"OrvenixKeyboardDevice", nullptr, nullptr},
     {"DeviceProfile", &controls::CDeviceProfileUI::Create, nullptr},
-    {"LightControl", nullptr, nullptr},
+    {"LightControl", &editors::CLightControlUI::Create, nullptr},
     {"MagicControl", nullptr, nullptr},
     {"Voice6533Control", nullptr, nullptr},
     {"KeySetControl", nullptr, nullptr},

@@ -1,5 +1,7 @@
 #include "controls/CCircleProgressUI.h"
 
+#include "platform/ui/CDialogBuilder.h"
+
 #include <QPainter>
 #include <QRegularExpression>
 #include <QVariantMap>
@@ -28,18 +30,6 @@ QColor ParseLayoutColour(QString value) {
     QColor colour = QColor::fromRgb((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
     colour.setAlpha(value.size() == 8 ? int((argb >> 24) & 0xFF) : 0xFF);
     return colour;
-}
-
-// The builder keeps "bkcolor" as a style piece "rgba(r,g,b,a)" of the control.
-QColor StylePieceColour(const QWidget* control, const QString& key) {
-    const QString piece = control->property("dui_style").toMap().value(key).toString();
-    static const QRegularExpression rgba(QStringLiteral("^rgba\\((\\d+),(\\d+),(\\d+),(\\d+)\\)$"));
-    const QRegularExpressionMatch match = rgba.match(piece.simplified().remove(' '));
-    if (!match.hasMatch()) {
-        return {};
-    }
-    return QColor(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt(),
-                  match.captured(4).toInt());
 }
 
 }  // namespace
@@ -84,7 +74,7 @@ QColor CCircleProgressUI::GetBkColor() const {
     if (m_bkColour.isValid()) {
         return m_bkColour;
     }
-    const QColor fromLayout = StylePieceColour(this, QStringLiteral("background-color"));
+    const QColor fromLayout = ui::CDialogBuilder::StylePieceColour(this, QStringLiteral("background-color"));
     return fromLayout.isValid() ? fromLayout : kPanelColour;
 }
 

@@ -15,6 +15,7 @@
 #include "core/base/DebugLine.h"
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/JsonAccess.h"
+#include "editors/CLightControlUI.h"
 #include "pages/COrvenixMouseDevice.h"
 #include "pages/LedButtonPaint.h"
 #include "pages/MouseDpi.h"
@@ -124,6 +125,7 @@ void COrvenixMouseDevice::BuildPage() {
     // The page opens on the key assignment tab, with the profile the bar names.
     BindProfileBar(2);
     InitLightPreview();
+    BindLightEditor();
     ShowFunctionPanel(2);
 }
 
@@ -343,6 +345,9 @@ void COrvenixMouseDevice::ShowSystemControls() {
 
 void COrvenixMouseDevice::RefreshControls() {
     InitLightPreview();
+    if (editors::CLightControlUI* editor = GetLightEditor()) {
+        editor->ShowLightSetting(GetLightSettingsRecord());
+    }
     ApplySliderRanges();
     for (int n = 0; n < kDpiStages; ++n) {
         ShowDpiStage(n);

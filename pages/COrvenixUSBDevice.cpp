@@ -10,8 +10,10 @@
 
 #include "controls/CDeviceKeyButtonUI.h"
 #include "controls/CDeviceProfileUI.h"
+#include "editors/CLightControlUI.h"
 #include "core/base/DebugLine.h"
 #include "core/profile/CBasicProfiledata.h"
+#include "core/profile/JsonAccess.h"
 #include "pages/LedButtonPaint.h"
 #include "platform/Paths.h"
 
@@ -380,6 +382,33 @@ void COrvenixUSBDevice::SetSoftwareLightControl(bool on) {
 
 controls::CDeviceProfileUI* COrvenixUSBDevice::GetProfileBar() const {
     return findChild<controls::CDeviceProfileUI*>(QStringLiteral("DeviceProfileItem"));
+}
+
+editors::CLightControlUI* COrvenixUSBDevice::GetLightEditor() const {
+    return findChild<editors::CLightControlUI*>(QStringLiteral("LightControlItem"));
+}
+
+void COrvenixUSBDevice::SetMultiDevice(bool multi) {
+    m_multiDevice = multi;
+    if (editors::CLightControlUI* editor = GetLightEditor()) {
+        editor->SetSameModeAllowed(multi);
+    }
+}
+
+void COrvenixUSBDevice::BindLightEditor() {
+    editors::CLightControlUI* editor = GetLightEditor();
+    if (editor == nullptr) {
+        return;
+    }
+    editor->SetLightDeviceType(GetTypeCode());
+    std::vector<editors::CLightControlUI::EffectEntry> effects;
+    for (const Json::Value& e : LightConfigList(0)) {
+        effects.push_back({QString::fromStdString(profile::json::String(profile::json::Member(e, "LightName"))),
+                           profile::json::Flag(profile::json::Member(e, "visible"))});
+    }
+    editor->SetEffectList(effects, 4, 4);
+    editor->SetSameModeAllowed(m_multiDevice);
+    editor->ShowLightSetting(GetLightSettingsRecord());
 }
 
 void COrvenixUSBDevice::BindProfileBar(int tab) {

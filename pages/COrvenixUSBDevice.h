@@ -44,6 +44,10 @@ namespace q840::controls {
 class CDeviceProfileUI;
 }
 
+namespace q840::editors {
+class CLightControlUI;
+}
+
 namespace q840::profile {
 class CBasicProfiledata;
 }
@@ -136,6 +140,8 @@ public:
     void SetProfileFileName(const QString& name) { m_setup.profileName = name; }
     // The page's profile bar ("DeviceProfileItem"), null when the layout has none.
     controls::CDeviceProfileUI* GetProfileBar() const;
+    // The page's lighting editor ("LightControlItem"), null when the layout has none.
+    editors::CLightControlUI* GetLightEditor() const;
     QString GetDeviceKindName() const { return m_setup.deviceKindName; }
     QWidget* GetBatteryControl() const { return m_setup.batteryControl; }
     const catalogue::DeviceListEntry& GetInterfaceRecord() const { return m_setup.interfaceRecord; }
@@ -218,7 +224,8 @@ public:
     void SetUpgradeRequest(bool requested) { m_upgradeRequest.store(requested); }
     bool GetUpgradeRequest() const { return m_upgradeRequest.load(); }
     bool GetHover() const { return m_hover.load(); }
-    void SetMultiDevice(bool multi) { m_multiDevice = multi; }
+    // More than one device is attached: the lighting editor offers to carry its effect over.
+    void SetMultiDevice(bool multi);
     bool IsMultiDevice() const { return m_multiDevice; }
 
     int GetSelectedKey() const { return m_selectedKey; }
@@ -332,6 +339,9 @@ protected:
     // Sets up the profile bar of the layout (device type, folders), loads its list, opens it on
     // editor tab `tab` and takes its current profile as the page's profile file.
     void BindProfileBar(int tab);
+    // Sets up the lighting editor of the layout: device type, the effect list of the light list
+    // (LightConfigList(0), filled by InitLightPreview) with brightness and speed 0-4.
+    void BindLightEditor();
     bool OnReceiverChannel() const { return m_session.OnReceiverChannel(); }
     void SetProfileData(std::unique_ptr<profile::CBasicProfiledata> data);
     // The 34-byte device information record (filled by the derived page's identity read).

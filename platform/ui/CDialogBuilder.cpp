@@ -8,6 +8,7 @@
 #include <QDomDocument>
 #include <QEvent>
 #include <QFile>
+#include <QRegularExpression>
 #include <QGridLayout>
 #include <QHash>
 #include <QHBoxLayout>
@@ -21,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "core/base/DebugLine.h"
+#include "platform/ui/CColorPaletteUI.h"
 #include "platform/ui/CControlFactory.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
@@ -169,6 +171,17 @@ void CDialogBuilder::ApplyStylePieces(QWidget* control, int dpi) {
         QString("*[dui_uid=\"%1\"]{%2}").arg(control->property("dui_uid").toInt()).arg(body), dpi));
 }
 
+QColor CDialogBuilder::StylePieceColour(const QWidget* control, const QString& key) {
+    const QString piece = control->property("dui_style").toMap().value(key).toString();
+    static const QRegularExpression rgba(QStringLiteral("^rgba\\((\\d+),(\\d+),(\\d+),(\\d+)\\)$"));
+    const QRegularExpressionMatch match = rgba.match(piece.simplified().remove(' '));
+    if (!match.hasMatch()) {
+        return {};
+    }
+    return QColor(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt(),
+                  match.captured(4).toInt());
+}
+
 QWidget* CDialogBuilder::Create(const QString& fileOrKey, IDialogBuilderCallback* callback,
                                 CPaintManagerUI* manager, QWidget* parent) {
     const QString file = CResourceManager::GetInstance().GetLayoutFile(fileOrKey);
@@ -262,6 +275,7 @@ QWidget* CDialogBuilder::CreateByTag(const QString& tag) {
         {"Combo", []() -> QWidget* { return new QComboBox(); }},
         {"List", []() -> QWidget* { return new QListWidget(); }},
         {"Progress", []() -> QWidget* { return new QProgressBar(); }},
+        {"ColorPalette", []() -> QWidget* { return new CColorPaletteUI(); }},
     };
     if (const Maker make = kBuiltInTags.value(tag)) {
         return make();

@@ -4,6 +4,7 @@
 
 #include <QDomElement>
 #include <QHash>
+#include <QColor>
 #include <QString>
 
 #include "platform/ui/UIDefs.h"
@@ -39,6 +40,9 @@ public:
 
     // Re-makes a control's own style sheet (bkcolor, borders, ...) with its lengths at the scale.
     static void ApplyStylePieces(QWidget* control, int dpi);
+    // A colour the layout gave a control ("background-color" for bkcolor, "color" for
+    // textcolor); invalid when it gave none.
+    static QColor StylePieceColour(const QWidget* control, const QString& key);
 
 private:
     QWidget* BuildRoot(const QDomElement& root, QWidget* parent);

@@ -14,6 +14,9 @@
 #include "app/CMainWnd.h"
 #include "app/RegisteredMessages.h"
 #include "controls/CDeviceProfileUI.h"
+#include "core/protocol/codecs/SettingsBlock.h"
+#include "editors/CLightControlUI.h"
+#include "pages/COrvenixMouseDevice.h"
 #include "core/hid/HidBackend.h"
 #include "core/profile/JsonFileStore.h"
 #include "core/sim/DemoDevices.h"
@@ -67,7 +70,9 @@ protected:
         hid::SetHidBackend(nullptr);
     }
 
-    pages::COrvenixUSBDevice* Page() { return m_wnd->CurrentPage(); }
+    pages::COrvenixMouseDevice* Page() {
+        return qobject_cast<pages::COrvenixMouseDevice*>(m_wnd->CurrentPage());
+    }
     controls::CDeviceProfileUI* Bar() { return Page()->GetProfileBar(); }
     QComboBox* Combo() { return Bar()->findChild<QComboBox*>("device_profile_combo"); }
     void Click(const char* name) {
@@ -262,6 +267,38 @@ TEST_F(ProfileCommandsTest, ResetAsksAndGivesTheMouseTheFactorySettings) {
     Click("device_reset_btn");
     EXPECT_EQ(MouseSettings(), factory);
     EXPECT_EQ(Names(), QStringList{"Profile1"});
+}
+
+TEST_F(ProfileCommandsTest, LightingEditorChangesReachTheMouseAndTheProfile) {
+    editors::CLightControlUI* editor = Page()->GetLightEditor();
+    ASSERT_NE(editor, nullptr);
+    auto* effects = editor->findChild<QComboBox*>("light_combo_modeSelect");
+    auto light = [&] {
+        const std::vector<uint8_t> bytes = MouseSettings();
+        return protocol::SettingsBlock::Decode(bytes.data(), bytes.size()).light;
+    };
+    // Static, then a typed colour.
+    effects->setCurrentIndex(0);
+    m_wnd->PaintManager().SendNotify(effects, ui::notify::kItemSelect, 0);
+    EXPECT_EQ(light().effect, Page()->GetEffectCodes()[0]);
+    auto* green = editor->findChild<QLineEdit*>("deng_edit_G");
+    green->setText("300");
+    m_wnd->PaintManager().SendNotify(green, ui::notify::kKillFocus);
+    EXPECT_EQ(green->text(), "255");
+    EXPECT_EQ(light().green, 255);
+    auto* preset = editor->findChild<QWidget*>("color_option_0");  // red
+    m_wnd->PaintManager().SendNotify(preset, ui::notify::kClick);
+    EXPECT_EQ(light().red, 255);
+    EXPECT_EQ(light().green, 0);
+    EXPECT_EQ(light().multiColour, 0);
+    // The profile keeps it.
+    profile::JsonFileStore store;
+    const Json::Value info =
+        store.ReadJsonFile(Page()->ProfilePath().toStdString())["Device"][0]["LightInfo"];
+    EXPECT_EQ(info["SelectItem"].asInt(), 0);
+    EXPECT_EQ(info["Red"].asInt(), 255);
+    EXPECT_EQ(info["Green"].asInt(), 0);
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 // A page that records what the switch asks of it, with an upload result of the test's choice.

@@ -12,6 +12,7 @@
 #include "controls/CDeviceKeyButtonUI.h"
 #include "controls/CDeviceProfileUI.h"
 #include "controls/CSelectPanelUI.h"
+#include "editors/CLightControlUI.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
@@ -46,6 +47,14 @@ public:
         }
         if (tag == "DeviceKeyButton") {
             return controls::CDeviceKeyButtonUI::Create();
+        }
+        if (tag == "CLightControlUI") {
+            return editors::CLightControlUI::Create();
+        }
+        if (tag == "LightSetControlUI") {
+            ui::CDialogBuilder nested;
+            return nested.Create(QString::fromLatin1(editors::CLightControlUI::kLayoutFile), this,
+                                 manager);
         }
         if (tag == "CDeviceProfileUI") {
             return controls::CDeviceProfileUI::Create();

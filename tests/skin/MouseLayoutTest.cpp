@@ -49,7 +49,7 @@ bool IsKind(QWidget* w, Kind kind) {
             return qobject_cast<QComboBox*>(w) != nullptr;
         case Kind::Box:
             return tag == "VerticalLayout" || tag == "HorizontalLayout" || tag == "Container" ||
-                   tag == "DeviceProfileUI";
+                   tag == "DeviceProfileUI" || tag == "LightSetControlUI";
         case Kind::Label:
             return qobject_cast<QLabel*>(w) != nullptr;
     }
