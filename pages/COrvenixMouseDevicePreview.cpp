@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/profile/CMouseProfiledata.h"
+#include "editors/CLightControlUI.h"
 #include "pages/COrvenixMouseDevice.h"
 
 namespace q840::pages {
@@ -61,26 +62,34 @@ void COrvenixMouseDevice::SeedLedPattern() {
 
 void COrvenixMouseDevice::LoadLightState() {
     auto* data = MouseProfile();
-    // The preview thread plays the custom effect's steps under the LED list lock.
-    std::lock_guard<std::recursive_mutex> listLock(LedListLock());
-    std::lock_guard<std::recursive_mutex> ledLock(LedLock());
-    const profile::LightSetting ls = data->ReadLightSetting();
-    const profile::LightSetting before = GetLightSettingsRecord();
-    SetLightSettingsRecord(ls);
-    m_stagedLight = ls;
-    if (before.effect != ls.effect) {
-        ClearPreview();
-        SeedLedPattern();
+    profile::LightSetting ls;
+    {
+        // The preview thread plays the custom effect's steps under the LED list lock.
+        std::lock_guard<std::recursive_mutex> listLock(LedListLock());
+        std::lock_guard<std::recursive_mutex> ledLock(LedLock());
+        ls = data->ReadLightSetting();
+        const profile::LightSetting before = GetLightSettingsRecord();
+        SetLightSettingsRecord(ls);
+        m_stagedLight = ls;
+        if (before.effect != ls.effect) {
+            ClearPreview();
+            SeedLedPattern();
+        }
+        std::vector<std::array<uint8_t, kLedRecordSize>> records;
+        for (const profile::LightSetting& entry : data->ReadLightList()) {
+            std::array<uint8_t, kLedRecordSize> r{};
+            static_assert(sizeof(entry) == kLedRecordSize);
+            std::memcpy(r.data(), &entry, sizeof(entry));
+            records.push_back(r);
+        }
+        SetLedRecords(std::move(records));
+        data->ReadCustomEffectSteps();
     }
-    std::vector<std::array<uint8_t, kLedRecordSize>> records;
-    for (const profile::LightSetting& entry : data->ReadLightList()) {
-        std::array<uint8_t, kLedRecordSize> r{};
-        static_assert(sizeof(entry) == kLedRecordSize);
-        std::memcpy(r.data(), &entry, sizeof(entry));
-        records.push_back(r);
+    // Whatever changed the lighting (a profile, the game reaction, the same mode of another
+    // device), the lighting editor shows it.
+    if (editors::CLightControlUI* editor = GetLightEditor()) {
+        editor->ShowLightSetting(ls);
     }
-    SetLedRecords(std::move(records));
-    data->ReadCustomEffectSteps();
 }
 
 void COrvenixMouseDevice::RenderFrame(int effect) {

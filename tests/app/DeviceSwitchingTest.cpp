@@ -16,6 +16,7 @@
 
 #include "app/AppEntry.h"
 #include "app/CMainWnd.h"
+#include "editors/CLightControlUI.h"
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
 #include "core/hid/HidBackend.h"
@@ -308,6 +309,7 @@ TEST_F(DeviceSwitchingTest, GameMessagesChangeTheMouseLightingAndRestoreThePrevi
     EXPECT_EQ(page->GetLightSettingsRecord().effect, 5);
     EXPECT_EQ(page->GetLightSettingsRecord().previousMode, 3);  // the effect to go back to
     EXPECT_EQ(m_mouse->Settings()[1], 5);                       // written to the mouse
+    EXPECT_EQ(page->GetLightEditor()->GetSelectedEffect(), 5);  // and shown in the editor
     SendMessageW(wnd, Messages().Game_Kill, 0, 6);              // a second wParam 0 moves it on
     EXPECT_EQ(page->GetLightSettingsRecord().previousMode, 5);
     ASSERT_TRUE(WaitFor([&] { return page->GetLightSettingsRecord().effect == 5; }, 3000));
