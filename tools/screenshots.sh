@@ -54,6 +54,8 @@ for tab in dpi buttons; do
   fresh "page-en-$tab"; shot "mouse-page-en-$tab.png" --simulate --tab "$tab" --lang en
 done
 fresh page-zh-dpi;   shot mouse-page-zh-dpi.png --simulate --tab dpi --lang cn
+fresh page-en-light; shot mouse-page-en-lighting.png --simulate --tab lighting --lang en
+fresh page-zh-light; shot mouse-page-zh-lighting.png --simulate --tab lighting --lang cn
 fresh page-zh-power; shot mouse-page-zh-power.png --simulate --tab power --lang cn
 for lang in en cn; do
   suffix=$lang; [ "$lang" = cn ] && suffix=zh
