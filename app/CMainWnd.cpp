@@ -29,11 +29,13 @@
 #include "core/base/RegisteredMessage.h"
 #include "editors/CLightControlUI.h"
 #include "entry/CDeviceOptionUI.h"
+#include "pages/COrvenixMouseDevice.h"
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/Paths.h"
 #include "platform/ui/CResourceManager.h"
 #include "platform/ui/StyleSheet.h"
 #include "windows/CAboutWnd.h"
+#include "windows/CColorSelectWnd.h"
 #include "windows/CMsgWnd.h"
 #include "platform/ui/CDialogBuilder.h"
 
@@ -583,9 +585,33 @@ void CMainWnd::InstallProfileCommands() {
                     : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
     };
     m_profileCommands = std::make_unique<ProfileCommands>(std::move(host));
-    m_router.SetHandler(RouteArea::MainCommands, [this](ui::TNotifyUI& msg, const IndexedName&) {
+    m_router.SetHandler(RouteArea::MainCommands, [this](ui::TNotifyUI& msg, const IndexedName& name) {
+        if (msg.sType == ui::notify::kClick &&
+            name.prefix.compare(QLatin1String("DPI_color_option_"), Qt::CaseInsensitive) == 0) {
+            OpenStageColourPicker(msg.pSender, name.index);
+            return true;
+        }
         return m_profileCommands->Handle(msg);
     });
+}
+
+void CMainWnd::OpenStageColourPicker(QWidget* button, int stage) {
+    auto* page = qobject_cast<pages::COrvenixMouseDevice*>(CurrentPage());
+    if (page == nullptr || m_colourPickerOpen) {
+        return;  // one picker at a time
+    }
+    bool known = false;
+    const uint32_t initial = button->property("stageColour").toUInt(&known);
+    uint32_t chosen = 0;
+    m_colourPickerOpen = true;
+    const int result =
+        CColorSelectWnd::Pick(this, m_uiScale, known ? initial : 0xFFFFFFFFu, false, &chosen);
+    m_colourPickerOpen = false;
+    // The page may have gone while the picker was open.
+    if (result == 1 && CurrentPage() == page && page->SetStageColour(stage, chosen)) {
+        page->SaveProfile();
+        OnPageWrite(*page, WritePageSettings(*page));
+    }
 }
 
 void CMainWnd::RestoreDefaults() {

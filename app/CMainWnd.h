@@ -166,6 +166,8 @@ private:
     void ReleaseWhileHidden();
     void CheckFirmware(LPARAM version);
     void RestoreDefaults();
+    // The colour picker for DPI stage `stage` (its colour button `button`).
+    void OpenStageColourPicker(QWidget* button, int stage);
     void OpenSystemSettings(int index);
     void Broadcast(UINT registeredMessage, quint64 wParam, qint64 lParam);
     void BringToFront();
@@ -193,6 +195,7 @@ private:
     Launcher m_launcher;
     FileChooser m_chooseProfileFile;
     QString m_languageOverride;
+    bool m_colourPickerOpen = false;
     std::unique_ptr<ProfileCommands> m_profileCommands;
     int m_gameLightRestoreMs = 5000;
     QSize m_screenSize;

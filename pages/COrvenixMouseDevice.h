@@ -125,6 +125,9 @@ public:
     uint16_t GetSensorId() const { return m_info.sensorId; }
     // The "value" of each "DefaultLightName" entry of the page's light list index.
     const std::vector<int>& GetEffectCodes() const { return m_effectCodes; }
+    // DPI stage n takes the colour (0xFFRRGGBB) in the profile and on its colour button; true when
+    // it changed (the caller saves the profile and writes the settings block).
+    bool SetStageColour(int n, uint32_t argb);
     const QStringList& GetMacroNames() const { return m_macroNames; }
     profile::CMouseProfiledata* MouseProfile() const;
 

@@ -377,6 +377,24 @@ bool COrvenixMouseDevice::StoreStageEnabled(int n, bool enabled) {
     return changed;
 }
 
+bool COrvenixMouseDevice::SetStageColour(int n, uint32_t argb) {
+    auto stages = Stages();
+    if (n < 0 || size_t(n) >= stages.size() || n >= kDpiStages) {
+        return false;
+    }
+    profile::DpiStage& stage = stages[size_t(n)];
+    const uint8_t red = uint8_t(argb >> 16), green = uint8_t(argb >> 8), blue = uint8_t(argb);
+    if (stage.red == red && stage.green == green && stage.blue == blue) {
+        return false;
+    }
+    stage.red = red;
+    stage.green = green;
+    stage.blue = blue;
+    MouseProfile()->WriteDpiStages(stages);
+    ShowDpiStage(n);
+    return true;
+}
+
 bool COrvenixMouseDevice::StoreStageIndex(int n, int index) {
     auto stages = Stages();
     if (n < 0 || size_t(n) >= stages.size() || n >= kDpiStages) {

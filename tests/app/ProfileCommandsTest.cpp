@@ -17,6 +17,8 @@
 #include "core/protocol/codecs/SettingsBlock.h"
 #include "editors/CLightControlUI.h"
 #include "pages/COrvenixMouseDevice.h"
+#include "platform/ui/CColorPaletteUI.h"
+#include "windows/CColorSelectWnd.h"
 #include "core/hid/HidBackend.h"
 #include "core/profile/JsonFileStore.h"
 #include "core/sim/DemoDevices.h"
@@ -299,6 +301,28 @@ TEST_F(ProfileCommandsTest, LightingEditorChangesReachTheMouseAndTheProfile) {
     EXPECT_EQ(info["Red"].asInt(), 255);
     EXPECT_EQ(info["Green"].asInt(), 0);
     EXPECT_TRUE(m_messages.isEmpty());
+}
+
+TEST_F(ProfileCommandsTest, AStageColourChosenInThePickerReachesTheMouse) {
+    ui::ModalSeam::SetAnswerer([](ui::WindowImplBase& window) {
+        auto* picker = dynamic_cast<CColorSelectWnd*>(&window);
+        if (picker == nullptr) {
+            return 0;
+        }
+        auto* palette = qobject_cast<ui::CColorPaletteUI*>(picker->FindControl("Pallet"));
+        palette->SetSelectColor(0xFF12AB34);
+        picker->PaintManager().SendNotify(palette, ui::notify::kColorChanged);
+        picker->PaintManager().SendNotify(picker->FindControl("okbtn"), ui::notify::kClick);
+        return 1;
+    });
+    QWidget* button = Page()->findChild<QWidget*>("DPI_color_option_2");
+    ASSERT_NE(button, nullptr);
+    m_wnd->PaintManager().SendNotify(button, ui::notify::kClick);
+    constexpr size_t kStage2Colour = 14 + 18 + 6;
+    EXPECT_EQ(MouseSettings()[kStage2Colour], 0x12);
+    EXPECT_EQ(MouseSettings()[kStage2Colour + 1], 0xAB);
+    EXPECT_EQ(MouseSettings()[kStage2Colour + 2], 0x34);
+    EXPECT_EQ(button->property("stageColour").toUInt(), 0xFF12AB34u);
 }
 
 // A page that records what the switch asks of it, with an upload result of the test's choice.
