@@ -14,7 +14,7 @@
 #include "core/profile/JsonAccess.h"
 #include "core/profile/JsonFileStore.h"
 #include "core/protocol/codecs/DeviceEvents.h"
-#include "pages/MouseDpi.h"
+#include "core/protocol/codecs/MouseDpi.h"
 
 namespace q840::pages {
 
@@ -71,13 +71,15 @@ int COrvenixMouseDevice::GetDeviceProfileIndex() const {
 }
 
 int COrvenixMouseDevice::DpiNumber(int index) const {
-    return DpiIndexToNumber(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, index,
-                            DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10));
+    return protocol::DpiIndexToNumber(
+        m_info.sensorId, m_info.dpiStep, m_info.dpiBase, index,
+        protocol::DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10));
 }
 
 int COrvenixMouseDevice::DpiIndex(int number) const {
-    return DpiNumberToIndex(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, number,
-                            DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10));
+    return protocol::DpiNumberToIndex(
+        m_info.sensorId, m_info.dpiStep, m_info.dpiBase, number,
+        protocol::DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10));
 }
 
 bool COrvenixMouseDevice::LinkReady() {
