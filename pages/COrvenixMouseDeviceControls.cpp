@@ -32,8 +32,9 @@ constexpr std::array<const char*, 5> kEditorNames = {"DeviceProfileItem", "Light
                                                      "ShootControlItem"};
 constexpr int kKeySetEditor = 3;
 
-constexpr int kReportRateOptions = 4;  // option 4 of the layout has no rate of its own
-constexpr int kTwoWayOptions = 2;
+// Option 4 of the layout has no rate of its own.
+constexpr int kReportRateOptions = int(profile::kReportRatesHz.size());
+constexpr int kTwoWayOptions = profile::kTwoWayOptions;
 
 QString Indexed(const char* prefix, int n) {
     return QLatin1String(prefix) + QString::number(n);
