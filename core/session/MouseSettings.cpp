@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/protocol/codecs/ShortSettingsBlock.h"
+
 namespace q840::session {
 
 using protocol::SettingsBlock;
@@ -42,10 +44,7 @@ profile::LightSetting LightFromBlock(const SettingsBlock& block,
                                      const std::vector<int>& effectCodes) {
     // The device speaks effect codes; the profile and the lighting editor effect positions.
     profile::LightSetting light = block.light;
-    const auto found = std::find(effectCodes.begin(), effectCodes.end(), int(block.light.effect));
-    if (found != effectCodes.end()) {
-        light.effect = uint8_t(found - effectCodes.begin());
-    }
+    light.effect = protocol::EffectPositionOf(block.light.effect, effectCodes);
     return light;
 }
 
