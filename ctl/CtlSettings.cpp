@@ -377,8 +377,9 @@ ApplyResult ApplyChange(const Change& c, profile::CMouseProfiledata& data,
             const int enabled =
                 int(std::count_if(stages.begin(), stages.end(),
                                   [](const profile::DpiStage& s) { return s.enabled != 0; }));
-            // The active stage, and the last stage left on, cannot be switched off.
-            if (c.value == 0 && c.stage == data.GetActiveDpiStage()) {
+            // The active stage, and the last stage left on, cannot be switched off. Which stage
+            // is active is known once the mouse's own choice has been taken back.
+            if (c.value == 0 && info != nullptr && c.stage == data.GetActiveDpiStage()) {
                 *text =
                     StageName(c.stage) + " is the active stage: make another stage active first";
                 return ApplyResult::Refused;

@@ -67,8 +67,9 @@ enum class ApplyResult {
 };
 
 // Applies one change to the profile as the mouse page does. `info` is the mouse's information
-// record; without it (before the mouse is asked) DPI numbers are only checked against the
-// 10 000 the program accepts at most. *text: what was set, in units, or why not.
+// record; without it (a trial before the mouse is asked) DPI numbers are only checked against
+// the 10 000 the program accepts at most, and switching off the active stage is not refused yet
+// (the mouse may have chosen another). *text: what was set, in units, or why not.
 ApplyResult ApplyChange(const Change& change, profile::CMouseProfiledata& data,
                         const protocol::InfoRecord* info, const EffectNames& effects,
                         std::string* text);

@@ -272,14 +272,16 @@ TEST_F(CtlSetTest, WhatTheMouseChangedByItselfStaysUnlessTheProfileHasAChangeItN
     auto bus = Plug(true);
     ASSERT_EQ(kExitOk, Ctl({"set", "ripple", "on"}).code);
     // The mouse's buttons: stage 5, and a report rate the firmware picked.
-    bus.get()->Mouse()->SwitchProfileAndDpiStage(0, 4);
+    bus->Mouse()->SwitchProfileAndDpiStage(0, 4);
     auto area = bus->Mouse()->Settings();
     area[SettingsBlock::kOffReportRate] = 0;
     bus->Mouse()->SetSettings(area);
 
-    const CtlRun r = Ctl({"set", "debounce", "2"});
+    // Stage 2, active in the profile, is no longer the mouse's: it may go off.
+    const CtlRun r = Ctl({"set", "stage", "2", "off", "debounce", "2"});
     ASSERT_EQ(kExitOk, r.code) << r.err;
     SettingsBlock m = MouseBlock(*bus);
+    EXPECT_FALSE(m.stages[1].enabled);
     EXPECT_EQ(4, m.activeStage);
     EXPECT_EQ(0, m.reportRate);
     EXPECT_EQ(1, m.ripple);
