@@ -62,7 +62,7 @@ void PrintSetHelp(std::ostream& out) {
            "with the valid ones (exit code 2); nothing is changed then. While the Q840-VEX\n"
            "program runs, change settings there: q840ctl refuses (exit code 1).\n\n"
            "Settings (DPI stages are numbered 1 to 7, as on the program's DPI page):\n";
-    for (const SettingSpec& s : kSettings) {
+    for (const SettingRow& s : kSettings) {
         std::string left = std::string(s.name) + " " + s.arguments;
         left.resize(std::max<size_t>(left.size() + 1, 32), ' ');
         out << "  " << left << s.help << "\n";

@@ -11,7 +11,7 @@
 namespace q840::ctl {
 
 // clang-format off
-const std::array<SettingSpec, 16> kSettings = {{
+const std::array<SettingRow, 16> kSettings = {{
     {"active-stage",        Setting::ActiveStage,       1, 1, "N",            "the DPI stage in use, 1-7 (the stage must be on)"},
     {"dpi",                 Setting::Dpi,               2, 3, "N X [Y]",      "stage N's DPI; with Y, X and Y apart"},
     {"stage",               Setting::Stage,             2, 2, "N on|off",     "switch stage N on or off (not the active stage, not the last one on)"},
@@ -161,8 +161,8 @@ std::string Joined(const std::vector<std::string>& names) {
 
 bool ParseValues(const std::vector<std::string>& v, const EffectNames& effects, Change* c,
                  std::string* error) {
-    const std::string name = c->spec->name;
-    switch (c->spec->setting) {
+    const std::string name = c->row->name;
+    switch (c->row->setting) {
         case Setting::ActiveStage:
             return ParseStage(name, v[0], &c->stage, error);
         case Setting::Dpi:
@@ -226,7 +226,7 @@ bool ParseValues(const std::vector<std::string>& v, const EffectNames& effects, 
 
 bool IsSettingName(const std::string& word) {
     return std::any_of(kSettings.begin(), kSettings.end(),
-                       [&](const SettingSpec& s) { return word == s.name; });
+                       [&](const SettingRow& s) { return word == s.name; });
 }
 
 std::string StageName(int stage) {
@@ -309,24 +309,24 @@ std::optional<std::vector<Change>> ParseChanges(const std::vector<std::string>& 
         return std::nullopt;
     }
     while (i < words.size()) {
-        const auto spec = std::find_if(kSettings.begin(), kSettings.end(),
-                                       [&](const SettingSpec& s) { return words[i] == s.name; });
-        if (spec == kSettings.end()) {
+        const auto row = std::find_if(kSettings.begin(), kSettings.end(),
+                                      [&](const SettingRow& s) { return words[i] == s.name; });
+        if (row == kSettings.end()) {
             *error = "\"" + words[i] + "\" is not a setting: see q840ctl help set";
             return std::nullopt;
         }
         std::vector<std::string> values;
         ++i;
-        while (i < words.size() && int(values.size()) < spec->maxValues &&
-               (int(values.size()) < spec->minValues || !IsSettingName(words[i]))) {
+        while (i < words.size() && int(values.size()) < row->maxValues &&
+               (int(values.size()) < row->minValues || !IsSettingName(words[i]))) {
             values.push_back(words[i++]);
         }
-        if (int(values.size()) < spec->minValues) {
-            *error = std::string(spec->name) + " takes " + spec->arguments;
+        if (int(values.size()) < row->minValues) {
+            *error = std::string(row->name) + " takes " + row->arguments;
             return std::nullopt;
         }
         Change c;
-        c.spec = &*spec;
+        c.row = &*row;
         if (!ParseValues(values, effects, &c, error)) {
             return std::nullopt;
         }
@@ -341,7 +341,7 @@ ApplyResult ApplyChange(const Change& c, profile::CMouseProfiledata& data,
     const std::vector<profile::DpiStage> stages = data.GetDpiStages();
     const int stageCount = int(std::min(stages.size(), protocol::SettingsBlock::kStageCount));
     if (c.stage >= stageCount) {
-        *text = std::string(c.spec->name) + ": the profile has " + std::to_string(stageCount) +
+        *text = std::string(c.row->name) + ": the profile has " + std::to_string(stageCount) +
                 " DPI stages (1 to " + std::to_string(stageCount) + ")";
         return ApplyResult::Refused;
     }
@@ -360,7 +360,7 @@ ApplyResult ApplyChange(const Change& c, profile::CMouseProfiledata& data,
         return ApplyResult::Done;
     };
     auto minutes = [](int m) { return std::to_string(m) + (m == 1 ? " minute" : " minutes"); };
-    switch (c.spec->setting) {
+    switch (c.row->setting) {
         case Setting::ActiveStage:
             // A stage that is off cannot become the active one.
             if (stages[size_t(c.stage)].enabled == 0) {

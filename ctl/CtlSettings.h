@@ -33,7 +33,7 @@ enum class Setting {
     LightColour,
 };
 
-struct SettingSpec {
+struct SettingRow {
     const char* name;
     Setting setting;
     int minValues;  // words after the name
@@ -42,11 +42,11 @@ struct SettingSpec {
     const char* help;
 };
 
-extern const std::array<SettingSpec, 16> kSettings;
+extern const std::array<SettingRow, 16> kSettings;
 
 // One change as typed, its values checked against the fixed choices.
 struct Change {
-    const SettingSpec* spec = nullptr;
+    const SettingRow* row = nullptr;
     int stage = -1;  // 0-6
     int value = 0;   // option index, minutes, level 0-4, effect position, 0/1
     int dpiX = 0;

@@ -508,7 +508,7 @@ TEST_F(CtlSetTest, HelpNamesEveryCommandAndSetting) {
         Contains(usage.out, "Exit codes: 0 done, 1 device error, 2 usage error, 3 no device"));
     const CtlRun set = Ctl({"set", "--help"});
     EXPECT_EQ(kExitOk, set.code);
-    for (const SettingSpec& s : kSettings) {
+    for (const SettingRow& s : kSettings) {
         EXPECT_TRUE(Contains(set.out, std::string("\n  ") + s.name + " ")) << s.name;
     }
     EXPECT_TRUE(Contains(Ctl({"help", "effects"}).out, "\n  Four-colour breathing\n"));
