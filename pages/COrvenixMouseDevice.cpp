@@ -10,11 +10,13 @@
 
 #include "controls/CMpDevicePowerUI.h"
 #include "core/base/DebugLine.h"
+#include "core/profile/BuiltInEffects.h"
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/JsonAccess.h"
 #include "core/profile/JsonFileStore.h"
 #include "core/protocol/codecs/DeviceEvents.h"
-#include "pages/MouseDpi.h"
+#include "core/protocol/codecs/MouseDpi.h"
+#include "core/session/MouseSettings.h"
 
 namespace q840::pages {
 
@@ -26,8 +28,6 @@ using protocol::SettingsBlock;
 
 // The mouse's built-in effects come first in the select-item numbering; custom effects follow.
 constexpr int kBuiltInEffects = 12;
-constexpr int kSpeedMax = 4;
-constexpr const char* kBuiltInLightFile = "default_light.json";
 
 std::filesystem::path ToPath(const QString& path) {
     return std::filesystem::path(path.toStdString());
@@ -71,13 +71,15 @@ int COrvenixMouseDevice::GetDeviceProfileIndex() const {
 }
 
 int COrvenixMouseDevice::DpiNumber(int index) const {
-    return DpiIndexToNumber(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, index,
-                            DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10));
+    return protocol::DpiIndexToNumber(
+        m_info.sensorId, m_info.dpiStep, m_info.dpiBase, index,
+        protocol::DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10));
 }
 
 int COrvenixMouseDevice::DpiIndex(int number) const {
-    return DpiNumberToIndex(m_info.sensorId, m_info.dpiStep, m_info.dpiBase, number,
-                            DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10));
+    return protocol::DpiNumberToIndex(
+        m_info.sensorId, m_info.dpiStep, m_info.dpiBase, number,
+        protocol::DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10));
 }
 
 bool COrvenixMouseDevice::LinkReady() {
@@ -136,12 +138,7 @@ int COrvenixMouseDevice::ReadSettingsBlock() {
     if (m_effectCodes.empty()) {
         InitLightPreview();
     }
-    // The device speaks effect codes; the profile and the lighting editor effect positions.
-    profile::LightSetting fromMouse = s.light;
-    const auto found = std::find(m_effectCodes.begin(), m_effectCodes.end(), int(s.light.effect));
-    if (found != m_effectCodes.end()) {
-        fromMouse.effect = uint8_t(found - m_effectCodes.begin());
-    }
+    const profile::LightSetting fromMouse = session::LightFromBlock(s, m_effectCodes);
     const uint8_t effect = fromMouse.effect;
 
     const profile::LightSetting before = GetLightSettingsRecord();
@@ -150,20 +147,7 @@ int COrvenixMouseDevice::ReadSettingsBlock() {
     SetLightSettingsRecord(light);
     m_stagedLight = light;
 
-    auto* data = MouseProfile();
-    data->WriteLightSetting(profile::TakeBackFromBlock(data->GetLightSetting(), fromMouse));
-
-    profile::MouseSystemSettings sys = data->GetSystemSettings();
-    sys.reportRate = s.reportRate;
-    sys.bleSleep1 = s.bleSleep1;
-    sys.bleSleep2 = s.bleSleep2;
-    sys.deviceSleep1 = s.deviceSleep1;
-    sys.deviceSleep2 = s.deviceSleep2;
-    sys.keyDebounceTime = s.keyDebounce;
-    sys.linearCalibration = s.linearCorrection;
-    sys.ripple = s.ripple;
-    data->WriteSystemSettings(sys);
-    data->SetActiveDpiStage(s.activeStage);
+    session::TakeBackIntoProfile(*MouseProfile(), s, fromMouse);
 
     if (oldEffect != effect || previous[SettingsBlock::kOffEffect] != s.light.effect) {
         ClearPreview();
@@ -222,35 +206,7 @@ bool COrvenixMouseDevice::IsWirelessLinkUp() {
 // --- writing the mouse ------------------------------------------------------------------------
 
 std::array<uint8_t, SettingsBlock::kSize> COrvenixMouseDevice::BuildSettingsBlock(int value) const {
-    const auto* data = MouseProfile();
-    SettingsBlock b;
-    b.profileIndex = uint8_t(value);
-    b.light = data->GetLightSetting();  // the block encoder writes effects of 12 and above as 0
-    // The device stores 4 - speed; a stray profile value must not wrap around.
-    b.light.speed = uint8_t(std::clamp(int(b.light.speed), 0, kSpeedMax));
-    const profile::MouseSystemSettings& sys = data->GetSystemSettings();
-    b.reportRate = uint8_t(sys.reportRate);
-    b.activeStage = uint8_t(data->GetActiveDpiStage());
-    const auto& stages = data->GetDpiStages();
-    for (size_t i = 0; i < stages.size() && i < SettingsBlock::kStageCount; ++i) {
-        protocol::DpiStage& d = b.stages[i];
-        d.enabled = stages[i].enabled != 0;
-        d.separateXY = stages[i].separateXY != 0;
-        d.SetIndex(m_info.sensorId, stages[i].dpiX);
-        d.y = stages[i].dpiY;
-        d.red = stages[i].red;
-        d.green = stages[i].green;
-        d.blue = stages[i].blue;
-    }
-    b.bleSleep1 = uint8_t(sys.bleSleep1);
-    b.bleSleep2 = uint8_t(sys.bleSleep2);
-    b.deviceSleep1 = uint8_t(sys.deviceSleep1);
-    b.deviceSleep2 = uint8_t(sys.deviceSleep2);
-    b.keyDebounce = uint8_t(sys.keyDebounceTime);
-    b.liftOff = uint8_t(sys.silentAltitude);
-    b.linearCorrection = uint8_t(sys.linearCalibration);
-    b.ripple = uint8_t(sys.ripple);
-    return b.Encode();
+    return session::BuildMouseSettingsBlock(*MouseProfile(), m_info.sensorId, uint8_t(value));
 }
 
 int COrvenixMouseDevice::SendSettingsBlock(const std::array<uint8_t, SettingsBlock::kSize>& block,
@@ -547,25 +503,21 @@ void COrvenixMouseDevice::InitLightPreview() {
     const int index = GetLightListIndex();
     profile::JsonFileStore store;
     const Json::Value builtIn =
-        store.ReadJsonFile(ToPath(DefaultDataFolder() + QLatin1String(kBuiltInLightFile)));
+        store.ReadJsonFile(ToPath(DefaultDataFolder() + QLatin1String(profile::kBuiltInLightFile)));
     using profile::json::Element;
     using profile::json::Member;
-    const Json::Value& effects =
-        Element(Member(builtIn, "DefaultLightName"), Json::ArrayIndex(index));
     const Json::Value& areas = Element(Member(builtIn, "AreaLightName"), Json::ArrayIndex(index));
     const Json::Value& custom =
         Element(Member(MouseProfile()->GetLightConfig(), "LightInfo"), Json::ArrayIndex(index));
     std::vector<int> codes;
     Json::Value effectList(Json::arrayValue);
-    if (effects.isArray()) {
-        for (const Json::Value& e : effects) {
-            Json::Value entry(Json::objectValue);
-            entry["LightName"] = profile::json::String(Member(e, "LightName"));
-            entry["visible"] = profile::json::Flag(Member(e, "visible")) ? 1 : 0;
-            entry["value"] = Json::Int(profile::json::Int32(Member(e, "value")));
-            codes.push_back(profile::json::Int32(Member(e, "value")));
-            effectList.append(entry);
-        }
+    for (const profile::BuiltInEffect& e : profile::ReadBuiltInEffects(builtIn, index)) {
+        Json::Value entry(Json::objectValue);
+        entry["LightName"] = e.nameKey;
+        entry["visible"] = e.visible ? 1 : 0;
+        entry["value"] = Json::Int(e.code);
+        codes.push_back(e.code);
+        effectList.append(entry);
     }
     LightConfigList(0) = effectList;
     LightConfigList(1) = areas.isArray() ? areas : Json::Value(Json::arrayValue);

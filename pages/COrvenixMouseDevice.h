@@ -19,6 +19,7 @@
 #include <mutex>
 #include <vector>
 
+#include "core/profile/MouseOptions.h"
 #include "core/profile/PendingWrites.h"
 #include "core/profile/ProfileRecords.h"
 #include "core/protocol/codecs/InfoRecord.h"
@@ -54,7 +55,7 @@ public:
     static constexpr int kDpiStages = int(protocol::SettingsBlock::kStageCount);
     static constexpr int kPollingOptions = 5;
     // Hz of the report-rate options 0-3, for display.
-    static constexpr std::array<int, 4> kReportRatesHz = {125, 250, 500, 1000};
+    static constexpr std::array<int, 4> kReportRatesHz = profile::kReportRatesHz;
 
     explicit COrvenixMouseDevice(QWidget* parent = nullptr);
     ~COrvenixMouseDevice() override;

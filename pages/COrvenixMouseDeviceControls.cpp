@@ -15,13 +15,13 @@
 #include "core/base/DebugLine.h"
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/JsonAccess.h"
+#include "core/protocol/codecs/MouseDpi.h"
 #include "editors/CLightControlUI.h"
 #include "pages/COrvenixMouseDevice.h"
 #include "pages/LedButtonPaint.h"
-#include "pages/MouseDpi.h"
-#include "platform/ui/IndexedName.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
+#include "platform/ui/IndexedName.h"
 
 namespace q840::pages {
 
@@ -33,8 +33,9 @@ constexpr std::array<const char*, 5> kEditorNames = {"DeviceProfileItem", "Light
                                                      "ShootControlItem"};
 constexpr int kKeySetEditor = 3;
 
-constexpr int kReportRateOptions = 4;  // option 4 of the layout has no rate of its own
-constexpr int kTwoWayOptions = 2;
+// Option 4 of the layout has no rate of its own.
+constexpr int kReportRateOptions = int(profile::kReportRatesHz.size());
+constexpr int kTwoWayOptions = profile::kTwoWayOptions;
 
 QString Indexed(const char* prefix, int n) {
     return QLatin1String(prefix) + QString::number(n);
@@ -184,7 +185,7 @@ std::vector<profile::DpiStage> COrvenixMouseDevice::Stages() const {
 }
 
 void COrvenixMouseDevice::ApplySliderRanges() {
-    const int maximum = DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10);
+    const int maximum = protocol::DpiSliderMaximum(m_info.sensorId, m_info.sliderMaxPlus10);
     for (int n = 0; n < kDpiStages; ++n) {
         if (auto* slider = qobject_cast<QSlider*>(Control(Indexed("DPI_slider_", n)))) {
             if (maximum >= 0) {
@@ -193,7 +194,7 @@ void COrvenixMouseDevice::ApplySliderRanges() {
         }
         auto* edit = qobject_cast<QLineEdit*>(Control(Indexed("DPI_edit_", n)));
         if (edit != nullptr && edit->validator() == nullptr) {
-            edit->setValidator(new QIntValidator(0, kDpiEditMax, edit));
+            edit->setValidator(new QIntValidator(0, protocol::kDpiEditMax, edit));
         }
     }
 }
@@ -433,8 +434,7 @@ bool COrvenixMouseDevice::ApplySettingsControl(ui::TNotifyUI& msg) {
         return true;
     };
     // DPI values only go to the sensors whose index the page knows how to write.
-    const bool dpiStored =
-        m_info.sensorId == protocol::kSensor8925 || m_info.sensorId == protocol::kSensor3104;
+    const bool dpiStored = protocol::DpiValuesWritable(m_info.sensorId);
 
     if (type == ui::notify::kSelectChanged) {
         if (prefix == QLatin1String("DPI_enable_check_")) {
@@ -538,7 +538,7 @@ bool COrvenixMouseDevice::ApplySettingsControl(ui::TNotifyUI& msg) {
             ShowDpiStage(n);
             return false;
         }
-        int index = DpiIndex(std::clamp(number, 0, kDpiEditMax));
+        int index = DpiIndex(std::clamp(number, 0, protocol::kDpiEditMax));
         if (auto* stageSlider = qobject_cast<QSlider*>(Control(Indexed("DPI_slider_", n)))) {
             index = std::clamp(index, stageSlider->minimum(), stageSlider->maximum());
         }

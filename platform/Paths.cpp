@@ -8,8 +8,6 @@
 
 namespace q840 {
 
-const char* const kProductTitle = "Halvorn Q840-VEX GAMING MOUSE";
-
 namespace {
 std::mutex g_mutex;
 QString g_programFolder;
@@ -55,14 +53,11 @@ QString UserDataFolder() {
         folder = g_userDataFolder;
     }
     if (folder.isEmpty()) {
-        folder = qEnvironmentVariable("Q840_USER_DATA_DIR");
+        // The rule q840ctl follows too (core/base/UserFolders.h).
+        folder = QString::fromStdString(DefaultUserDataFolder());
     }
     if (folder.isEmpty()) {
-        QString base = qEnvironmentVariable("XDG_DATA_HOME");
-        if (base.isEmpty()) {
-            base = QDir::homePath() + "/.local/share";
-        }
-        folder = base + '/' + kProductTitle;
+        folder = QDir::homePath() + "/.local/share/" + kProductTitle;
     }
     folder = WithSlash(folder);
     QDir().mkpath(folder);
@@ -70,11 +65,11 @@ QString UserDataFolder() {
 }
 
 QString InstanceLockFile() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
-        return WithSlash(runtime) + "halvorn-q840vex.lock";
+    const std::string runtime = RuntimeInstanceLockFile();
+    if (!runtime.empty()) {
+        return QString::fromStdString(runtime);
     }
-    return UserDataFolder() + "instance.lock";
+    return UserDataFolder() + kInstanceLockInUserFolder;
 }
 
 QString DefaultsFolder() {

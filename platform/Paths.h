@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "core/base/UserFolders.h"
+
 namespace q840 {
 
 // The program folder: the executable's folder, where skin/, DefaultData/, Font/, SDK/ and
@@ -22,7 +24,5 @@ QString InstanceLockFile();
 
 // The factory data folder: ProgramFolder() + "DefaultData/".
 QString DefaultsFolder();
-
-extern const char* const kProductTitle;  // "Halvorn Q840-VEX GAMING MOUSE"
 
 }  // namespace q840

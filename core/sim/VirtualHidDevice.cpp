@@ -39,6 +39,12 @@ hid::HidIoStatus StallWrite(ConnectionState& state, int timeoutMs) {
     }
 }
 
+bool IsWriteCommand(uint8_t code) {
+    return code == cmd::kWriteInfo || code == cmd::kWriteSettings || code == cmd::kWriteKeyTable ||
+           code == cmd::kWriteBanked || code == cmd::kWriteMacroArea ||
+           code == cmd::kWriteShootArea;
+}
+
 bool TakeFault(int& counter) {
     if (counter == 0) {
         return false;
@@ -125,6 +131,11 @@ void VirtualHidDevice::InjectWriteTimeout(int count) {
     m_writeTimeouts = count;
 }
 
+void VirtualHidDevice::InjectLostWrites(int count) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_lostWrites = count;
+}
+
 void VirtualHidDevice::SetLatency(int milliseconds) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_latencyMs = milliseconds < 0 ? 0 : milliseconds;
@@ -156,7 +167,7 @@ void VirtualHidDevice::ScriptReply(std::vector<uint8_t> bytes) {
 
 void VirtualHidDevice::ClearFaults() {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_noReply = m_wrongEcho = m_statusFaults = m_writeTimeouts = m_latencyMs = 0;
+    m_noReply = m_wrongEcho = m_statusFaults = m_writeTimeouts = m_lostWrites = m_latencyMs = 0;
     m_unplugCountdown = 0;
     m_openDenied.clear();
     m_scriptedReplies.clear();
@@ -269,6 +280,7 @@ hid::HidIoStatus VirtualHidDevice::Write(size_t collectionIndex, ConnectionState
     bool wrongEcho = false;
     bool badStatus = false;
     bool unplug = false;
+    bool lost = false;
     uint8_t statusByte = 0;
     int latency = 0;
     std::optional<std::vector<uint8_t>> scripted;
@@ -286,6 +298,8 @@ hid::HidIoStatus VirtualHidDevice::Write(size_t collectionIndex, ConnectionState
                 badStatus = TakeFault(m_statusFaults);
                 statusByte = m_statusByte;
                 unplug = m_unplugCountdown > 0 && --m_unplugCountdown == 0;
+                lost = length > kOffCode && IsWriteCommand(buffer[kOffCode]) &&
+                       TakeFault(m_lostWrites);
                 latency = m_latencyMs;
                 if (!m_scriptedReplies.empty()) {
                     scripted = std::move(m_scriptedReplies.front());
@@ -328,6 +342,11 @@ hid::HidIoStatus VirtualHidDevice::Write(size_t collectionIndex, ConnectionState
         reply[1] = reply[2] = 0;
         reply[kOffCode] = kUnreachable;
         reply[kOffStatus] = 0;
+    } else if (lost) {
+        // Acknowledged as the device acknowledges a write, and dropped.
+        reply[0] = command[0];
+        std::memcpy(reply + kOffCode, command + kOffCode, kOffStatus - kOffCode);
+        reply[kOffStatus] = kStatusOk;
     } else {
         m_peripheral->Answer(command, reply, m_receiver);
     }

@@ -82,6 +82,10 @@ public:
     // The device is pulled out right after the n-th command from now went over the wire (1: the
     // next one); the commands before it are answered as usual. 0 or less takes the fault back.
     void UnplugOnCommand(int n);
+    // The next n write commands (information record, settings, key table, banked, macro and
+    // shoot area) are answered with status 0 but not stored: a mouse that acknowledges and
+    // drops, found only by reading back. Other commands do not count.
+    void InjectLostWrites(int count = 1);
     void DenyOpen(const std::string& reason);  // empty reason allows opening again
     // The next command is answered with exactly these bytes (any length, garbage included)
     // instead of the device's reply; queued replies are used one per command.
@@ -123,6 +127,7 @@ private:
     int m_statusFaults = 0;
     uint8_t m_statusByte = 0;
     int m_writeTimeouts = 0;
+    int m_lostWrites = 0;
     int m_latencyMs = 0;
     int m_unplugCountdown = 0;  // commands until the unplug; 0: none
     std::string m_openDenied;

@@ -11,10 +11,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "ctl/CtlCommands.h"
 #include "core/hid/HidBackend.h"
 #include "core/sim/DemoDevices.h"
 #include "core/sim/SimState.h"
+#include "ctl/CtlCommands.h"
 #include "tests/support/TempDir.h"
 
 namespace q840::ctl {
@@ -89,13 +89,20 @@ TEST_F(CtlTest, SettingsFollowTheCurrentProfile) {
         bus.Mouse()->SetSettings(settings);
         bus.Plug(bus.Find(sim::kCableChannel));
     });
-    const CtlRun r = Ctl({"--simulate=" + file, "settings"});
+    const CtlRun r = Ctl({"--simulate=" + file, "settings", "--raw"});
     EXPECT_EQ(kExitOk, r.code) << r.err;
     EXPECT_TRUE(Contains(r.out, "device: mouse (")) << r.out;  // the cable comes first
     EXPECT_TRUE(Contains(r.out, "profile: 2\n"));
     EXPECT_TRUE(Contains(r.out, "active DPI stage: 4\n"));
     EXPECT_TRUE(Contains(r.out, "ripple control: 1\n"));
     EXPECT_TRUE(Contains(r.out, "DPI stage 0: on "));
+    // The same block in units: stages counted from 1, DPI through the sensor's formulas.
+    const CtlRun units = Ctl({"--simulate=" + file, "settings"});
+    EXPECT_EQ(kExitOk, units.code) << units.err;
+    EXPECT_TRUE(Contains(units.out, "active DPI stage: 5\n")) << units.out;
+    EXPECT_TRUE(Contains(units.out, "ripple control: on\n"));
+    EXPECT_TRUE(Contains(units.out, "DPI stage 1: on, 400 DPI, colour #FF0000\n"));
+    EXPECT_TRUE(Contains(units.out, "report rate: 1000 Hz\n"));
 
     // The whole byte is the profile index, as the page reads it: 0x12 is no profile of this mouse,
     // not profile 2.
@@ -152,7 +159,7 @@ TEST_F(CtlTest, RawSendsOneCommand) {
     EXPECT_TRUE(Contains(r.out, "result: 1 (success)"));
     EXPECT_TRUE(Contains(r.out, "reply: 04 00 00 1a 02 00 00 00 50 02")) << r.out;
     const CtlRun unknown = Ctl({"--simulate", "raw", "0x77"});
-    EXPECT_EQ(kExitNoDevice, unknown.code);
+    EXPECT_EQ(kExitDeviceError, unknown.code);
     EXPECT_TRUE(Contains(unknown.out, "result: -103"));
     for (const std::vector<std::string>& bad : {std::vector<std::string>{"--simulate", "raw"},
                                                 {"--simulate", "raw", "0x1a", "0"},
@@ -192,8 +199,14 @@ TEST_F(CtlTest, ProgramExitCodes) {
         }
     });
     out.clear();
-    EXPECT_EQ(1, run("--simulate=" + none + " settings", &out));
+    EXPECT_EQ(3, run("--simulate=" + none + " settings", &out));
     EXPECT_EQ(1u, Lines(out)) << out;
+    out.clear();
+    EXPECT_EQ(2, run("--simulate --bogus info", &out));
+    EXPECT_EQ(1u, Lines(out)) << out;
+    out.clear();
+    EXPECT_EQ(0, run("--version", &out));
+    EXPECT_TRUE(Contains(out, "q840ctl ")) << out;
 }
 
 }  // namespace

@@ -3,11 +3,13 @@
 #include <cstdlib>
 #include <set>
 
+#include "core/profile/BuiltInEffects.h"
 #include "core/profile/CKeyboardProfiledata.h"
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/CVa6533Profiledata.h"
 #include "core/profile/FactoryData.h"
 #include "core/profile/JsonAccess.h"
+#include "core/profile/MouseOptions.h"
 #include "tests/profile/ProfileTestSupport.h"
 
 using namespace q840::profile;
@@ -168,6 +170,58 @@ TEST(FactoryData, EffectNamesCoverEveryDeviceAndEveryLanguage) {
     EXPECT_EQ(lists[1][10]["LightName"].asString(), "Light_Off");
     EXPECT_EQ(lists[2][8]["LightName"].asString(), "Light_Off");
     EXPECT_EQ(lists[0][16]["value"].asInt(), 28);
+}
+
+TEST(FactoryData, MouseEffectListAndOptionsAreThoseThePageShows) {
+    const Json::Value light = JsonFileStore().ReadJsonFile(DefaultData() / kBuiltInLightFile);
+    const auto effects = ReadBuiltInEffects(light, 1);
+    ASSERT_EQ(effects.size(), 12u);
+    EXPECT_EQ(effects[4].nameKey, "Light_Ripple");
+    EXPECT_EQ(effects[4].code, 4);
+    EXPECT_TRUE(effects[4].visible);
+    EXPECT_FALSE(effects[9].visible) << "custom effects are offered by their own names";
+    EXPECT_TRUE(ReadBuiltInEffects(light, 4).empty());
+    EXPECT_TRUE(ReadBuiltInEffects(light, -1).empty());
+
+    // The layout's choices, item by item, are the tables q840ctl offers.
+    const std::string power = ReadBytes(SourceDir() / "skin/XML/DeviceXml/mouse_power.xml");
+    const std::string dpi = ReadBytes(SourceDir() / "skin/XML/DeviceXml/mouse_dpi.xml");
+    auto items = [](const std::string& xml, const std::string& combo, const char* attribute) {
+        std::vector<std::string> values;
+        const size_t start = xml.find("<Combo name=\"" + combo + "\"");
+        const size_t end = xml.find("</Combo>", start);
+        const std::string key = std::string(attribute) + "=\"";
+        for (size_t at = xml.find(key, start); at < end; at = xml.find(key, at)) {
+            at += key.size();
+            values.push_back(xml.substr(at, xml.find('"', at) - at));
+        }
+        return values;
+    };
+    auto numbers = [](const auto& table) {
+        std::vector<std::string> values;
+        for (const int v : table) {
+            values.push_back(std::to_string(v));
+        }
+        return values;
+    };
+    for (const char* combo : {"ble_sleep1_combo", "device_sleep1_combo"}) {
+        EXPECT_EQ(items(power, combo, "userdata"), numbers(kLightsOffMinutes)) << combo;
+    }
+    for (const char* combo : {"ble_sleep2_combo", "device_sleep2_combo"}) {
+        EXPECT_EQ(items(power, combo, "userdata"), numbers(kSleepMinutes)) << combo;
+    }
+    std::vector<std::string> debounce;
+    for (const int ms : kDebounceMs) {
+        debounce.push_back("mouse_ms_" + std::to_string(ms));
+    }
+    EXPECT_EQ(items(dpi, "Anti_Shake_combo_timeSelect", "text"), debounce);
+    for (size_t i = 0; i < kReportRatesHz.size(); ++i) {
+        EXPECT_NE(dpi.find("name=\"polling_rate_option_" + std::to_string(i) +
+                           "\" group=\"polling_rate\" class=\"segment\" text=\"mouse_rate_" +
+                           std::to_string(kReportRatesHz[i]) + "\""),
+                  std::string::npos)
+            << i;
+    }
 }
 
 TEST(FactoryData, AudioPresetsAreComplete) {

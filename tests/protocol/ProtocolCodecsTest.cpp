@@ -88,6 +88,10 @@ TEST(ProtocolCodecsSettings, EncodesTheDocumentedLayout) {
     EXPECT_EQ(s.Encode(), again.Encode());
     EXPECT_EQ(1, again.light.speed);
     EXPECT_EQ(7, again.light.effect);
+    // What a reader takes the stored values back as.
+    EXPECT_EQ(149, DpiStage::IndexOf(0x8925, again.stages[0].x));
+    EXPECT_EQ(0x34, DpiStage::IndexOf(0x8925, again.stages[0].y));
+    EXPECT_EQ(0x0168, DpiStage::IndexOf(kSensor3104, again.stages[6].x));
 }
 
 TEST(ProtocolCodecsSettings, DecodesTheDemoProfile) {

@@ -23,6 +23,10 @@ void DpiStage::SetIndex(uint16_t sensorId, uint16_t index) {
     }
 }
 
+uint16_t DpiStage::IndexOf(uint16_t sensorId, uint16_t value) {
+    return sensorId == 0x8925 ? uint16_t(value & 0xFF) : value;
+}
+
 SettingsBlock SettingsBlock::Decode(const uint8_t* bytes, size_t length) {
     std::array<uint8_t, kSize> b{};
     if (bytes) {

@@ -23,6 +23,9 @@ struct DpiStage {
 
     // Sensor 0x8925 takes a one-byte index in both bytes of X; the others a 16-bit index.
     void SetIndex(uint16_t sensorId, uint16_t index);
+    // The sensor index a stored X or Y value stands for: the low byte on 0x8925 (its X carries
+    // the index twice, its Y once), the whole value on the others.
+    static uint16_t IndexOf(uint16_t sensorId, uint16_t value);
 };
 
 struct SettingsBlock {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace q840::pages {
+namespace q840::protocol {
 
 constexpr int kDpiEditMax = 10000;  // the edit boxes accept 0 to 10 000
 constexpr int kDpiSlider8925Max = 149;
@@ -26,4 +26,8 @@ int DpiNumberToIndex(uint16_t sensor, int step, int base, int number, int topInd
 // 0x3104 (never below 0), -1 for sensors whose slider keeps the layout's range.
 int DpiSliderMaximum(uint16_t sensor, int sliderMaxPlus10);
 
-}  // namespace q840::pages
+// Whether DPI values are written for this sensor: only 0x8925 and 0x3104 take an index in the
+// form the settings block carries (DpiStage::SetIndex); other sensors keep what they hold.
+bool DpiValuesWritable(uint16_t sensor);
+
+}  // namespace q840::protocol

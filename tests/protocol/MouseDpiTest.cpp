@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "pages/MouseDpi.h"
+#include "core/protocol/codecs/MouseDpi.h"
 
-namespace q840::pages {
+namespace q840::protocol {
 namespace {
 
 constexpr uint16_t k3104 = 0x3104;
@@ -79,4 +79,4 @@ TEST(MouseDpi, SliderMaximumBySensor) {
 }
 
 }  // namespace
-}  // namespace q840::pages
+}  // namespace q840::protocol

@@ -1,10 +1,10 @@
-#include "pages/MouseDpi.h"
+#include "core/protocol/codecs/MouseDpi.h"
 
 #include <algorithm>
 
 #include "core/protocol/codecs/InfoRecord.h"
 
-namespace q840::pages {
+namespace q840::protocol {
 
 namespace {
 
@@ -31,7 +31,7 @@ int TopIndex3104(int topIndex) {
 int DpiIndexToNumber(uint16_t sensor, int step, int base, int index, int topIndex) {
     index = std::max(index, 0);
     switch (sensor) {
-        case protocol::kSensor3104: {
+        case kSensor3104: {
             index = std::min(index, TopIndex3104(topIndex));
             int dpi = 0;
             if (index == 0) {
@@ -45,9 +45,9 @@ int DpiIndexToNumber(uint16_t sensor, int step, int base, int index, int topInde
             }
             return dpi;
         }
-        case protocol::kSensor8925:
+        case kSensor8925:
             return index < k8925FineIndices ? 50 * index + 50 : 100 * index - 4900;
-        case protocol::kSensor3325:
+        case kSensor3325:
             return index <= k3325FineIndices ? step * index + base
                                              : k3325FineIndices * step + 200 * index + base - 9600;
         default:
@@ -58,7 +58,7 @@ int DpiIndexToNumber(uint16_t sensor, int step, int base, int index, int topInde
 int DpiNumberToIndex(uint16_t sensor, int step, int base, int number, int topIndex) {
     int index = 0;
     switch (sensor) {
-        case protocol::kSensor3104:
+        case kSensor3104:
             if (number <= 350) {
                 index = 0;
             } else if (number < 450) {
@@ -76,11 +76,11 @@ int DpiNumberToIndex(uint16_t sensor, int step, int base, int number, int topInd
             // top index instead of one the slider cannot show.
             index = std::min(index, TopIndex3104(topIndex));
             break;
-        case protocol::kSensor8925:
+        case kSensor8925:
             index = number <= k8925FineTop ? (number - 50) / 50 : (number / 2 - 50) / 50 + 50;
             index = std::min(index, kDpiSlider8925Max);
             break;
-        case protocol::kSensor3325:
+        case kSensor3325:
             if (step == 0) {
                 return 0;
             }
@@ -100,13 +100,17 @@ int DpiNumberToIndex(uint16_t sensor, int step, int base, int number, int topInd
 }
 
 int DpiSliderMaximum(uint16_t sensor, int sliderMaxPlus10) {
-    if (sensor == protocol::kSensor8925) {
+    if (sensor == kSensor8925) {
         return kDpiSlider8925Max;
     }
-    if (sensor == protocol::kSensor3104) {
+    if (sensor == kSensor3104) {
         return std::max(sliderMaxPlus10 - 10, 0);
     }
     return -1;
 }
 
-}  // namespace q840::pages
+bool DpiValuesWritable(uint16_t sensor) {
+    return sensor == kSensor8925 || sensor == kSensor3104;
+}
+
+}  // namespace q840::protocol
