@@ -26,11 +26,12 @@ check() {  # check NAME CONDITION-EXIT-CODE START-MS
 }
 plug() {  # plug DEVICE [serve options]: gadget up, device side serving
   local kind=$1; shift
+  rm -f "$work"/if*.bin
   local ids; ids=$("$device" descriptors "$kind" "$work") || return 1
-  # shellcheck disable=SC2086
   # A gadget keeps the descriptors it was made with: one gadget per kind of device.
   gadget_name=$kind
-  local nodes; nodes=$("$gadget/gadget-up" $ids "$work"/if0.bin "$work"/if1.bin "$kind") || return 1
+  # shellcheck disable=SC2086
+  local nodes; nodes=$("$gadget/gadget-up" $ids $(ls "$work"/if*.bin | sort -V) "$kind") || return 1
   # shellcheck disable=SC2086
   set -- $nodes "$@"
   "$device" serve "$kind" "$work/state.json" "$@" &
@@ -56,6 +57,11 @@ remove_gadget() {
 }
 # What q840ctl prints after its "device:" line (the path differs between kernel and simulator).
 body() { sed -n '/^device:/,$p' | tail -n +2; }
+# q840ctl against the simulator on a copy of the gadget's state file, so that it neither reads
+# nor overwrites the file while the gadget writes it.
+sim_ctl() {
+  cp "$work/state.json" "$work/snapshot.json" && "$ctl" --simulate="$work/snapshot.json" "$@"
+}
 
 # --- discovery and reads: the same catalogue rows and bytes as over the simulator ------------
 t=$(now_ms)
@@ -100,6 +106,24 @@ for kind in receiver pad; do
     { ok=1; diff "$work/kernel.rows" "$work/sim.rows"; }
 done
 check discovery-receiver-and-pad $ok "$t"
+
+# The headset: its only interface is number 3 (the gadget fills 0-2 with vendor-page
+# interfaces), found through the kernel as the catalogue says, and read as over the simulator.
+t=$(now_ms)
+rm -f "$work/state.json"
+plug headset
+# (Only the rows found: the filler interfaces are the gadget's, not the simulator's.)
+"$ctl" list | grep '  catalogue row [0-9]' | sort >"$work/kernel.rows"
+"$ctl" --device=headset settings | body >"$work/kernel.settings"
+sim_ctl list | grep '  catalogue row [0-9]' | sort >"$work/sim.rows"
+sim_ctl --device=headset settings | body >"$work/sim.settings"
+unplug
+remove_gadget headset
+echo "headset: $(tr '\n' ';' <"$work/kernel.rows")"
+grep -q 'catalogue row 10: headset, command interface' "$work/kernel.rows" &&
+  cmp -s "$work/kernel.rows" "$work/sim.rows" && [ -s "$work/kernel.settings" ] &&
+  cmp -s "$work/kernel.settings" "$work/sim.settings"
+check discovery-headset $? "$t"
 
 # --- the program finds the mouse over hidraw, fills its page and marks the mouse as its own ----
 t=$(now_ms)
