@@ -206,6 +206,10 @@ void CMainWnd::RefreshNoDeviceIndicator() {
 
 void CMainWnd::ShowNoDevice(bool show) {
     // The empty state and the device pages share one place: one of them is shown.
+    if (m_noDeviceShown != int(show)) {
+        m_noDeviceShown = int(show);
+        DebugLine(show ? "no device: the empty state shows" : "a device page shows");
+    }
     if (QWidget* noDevice = FindControl("No_device_Link")) {
         noDevice->setVisible(show);
     }
@@ -541,6 +545,7 @@ void CMainWnd::InstallGameLightHooks() {
     hooks.restore = [this] {
         pages::COrvenixUSBDevice* page = CurrentPage();
         if (page == nullptr) {
+            DebugLine("game light over: no page whose own effect comes back");
             return;
         }
         page->SetLightSyncFlag(false);

@@ -204,6 +204,7 @@ private:
     bool m_awake = true;
     bool m_displayChanged = false;
     bool m_deviceInfoValid = false;
+    int m_noDeviceShown = -1;  // whether the empty state shows; -1 before the first decision
     int m_activeFlags = 0;
     int m_languageIndex = -1;
     bool m_hookInstalled = false;

@@ -21,6 +21,7 @@ void WriteNotice::Settle(bool anyPending) {
         return;
     }
     m_shown = false;
+    DebugLine("every change kept for a device has reached it");
     if (m_label) {
         m_label->hide();
     }
