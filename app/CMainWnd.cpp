@@ -501,7 +501,27 @@ void CMainWnd::InstallRouteHandlers() {
             return false;
         }
         profile::LightSetting record = page->GetLightSettingsRecord();
-        if (!editor->ApplyNotification(msg, record)) {
+        if (msg.sType == ui::notify::kClick &&
+            msg.pSender->objectName().compare(QLatin1String("deng_colordp_btn"),
+                                              Qt::CaseInsensitive) == 0) {
+            // The colour button opens the picker, with the colour cycle on offer.
+            uint32_t chosen = 0;
+            bool cycle = false;
+            if (m_colourPickerOpen) {
+                return true;
+            }
+            m_colourPickerOpen = true;
+            const int result = CColorSelectWnd::Pick(this, m_uiScale, editor->GetPaletteColour(),
+                                                     true, &chosen, &cycle);
+            m_colourPickerOpen = false;
+            if (result != 1 || CurrentPage() != page) {
+                return true;
+            }
+            record.red = uint8_t(chosen >> 16);
+            record.green = uint8_t(chosen >> 8);
+            record.blue = uint8_t(chosen);
+            record.multiColour = cycle ? 1 : 0;
+        } else if (!editor->ApplyNotification(msg, record)) {
             return false;
         }
         // The page keeps the record and its profile's "LightInfo", the preview follows, and the

@@ -94,6 +94,7 @@ const std::vector<RouteRow>& RouteTable() {
         {kClick, "key_butt_prosave", false, A::KeyEditor},
         // Lighting editor.
         {kClick, "color_option_", true, A::LightingEditor},
+        {kClick, "deng_colordp_btn", false, A::LightingEditor},
         {kColour, "deng_Color_Pallet", false, A::LightingEditor},
         {kSel, "deng_FXL_check", false, A::LightingEditor},
         {kSel, "deng_FXR_check", false, A::LightingEditor},

@@ -47,7 +47,7 @@ QString CColorSelectWnd::ColourText(uint32_t argb) {
 }
 
 int CColorSelectWnd::Pick(QWidget* owner, int dpi, uint32_t initial, bool sevenColourOption,
-                          uint32_t* chosen) {
+                          uint32_t* chosen, bool* sevenColour) {
     auto* wnd = new CColorSelectWnd();
     if (!wnd->Create(owner, QStringLiteral("PalletDialog"))) {
         DebugLine("colour picker layout missing");
@@ -64,6 +64,9 @@ int CColorSelectWnd::Pick(QWidget* owner, int dpi, uint32_t initial, bool sevenC
     if (guard) {
         if (result == 1 && chosen != nullptr) {
             *chosen = guard->GetResultColour();
+        }
+        if (result == 1 && sevenColour != nullptr) {
+            *sevenColour = guard->GetSevenColour();
         }
         if (guard->IsDestroyed()) {
             guard->deleteLater();

@@ -21,9 +21,10 @@ public:
     static constexpr const char* kPaletteFile = "color_option_info.config";
 
     // Opens the picker over owner at the owner's scale, modally, with `initial` (0xFFRRGGBB).
-    // Returns 1 and the chosen colour in *chosen when the user confirms, 0 otherwise.
+    // Returns 1 and the chosen colour in *chosen when the user confirms, 0 otherwise; with the
+    // seven-colour option offered, *sevenColour (may be null) says whether the user chose it.
     static int Pick(QWidget* owner, int dpi, uint32_t initial, bool sevenColourOption,
-                    uint32_t* chosen);
+                    uint32_t* chosen, bool* sevenColour = nullptr);
 
     CColorSelectWnd();
 

@@ -323,6 +323,30 @@ TEST_F(ProfileCommandsTest, AStageColourChosenInThePickerReachesTheMouse) {
     EXPECT_EQ(MouseSettings()[kStage2Colour + 1], 0xAB);
     EXPECT_EQ(MouseSettings()[kStage2Colour + 2], 0x34);
     EXPECT_EQ(button->property("stageColour").toUInt(), 0xFF12AB34u);
+
+    // The lighting editor's colour button opens it too, with the colour cycle on offer.
+    ui::ModalSeam::SetAnswerer([](ui::WindowImplBase& window) {
+        auto* picker = dynamic_cast<CColorSelectWnd*>(&window);
+        if (picker == nullptr || !picker->FindControl("7color")->isEnabled()) {
+            return 0;
+        }
+        auto* palette = qobject_cast<ui::CColorPaletteUI*>(picker->FindControl("Pallet"));
+        palette->SetSelectColor(0xFF00FF80);
+        picker->PaintManager().SendNotify(palette, ui::notify::kColorChanged);
+        picker->SetSevenColour(true);
+        picker->PaintManager().SendNotify(picker->FindControl("okbtn"), ui::notify::kClick);
+        return 1;
+    });
+    QWidget* swatch = Page()->GetLightEditor()->findChild<QWidget*>("deng_colordp_btn");
+    ASSERT_NE(swatch, nullptr);
+    m_wnd->PaintManager().SendNotify(swatch, ui::notify::kClick);
+    const std::vector<uint8_t> bytes = MouseSettings();
+    const profile::LightSetting light =
+        protocol::SettingsBlock::Decode(bytes.data(), bytes.size()).light;
+    EXPECT_EQ(light.green, 0xFF);
+    EXPECT_EQ(light.blue, 0x80);
+    EXPECT_EQ(light.multiColour, 1);
+    EXPECT_TRUE(Page()->GetLightEditor()->GetMultiColour());
 }
 
 // A page that records what the switch asks of it, with an upload result of the test's choice.
