@@ -293,6 +293,18 @@ TEST_F(ProfileCommandsTest, LightingEditorChangesReachTheMouseAndTheProfile) {
     EXPECT_EQ(light().red, 255);
     EXPECT_EQ(light().green, 0);
     EXPECT_EQ(light().multiColour, 0);
+    // Brightness as it is, speed as 4 - speed (bytes 2 and 3 of the block).
+    effects->setCurrentIndex(1);  // breathing: brightness and speed both apply
+    m_wnd->PaintManager().SendNotify(effects, ui::notify::kItemSelect, 1);
+    for (const auto& [name, value] : {std::pair{"deng_light_slider", 2}, std::pair{"deng_speed_slider", 1}}) {
+        auto* slider = editor->findChild<QSlider*>(name);
+        slider->setValue(value);
+        m_wnd->PaintManager().SendNotify(slider, ui::notify::kValueChanged, quint64(value));
+    }
+    EXPECT_EQ(MouseSettings()[2], 2);
+    EXPECT_EQ(MouseSettings()[3], 4 - 1);
+    effects->setCurrentIndex(0);
+    m_wnd->PaintManager().SendNotify(effects, ui::notify::kItemSelect, 0);
     // The profile keeps it.
     profile::JsonFileStore store;
     const Json::Value info =
