@@ -301,6 +301,44 @@ std::filesystem::path TemporaryPathFor(const std::filesystem::path& target) {
 
 }  // namespace
 
+namespace {
+
+// A block comment that runs to the end of the text: the reader keeps it as a comment, but the
+// stored form ends the text with line breaks the next read would take into it, so what is saved
+// would not read back the same. Such text is not a file of ours.
+bool HasUnterminatedBlockComment(std::string_view text) {
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+        } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '/') {
+            const size_t end = text.find('\n', i);
+            if (end == std::string_view::npos) {
+                return false;
+            }
+            i = end;
+        } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
+            const size_t end = text.find("*/", i + 2);
+            if (end == std::string_view::npos) {
+                return true;
+            }
+            i = end + 1;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 Json::Value JsonFileStore::ParseText(std::string_view text) {
     if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
         static_cast<unsigned char>(text[1]) == 0xBB &&
@@ -308,6 +346,9 @@ Json::Value JsonFileStore::ParseText(std::string_view text) {
         text.remove_prefix(3);
     }
     if (text.empty()) {
+        return Json::Value();
+    }
+    if (text.find("/*") != std::string_view::npos && HasUnterminatedBlockComment(text)) {
         return Json::Value();
     }
     Json::Value root;

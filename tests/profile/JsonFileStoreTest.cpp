@@ -253,6 +253,13 @@ TEST(JsonFileStoreRead, CommentsAreAcceptedAndKeptWithoutHarmOnSave) {
     const Json::Value again = JsonFileStore::ParseText(stored);
     EXPECT_EQ(again["b"].asInt(), 2) << stored;
     EXPECT_EQ(JsonFileStore::StoredText(again), stored);
+    // A block comment that never ends would take the saved file's last line breaks in with it:
+    // such text is malformed (found by the fuzzer: "0/*/\x94\xbf/"). Comment marks inside
+    // strings and line comments are only text.
+    EXPECT_TRUE(JsonFileStore::ParseText(std::string("0/*/\x94\xbf/", 7)).isNull());
+    EXPECT_TRUE(JsonFileStore::ParseText("{\"a\" : 1} /* open").isNull());
+    EXPECT_EQ(JsonFileStore::ParseText("{\"a\" : \"/*\"} // /* not a comment")["a"].asString(),
+              "/*");
 }
 
 namespace {
