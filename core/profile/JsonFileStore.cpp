@@ -321,7 +321,8 @@ bool HasUnterminatedBlockComment(std::string_view text) {
         if (c == '"') {
             inString = true;
         } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '/') {
-            const size_t end = text.find('\n', i);
+            // The reader ends a line comment at a CR as well as at an LF.
+            const size_t end = text.find_first_of("\r\n", i);
             if (end == std::string_view::npos) {
                 return false;
             }

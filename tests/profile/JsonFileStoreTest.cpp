@@ -260,6 +260,8 @@ TEST(JsonFileStoreRead, CommentsAreAcceptedAndKeptWithoutHarmOnSave) {
     EXPECT_TRUE(JsonFileStore::ParseText("{\"a\" : 1} /* open").isNull());
     EXPECT_EQ(JsonFileStore::ParseText("{\"a\" : \"/*\"} // /* not a comment")["a"].asString(),
               "/*");
+    // A line comment ends at a lone CR as well: the block comment on the next line is open.
+    EXPECT_TRUE(JsonFileStore::ParseText("// note\r0 /* open\n").isNull());
 }
 
 namespace {
