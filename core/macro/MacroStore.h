@@ -112,6 +112,14 @@ public:
     const profile::JsonFileStore& Store() const { return m_store; }
 
 private:
+    std::filesystem::path FileOf(const std::string& guid) const;
+    // The index as it is on disk now, with "MacroInfo" made an array, and its entries. False when
+    // the file exists but cannot be read (replacing it would lose the macros it lists).
+    bool ReadIndexForChange(Json::Value* root, std::vector<MacroEntry>* entries) const;
+    bool WriteIndex(const Json::Value& root) const;
+    // A time-based Guid that no entry uses and no file of the folder is named after.
+    std::string NewGuid(const std::vector<MacroEntry>& entries) const;
+
     std::filesystem::path m_folder;
     std::vector<MacroEntry> m_entries;
     profile::JsonFileStore m_store;

@@ -1,23 +1,26 @@
-// Fuzz target: arbitrary bytes as a stored file, fed to the JSON file store and to every reader
-// and writer of the profile data classes. Nothing may crash, throw or hang, and what the store
-// writes must read back to the same stored text.
+// Fuzz target: arbitrary bytes as a stored file, fed to the JSON file store, to every reader and
+// writer of the profile data classes and to the macro store. Nothing may crash, throw or hang,
+// and what the store writes must read back to the same stored text.
 //
 // Built with clang and -DQ840_LIBFUZZER=ON this is a libFuzzer target. Otherwise
 // tests/support/FuzzDriver.cpp supplies main(): it runs a seed corpus and then a fixed number of
 // seeded mutations of it, so CTest runs it on every build.
 
 #include <unistd.h>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
+#include "core/macro/MacroStore.h"
 #include "core/profile/CKeyboardProfiledata.h"
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/CVa6533Profiledata.h"
+#include "core/profile/JsonAccess.h"
 #include "core/profile/JsonFileStore.h"
 #include "core/profile/ProfileList.h"
 #include "tests/support/FuzzWorkDir.h"
@@ -26,11 +29,18 @@ using namespace q840::profile;
 
 namespace {
 
-const std::filesystem::path& WorkDir() { return q840::test::FuzzWorkDir(); }
+const std::filesystem::path& WorkDir() {
+    return q840::test::FuzzWorkDir();
+}
 
 void WriteRaw(const std::filesystem::path& path, const uint8_t* data, size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void Check(bool ok, const char* what) {
@@ -79,6 +89,83 @@ void Exercise(const Json::Value& node, uint8_t selector) {
     headset.WriteCustomEqNames(headset.ReadCustomEqNames());
     headset.WriteCustomEqBands(selector % 21, headset.ReadCustomEqBands(selector % 21));
     headset.WriteHeadsetSettings(headset.ReadHeadsetSettings());
+}
+
+// The bytes as a device's macro index and as one of its macro files: nothing reaches outside
+// the folder, no entry is lost or moved, and steps saved from the editor's rows load again as
+// they were saved.
+void ExerciseMacros(const std::filesystem::path& dir, const uint8_t* data, size_t size) {
+    using namespace q840::macro;
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const auto folder = dir / "macros";
+    std::filesystem::create_directories(folder);
+    WriteRaw(folder / kMacroIndexFileName, data, size);
+    MacroStore macros;
+    macros.SetFolder(folder);
+    macros.LoadMacroIndex();
+    const Json::Value parsed = JsonFileStore::ParseText(text);
+    const Json::Value& list = json::Member(parsed, "MacroInfo");
+    Check(size_t(macros.Count()) == (list.isArray() ? list.size() : 0u), "every entry kept");
+    for (const MacroEntry& e : macros.Entries()) {
+        Check(e.guid.empty() || IsSafeFileStem(e.guid), "Guids name files of the folder");
+    }
+    const int count = macros.Count();
+    if (count > 0) {
+        macros.RenameMacro(count - 1, std::string(text.substr(0, 40)));
+        const MacroResult deleted = macros.DeleteMacro(0);
+        Check(macros.Count() == count - (deleted == MacroResult::Done ? 1 : 0),
+              "delete removes one");
+    }
+
+    // Load, then save as the editor does (each row's delay field is the delay it shows).
+    WriteRaw(folder / "fuzz.mac", data, size);
+    const std::string index = R"({"MacroInfo":[{"Guid":"fuzz","MacroName":"f"}]})";
+    WriteRaw(folder / kMacroIndexFileName, reinterpret_cast<const uint8_t*>(index.data()),
+             index.size());
+    macros.LoadMacroIndex();
+    Check(macros.Count() == 1 && macros.Entries()[0].guid == "fuzz", "index of one macro");
+    const std::vector<MacroEvent> events = macros.LoadMacroEvents("fuzz");
+    std::vector<MacroRow> rows;
+    for (const MacroEvent& e : events) {
+        EncodeMacroEvent(e);
+        rows.push_back(
+            {JsonFileStore::StoredText(e.ToJson()), std::to_string(ShownDelay(e.delay))});
+    }
+    const int saved = macros.SaveMacroEvents(0, rows);
+    const std::vector<MacroEvent> again = macros.LoadMacroEvents("fuzz");
+    if (events.size() > size_t(kMaxSavedSteps)) {
+        Check(saved == int(events.size()) - kMaxSavedSteps, "excess reported");
+        Check(again == events, "a refused save writes nothing");
+    } else {
+        Check(saved == 0, "saved");
+        Check(again.size() == events.size(), "every step saved");
+        for (size_t i = 0; i < events.size(); ++i) {
+            const MacroEvent& a = events[i];
+            const MacroEvent& b = again[i];
+            Check(b.type == a.type && b.button == a.button && b.IsDown() == a.IsDown(),
+                  "same step");
+            Check(b.delay == std::to_string(ShownDelay(a.delay)), "the delay shown is saved");
+            // Text that is not UTF-8 may come back mended; any other action is kept exactly.
+            Check(b.action == a.action || WideToUtf8(Utf8ToWide(a.action)) != a.action,
+                  "same action");
+            Check(MacroEvent::FromJson(JsonFileStore::ParseText(rows[i].step)) == b,
+                  "each row holds its step as saved");
+        }
+    }
+
+    // The bytes as a macro file someone imports.
+    const auto chosen = dir / "chosen.mac";
+    WriteRaw(chosen, data, size);
+    const int before = macros.Count();
+    const MacroResult imported = macros.ImportMacro(chosen, nullptr);
+    const bool acceptable = size <= kMaxMacroFileBytes && parsed.isObject();
+    Check((imported == MacroResult::Done) == acceptable, "imports take JSON objects");
+    Check(macros.Count() == before + (acceptable ? 1 : 0), "import adds one");
+    if (acceptable) {
+        Check(ReadFile(macros.MacroFilePath(macros.Count() - 1)) == text, "copied byte for byte");
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 }  // namespace
@@ -152,12 +239,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int before = list.Count();
     const ProfileResult imported = list.Import(raw);
     Check(list.Count() == before + (imported == ProfileResult::Done ? 1 : 0), "import adds one");
-    list.Rename(list.Count() - 1, std::string(reinterpret_cast<const char*>(data),
-                                              std::min<size_t>(size, 40)));
+    list.Rename(list.Count() - 1,
+                std::string(reinterpret_cast<const char*>(data), std::min<size_t>(size, 40)));
     int next = 0;
     list.Delete(list.Count() - 1, &next);
     Check(list.Count() >= 1, "the last profile stays");
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
+
+    ExerciseMacros(dir, data, size);
     return 0;
 }
