@@ -23,6 +23,7 @@
 #include "core/base/RegisteredMessage.h"
 #include "core/hid/HidBackend.h"
 #include "controls/CDeviceProfileUI.h"
+#include "editors/CMacroControlUI.h"
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/Paths.h"
 #include "platform/ipc/CBusLink.h"
@@ -98,6 +99,19 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
             screenshotOnly = true;
             continue;
         }
+        if (TakeValue(arguments, i, "--macro", &value, &options.error)) {
+            if (!options.error.isEmpty()) {
+                return options;
+            }
+            bool number = false;
+            options.screenshotMacro = value.toInt(&number);
+            if (!number || options.screenshotMacro < 0) {
+                options.error = "--macro takes the number of a macro (0 is the first)";
+                return options;
+            }
+            screenshotOnly = true;
+            continue;
+        }
         if (arg == "--profile-menu") {
             options.screenshotProfileMenu = true;
             screenshotOnly = true;
@@ -124,7 +138,7 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
         }
     }
     if (screenshotOnly && options.screenshotPath.isEmpty() && !options.showHelp) {
-        options.error = "--tab, --lang and --profile-menu go with --screenshot";
+        options.error = "--tab, --lang, --macro and --profile-menu go with --screenshot";
     }
     return options;
 }
@@ -132,7 +146,7 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
 QString UsageText() {
     return QStringLiteral(
         "Usage: q840vex [--simulate[=STATE_FILE]] [--screenshot PATH [--tab NAME] [--lang en|cn]\n"
-        "               [--profile-menu]]\n"
+        "               [--profile-menu] [--macro N]]\n"
         "  --simulate[=STATE_FILE]  use simulated devices instead of the HID bus; with a file,\n"
         "                           load their state from it and save it there on exit\n"
         "  --screenshot PATH        render the main window once start-up is complete, write\n"
@@ -140,7 +154,8 @@ QString UsageText() {
         "  --tab NAME               with --screenshot: show that editor tab of the device page\n"
         "                           (lighting, buttons, macros, system, dpi, power)\n"
         "  --lang en|cn             with --screenshot: in that language (the stored choice stays)\n"
-        "  --profile-menu           with --screenshot: with the profile menu open\n");
+        "  --profile-menu           with --screenshot: with the profile menu open\n"
+        "  --macro N                with --screenshot: with macro N (0 the first) selected\n");
 }
 
 namespace {
@@ -327,6 +342,10 @@ int RunApplication(const StartOptions& options) {
                 }
                 if (controls::CDeviceProfileUI* bar = page->GetProfileBar()) {
                     bar->ShowProfileMenu(options.screenshotProfileMenu);
+                }
+                if (editors::CMacroControlUI* macros = page->GetMacroEditor();
+                    macros != nullptr && options.screenshotMacro >= 0) {
+                    macros->SelectMacro(options.screenshotMacro);
                 }
             }
             // A few preview frames and one more turn of the loop, so the layout has settled.

@@ -13,6 +13,7 @@ struct StartOptions {
     int screenshotTab = 0;      // --tab NAME: the editor tab shown (1..9), 0 the page's own
     QString screenshotLanguage; // --lang en|cn: the language file shown, not stored
     bool screenshotProfileMenu = false;  // --profile-menu: the profile menu shown open
+    int screenshotMacro = -1;            // --macro N: macro N selected in the macro editor
     bool showHelp = false;
     QString error;              // unknown option or missing value
 };

@@ -107,6 +107,7 @@ CMainWnd::CMainWnd() : m_devices(std::make_unique<DeviceSwitching>(*this)) {
     InstallRouteHandlers();
     InstallGameLightHooks();
     InstallProfileCommands();
+    InstallMacroCommands();
     m_launcher = [](const QString& program, const QStringList& arguments, const QString& folder) {
         return QProcess::startDetached(program, arguments, folder);
     };
@@ -616,8 +617,53 @@ void CMainWnd::InstallProfileCommands() {
             OpenStageColourPicker(msg.pSender, name.index);
             return true;
         }
-        return m_profileCommands->Handle(msg);
+        return m_macroCommands->HandleCommand(msg) || m_profileCommands->Handle(msg);
     });
+}
+
+void CMainWnd::InstallMacroCommands() {
+    MacroCommands::Host host;
+    host.currentPage = [this] { return CurrentPage(); };
+    host.showMessage = [this](const QString& text, bool isKey, int buttons) {
+        return CMsgWnd::ShowMessage(this, QString(), text, m_uiScale, isKey ? 1 : 0, buttons);
+    };
+    host.languageText = [this](const QString& key) { return LanguageText(key); };
+    host.chooseFile = [this](bool save) {
+        if (m_chooseMacroFile) {
+            return m_chooseMacroFile(save);
+        }
+        const QString filter = QString::fromLatin1(MacroCommands::kFileFilter);
+        return save ? QFileDialog::getSaveFileName(this, QString(), QString(), filter)
+                    : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+    };
+    host.onWrite = [this](pages::COrvenixUSBDevice& page, int result) {
+        OnPageWrite(page, result);
+    };
+    host.reportUpload = [this](int result, int capacity) {
+        m_profileCommands->ReportUpload(result, capacity);
+    };
+    host.openStepMenu = [this](QWidget* anchor) { OpenMacroStepMenu(anchor); };
+    m_macroCommands = std::make_unique<MacroCommands>(std::move(host));
+    m_macroMenu = [this](const QString& command) { m_macroCommands->HandleMenu(command); };
+    m_router.SetHandler(RouteArea::MacroEditor, [this](ui::TNotifyUI& msg, const IndexedName&) {
+        return m_macroCommands->HandleEditor(msg);
+    });
+}
+
+void CMainWnd::OpenMacroStepMenu(QWidget* anchor) {
+    if (m_stepMenu) {
+        m_stepMenu->close();
+    }
+    auto* menu = new ui::CMenuWnd(GetHWND(), kMsgMenuCommand);
+    if (!menu->LoadFromFile("XML/Menus/macro_action_menu.xml")) {
+        DebugLine("macro action menu: no menu file");
+        menu->deleteLater();
+        return;
+    }
+    m_stepMenu = menu;
+    const QPoint at = anchor != nullptr ? anchor->mapToGlobal(QPoint(0, anchor->height()))
+                                        : QCursor::pos();
+    menu->ShowAt(at, 6);
 }
 
 void CMainWnd::OpenStageColourPicker(QWidget* button, int stage) {
@@ -1017,13 +1063,7 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
         SendMessageW(GetHWND(), kMsgInputHook, 1, 0);
     } else if (msg.sType == ui::notify::kItemActivate && sender == "macro_action") {
         // The macro action menu, at the cursor.
-        auto* menu = new ui::CMenuWnd(GetHWND(), kMsgMenuCommand);
-        if (menu->LoadFromFile("XML/Menus/macro_action_menu.xml")) {
-            menu->ShowAt(QCursor::pos(), 6);
-        } else {
-            DebugLine("macro action menu waiting: no menu file");
-            menu->deleteLater();
-        }
+        OpenMacroStepMenu(nullptr);
     } else if (msg.sType == ui::notify::kClick && msg.pSender != nullptr) {
         OnClick(msg);
     } else if (msg.sType == ui::notify::kMoveValueChanged &&

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMenu>
 #include <QPointer>
 #include <QSize>
 #include <functional>
@@ -10,6 +11,7 @@
 #include "app/DeviceSwitching.h"
 #include "app/MainThreads.h"
 #include "app/NotifyRouting.h"
+#include "app/MacroCommands.h"
 #include "app/ProfileCommands.h"
 #include "app/ProgramLink.h"
 #include "app/WorkToolLink.h"
@@ -92,6 +94,9 @@ public:
     using FileChooser = std::function<QString(bool save)>;
     void SetProfileFileChooser(FileChooser chooser) { m_chooseProfileFile = std::move(chooser); }
     ProfileCommands& Profiles() { return *m_profileCommands; }
+    // The macro file dialogs (open: save false); tests answer them instead of the user.
+    void SetMacroFileChooser(FileChooser chooser) { m_chooseMacroFile = std::move(chooser); }
+    MacroCommands& Macros() { return *m_macroCommands; }
     // The text of a language key, read back through the hidden label "str_test".
     QString LanguageText(const QString& key);
     // A language file ("lan_en.xml") shown instead of the stored choice, which stays as it is
@@ -177,6 +182,9 @@ private:
     void InstallRouteHandlers();
     void InstallGameLightHooks();
     void InstallProfileCommands();
+    void InstallMacroCommands();
+    // The macro step menu at the cursor, or below `anchor`; one open at a time.
+    void OpenMacroStepMenu(QWidget* anchor);
 
     ui::CTrayIcon m_tray;
     QPointer<ui::CMenuWnd> m_trayMenu;
@@ -194,6 +202,9 @@ private:
     std::function<void(const QString&)> m_macroMenu;
     Launcher m_launcher;
     FileChooser m_chooseProfileFile;
+    FileChooser m_chooseMacroFile;
+    std::unique_ptr<MacroCommands> m_macroCommands;
+    QPointer<QMenu> m_stepMenu;
     QString m_languageOverride;
     bool m_colourPickerOpen = false;
     std::unique_ptr<ProfileCommands> m_profileCommands;

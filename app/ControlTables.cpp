@@ -13,6 +13,7 @@
 #include "controls/CSelectPanelUI.h"
 #include "controls/CWndUI.h"
 #include "editors/CLightControlUI.h"
+#include "editors/CMacroControlUI.h"
 #include "entry/CDeviceOptionUI.h"
 #include "pages/COrvenixMouseDevice.h"
 #include "pages/COrvenixUSBDevice.h"
@@ -38,7 +39,7 @@ const std::array<FactoryEntry, 24> kFactoryControls = {{
     {"CRedioMacroButtonUI", &controls::CRedioMacroButtonUI::Create},
     {"CAudioRecordUI", &controls::CAudioRecordUI::Create},
     {"CLightControlUI", &editors::CLightControlUI::Create},
-    {"CMacroControlUI", nullptr},
+    {"CMacroControlUI", &editors::CMacroControlUI::Create},
     {"CKeySetControlUI", nullptr},
     {"CDeviceProfileUI", &controls::CDeviceProfileUI::Create},
     {"CShootControlUI", nullptr},

@@ -126,6 +126,9 @@ const std::vector<RouteRow>& RouteTable() {
         {kClick, "macro_inset_movedownkey_btn", false, A::MacroEditor, true},
         {kItem, "macro_name_list", false, A::MacroEditor},
         {kKill, "macro_delay", false, A::MacroEditor},
+        // Our own: the step menu from a button as well as by a double click on a step.
+        {kClick, "macro_btn_insert", false, A::MacroEditor},
+        {ui::notify::kItemActivate, "macro_action_list", false, A::MacroEditor},
         // Shoot pattern editor (mouse page only).
         {kSel, "shoot_gun_op_", true, A::ShootEditor},
         {kSel, "bullet_op_", true, A::ShootEditor},

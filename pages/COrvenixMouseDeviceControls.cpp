@@ -127,6 +127,7 @@ void COrvenixMouseDevice::BuildPage() {
     BindProfileBar(2);
     InitLightPreview();
     BindLightEditor();
+    BindMacroEditor();
     ShowFunctionPanel(2);
 }
 

@@ -11,6 +11,7 @@
 #include "controls/CDeviceKeyButtonUI.h"
 #include "controls/CDeviceProfileUI.h"
 #include "editors/CLightControlUI.h"
+#include "editors/CMacroControlUI.h"
 #include "core/base/DebugLine.h"
 #include "core/profile/CBasicProfiledata.h"
 #include "core/profile/JsonAccess.h"
@@ -386,6 +387,17 @@ controls::CDeviceProfileUI* COrvenixUSBDevice::GetProfileBar() const {
 
 editors::CLightControlUI* COrvenixUSBDevice::GetLightEditor() const {
     return findChild<editors::CLightControlUI*>(QStringLiteral("LightControlItem"));
+}
+
+editors::CMacroControlUI* COrvenixUSBDevice::GetMacroEditor() const {
+    return findChild<editors::CMacroControlUI*>(QStringLiteral("MacroControlItem"));
+}
+
+void COrvenixUSBDevice::BindMacroEditor() {
+    if (editors::CMacroControlUI* editor = GetMacroEditor()) {
+        editor->SetDataFolder(DeviceFolder());
+        editor->LoadMacroIndex();
+    }
 }
 
 void COrvenixUSBDevice::SetMultiDevice(bool multi) {

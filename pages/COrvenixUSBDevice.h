@@ -46,6 +46,7 @@ class CDeviceProfileUI;
 
 namespace q840::editors {
 class CLightControlUI;
+class CMacroControlUI;
 }
 
 namespace q840::profile {
@@ -142,6 +143,8 @@ public:
     controls::CDeviceProfileUI* GetProfileBar() const;
     // The page's lighting editor ("LightControlItem"), null when the layout has none.
     editors::CLightControlUI* GetLightEditor() const;
+    // The page's macro editor ("MacroControlItem"), null when the layout has none.
+    editors::CMacroControlUI* GetMacroEditor() const;
     QString GetDeviceKindName() const { return m_setup.deviceKindName; }
     QWidget* GetBatteryControl() const { return m_setup.batteryControl; }
     const catalogue::DeviceListEntry& GetInterfaceRecord() const { return m_setup.interfaceRecord; }
@@ -342,6 +345,8 @@ protected:
     // Sets up the lighting editor of the layout: device type, the effect list of the light list
     // (LightConfigList(0), filled by InitLightPreview) with brightness and speed 0-4.
     void BindLightEditor();
+    // Sets up the macro editor of the layout on the device folder and loads its macro list.
+    void BindMacroEditor();
     bool OnReceiverChannel() const { return m_session.OnReceiverChannel(); }
     void SetProfileData(std::unique_ptr<profile::CBasicProfiledata> data);
     // The 34-byte device information record (filled by the derived page's identity read).

@@ -37,6 +37,18 @@ with_profiles() {
   printf '{"profilelist":[%s],"profileselect":2}' "${list%,}" >"$folder/ProfileList.ini"
 }
 
+# A user with three macros, the first one a short sequence ($1: a name for the run).
+with_macros() {
+  fresh "$1"
+  local folder="$XDG_DATA_HOME/$title/mouse"
+  mkdir -p "$folder"
+  printf '{"MacroInfo":[{"Guid":"2026_01_01_12_00_00_000","MacroName":"%s"},{"Guid":"2026_01_01_12_00_00_001","MacroName":"reload"},{"Guid":"2026_01_01_12_00_00_002","MacroName":"%s"}]}' \
+    "$2" "$3" >"$folder/macro.config"
+  local steps='{"Action":"down","Button":1,"Delay":"35","Type":9},{"Action":"down","Button":6,"Delay":"60","Type":10},{"Action":"up","Button":6,"Delay":"20","Type":10},{"Action":"up","Button":1,"Delay":"120","Type":9},{"Action":"down","Button":1,"Delay":"50","Type":1},{"Action":"up","Button":1,"Delay":"50","Type":1},{"Action":"down","Button":40,"Delay":"10","Type":4},{"Action":"up","Button":40,"Delay":"0","Type":5}'
+  printf '{"Events":[%s],"Guid":"2026_01_01_12_00_00_000","MacroName":"%s","Version":64}' \
+    "$steps" "$2" >"$folder/2026_01_01_12_00_00_000.mac"
+}
+
 # A state file with nothing plugged in.
 nothing=$work/nothing.json
 printf '{"mouse":{"cablePlugged":false,"receiverPlugged":false},"mousePad":{"plugged":false},"headset":{"plugged":false}}' >"$nothing"
@@ -57,6 +69,9 @@ fresh page-zh-dpi;   shot mouse-page-zh-dpi.png --simulate --tab dpi --lang cn
 fresh page-en-light; shot mouse-page-en-lighting.png --simulate --tab lighting --lang en
 fresh page-zh-light; shot mouse-page-zh-lighting.png --simulate --tab lighting --lang cn
 fresh page-zh-power; shot mouse-page-zh-power.png --simulate --tab power --lang cn
+with_macros macros-en "copy + click" "burst"; shot mouse-page-en-macros.png --simulate --tab macros --lang en --macro 0
+with_macros macros-zh "复制并点击" "连发"; shot mouse-page-zh-macros.png --simulate --tab macros --lang cn --macro 0
+fresh macros-empty; shot mouse-page-en-macros-empty.png --simulate --tab macros --lang en
 for lang in en cn; do
   suffix=$lang; [ "$lang" = cn ] && suffix=zh
   with_profiles "bar-$lang"; shot "profile-bar-$suffix.png" --simulate --tab system --lang "$lang"
