@@ -22,7 +22,7 @@ namespace {
 using macro::MacroEvent;
 
 // The widths of the step row's parts; the list's header uses the same.
-constexpr int kNameWidth = 180;
+constexpr int kNameWidth = 150;
 constexpr int kDelayWidth = 72;
 
 // Controls that need a selected macro.
