@@ -21,6 +21,7 @@
 #include "pages/LedButtonPaint.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
+#include "platform/ui/CResourceManager.h"
 #include "platform/ui/IndexedName.h"
 
 namespace q840::pages {
@@ -122,6 +123,13 @@ void COrvenixMouseDevice::BuildPage() {
             // the page works without it.
             DebugLine("鼠标页面：未找到 %s", kEditorNames[i]);
         }
+    }
+    // Key names follow the language, and the list's rows the scale.
+    connect(&ui::CResourceManager::GetInstance(), &ui::CResourceManager::languageChanged, this,
+            &COrvenixMouseDevice::RefreshKeyList, Qt::UniqueConnection);
+    if (ui::CPaintManagerUI* manager = GetPaintManager()) {
+        connect(manager, &ui::CPaintManagerUI::dpiChanged, this,
+                &COrvenixMouseDevice::RefreshKeyList, Qt::UniqueConnection);
     }
     // The page opens on the key assignment tab, with the profile the bar names.
     BindProfileBar(2);
@@ -355,6 +363,7 @@ void COrvenixMouseDevice::RefreshControls() {
     }
     UpdateDpiStageControls();
     ShowSystemControls();
+    RefreshKeyList();
 }
 
 bool COrvenixMouseDevice::StoreStageEnabled(int n, bool enabled) {

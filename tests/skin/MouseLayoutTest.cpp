@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDomDocument>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QStackedWidget>
 #include <functional>
 
+#include "core/keys/KeyTables.h"
 #include "tests/skin/MouseLayoutSupport.h"
 
 namespace q840::skin::test {
@@ -94,9 +96,9 @@ std::vector<std::pair<QString, Kind>> BoundControls() {
         {"double_click_slider", Kind::Slider},
         {"windowdeviceset_1", Kind::Button},
     };
-    for (const char* tab : {"cursor_Op_tab", "deng_Op_tab", "key_Op_tab", "macro_Op_tab",
-                            "system_Op_tab", "otherset_Op_tab", "6533_voice_Op_tab", "magic_Op_tab",
-                            "Virtual7.1_Op_tab"}) {
+    for (const char* tab :
+         {"cursor_Op_tab", "deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab",
+          "otherset_Op_tab", "6533_voice_Op_tab", "magic_Op_tab", "Virtual7.1_Op_tab"}) {
         names.emplace_back(tab, Kind::Option);
     }
     for (int n = 0; n < 11; ++n) {
@@ -333,14 +335,54 @@ QSet<QString> KeysOf(const QString& file) {
 }
 
 TEST(MouseTexts, BothLanguagesCarryTheSameKeys) {
-    const QSet<QString> en = KeysOf("lan_en.d/mouse.xml");
-    const QSet<QString> cn = KeysOf("lan_cn.d/mouse.xml");
-    EXPECT_FALSE(en.isEmpty());
-    for (const QString& key : en - cn) {
-        ADD_FAILURE() << "no Chinese text for " << key.toStdString();
+    for (const char* file : {"mouse.xml", "keys.xml"}) {
+        const QSet<QString> en = KeysOf(QString("lan_en.d/") + file);
+        const QSet<QString> cn = KeysOf(QString("lan_cn.d/") + file);
+        EXPECT_FALSE(en.isEmpty()) << file;
+        for (const QString& key : en - cn) {
+            ADD_FAILURE() << "no Chinese text for " << key.toStdString() << " in " << file;
+        }
+        for (const QString& key : cn - en) {
+            ADD_FAILURE() << "no English text for " << key.toStdString() << " in " << file;
+        }
     }
-    for (const QString& key : cn - en) {
-        ADD_FAILURE() << "no English text for " << key.toStdString();
+}
+
+// A language's files are read one after the other into one table: a key in two files would show
+// whichever text was read last.
+TEST(MouseTexts, NoKeyIsInTwoFilesOfALanguage) {
+    for (const QString language : {"lan_en", "lan_cn"}) {
+        QStringList files = {language + ".xml"};
+        for (const QString& name :
+             QDir(SourceSkin() + language + ".d").entryList({"*.xml"}, QDir::Files, QDir::Name)) {
+            files << language + ".d/" + name;
+        }
+        QHash<QString, QString> fileOf;
+        for (const QString& file : files) {
+            for (const QString& key : KeysOf(file)) {
+                EXPECT_FALSE(fileOf.contains(key))
+                    << key.toStdString() << " in " << file.toStdString() << " and "
+                    << fileOf[key].toStdString();
+                fileOf.insert(key, file);
+            }
+        }
+    }
+}
+
+// Every name the key tables give a key function, and what the key list and tool tips add to them.
+TEST(MouseTexts, EveryKeyFunctionHasATextInBothLanguages) {
+    QSet<QString> names = {"Light_Set", "Overall_Light_Set", "close_text"};
+    for (int i = keys::kFirstNameIndex; i < keys::kNameCount; ++i) {
+        names.insert(keys::NameKey(i));
+    }
+    for (const char* name : keys::kKeyButtonNames) {
+        names.insert(name);
+    }
+    for (const char* file : {"lan_en.d/keys.xml", "lan_cn.d/keys.xml"}) {
+        const QSet<QString> texts = KeysOf(file);
+        for (const QString& name : names - texts) {
+            ADD_FAILURE() << "no text for " << name.toStdString() << " in " << file;
+        }
     }
 }
 
