@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSlider>
+#include <QStackedWidget>
 #include <algorithm>
 #include <cstring>
 
@@ -122,6 +123,18 @@ void COrvenixMouseDevice::BuildPage() {
             // The editors come with their own parts of the program; until a layout carries one,
             // the page works without it.
             DebugLine("鼠标页面：未找到 %s", kEditorNames[i]);
+        }
+    }
+    // The picture's card turns over to the key list and back.
+    if (auto* cards = scope->findChild<QStackedWidget*>(QStringLiteral("mouse_picture_switch"))) {
+        const std::pair<const char*, int> turns[] = {{"mouse_keylist_btn", 1},
+                                                     {"mouse_picture_btn", 0}};
+        for (const auto& [name, card] : turns) {
+            if (auto* button = cards->findChild<QAbstractButton*>(QLatin1String(name))) {
+                // Turning twice is harmless, so a second BuildPage may connect again.
+                connect(button, &QAbstractButton::clicked, cards,
+                        [cards, card = card] { cards->setCurrentIndex(card); });
+            }
         }
     }
     // Key names follow the language, and the list's rows the scale.

@@ -21,11 +21,11 @@ namespace {
 constexpr int kBuiltInEffects = 12;
 
 // One row of the key list: the key's name on the left, its function on the right in the accent
-// colour, cut with an ellipsis when it is too long.
+// colour, cut with an ellipsis when it is too long. Together they fit the picture's card.
 constexpr const char* kKeyListRow =
     R"(<HorizontalLayout height="25" childpadding="0">
-         <Label name="key_list_name" width="200" textcolor="#FFFFFFFF" align="left"/>
-         <Label name="key_list_function" width="180" textcolor="#FF0099FF" align="left"/>
+         <Label name="key_list_name" width="140" textcolor="#FFE6E8EB" align="left"/>
+         <Label name="key_list_function" width="180" textcolor="#FF00B4FF" align="left"/>
        </HorizontalLayout>)";
 
 QString Text(const char* key) {
@@ -133,8 +133,10 @@ void COrvenixMouseDevice::RefreshKeyList() {
         if (auto* label = row->findChild<QLabel*>(QStringLiteral("key_list_function"))) {
             SetElided(label, text);
         }
-        // A key the layout does not show has no row either.
-        item->setHidden(!button->isVisibleTo(this));
+        // A key the layout does not show has no row either. Only the button's own flag counts:
+        // the picture may be turned over to this very list.
+        QWidget* panel = button->parentWidget();
+        item->setHidden(panel != nullptr ? !button->isVisibleTo(panel) : button->isHidden());
     }
 
     if (m_logo != nullptr) {

@@ -10,6 +10,7 @@
 #include <QDomDocument>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
@@ -26,7 +27,20 @@ namespace {
 using controls::CDeviceKeyButtonUI;
 using controls::CSelectPanelUI;
 
-enum class Kind { Panel, KeyButton, Tabs, Check, Option, Button, Slider, Edit, Combo, Box, Label };
+enum class Kind {
+    Panel,
+    KeyButton,
+    Tabs,
+    Check,
+    Option,
+    Button,
+    Slider,
+    Edit,
+    Combo,
+    Box,
+    Label,
+    List
+};
 
 bool IsKind(QWidget* w, Kind kind) {
     const QString tag = w->property("dui_tag").toString();
@@ -54,6 +68,8 @@ bool IsKind(QWidget* w, Kind kind) {
                    tag == "DeviceProfileUI" || tag == "LightSetControlUI";
         case Kind::Label:
             return qobject_cast<QLabel*>(w) != nullptr;
+        case Kind::List:
+            return qobject_cast<QListWidget*>(w) != nullptr;
     }
     return false;
 }
@@ -84,6 +100,10 @@ std::vector<std::pair<QString, Kind>> BoundControls() {
         {"MacroControlItem", Kind::Box},
         {"ShootControlItem", Kind::Box},
         {"device_tishi_info", Kind::Label},
+        {"mouse_picture_switch", Kind::Tabs},
+        {"mouse_keylist_btn", Kind::Button},
+        {"mouse_picture_btn", Kind::Button},
+        {"device_setkeyinfo_list", Kind::List},
         {"Anti_Shake_combo_timeSelect", Kind::Combo},
         {"ble_sleep1_combo", Kind::Combo},
         {"ble_sleep2_combo", Kind::Combo},
