@@ -116,9 +116,9 @@ std::vector<std::pair<QString, Kind>> BoundControls() {
         {"double_click_slider", Kind::Slider},
         {"windowdeviceset_1", Kind::Button},
     };
-    for (const char* tab :
-         {"cursor_Op_tab", "deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab",
-          "otherset_Op_tab", "6533_voice_Op_tab", "magic_Op_tab", "Virtual7.1_Op_tab"}) {
+    for (const char* tab : {"cursor_Op_tab", "deng_Op_tab", "key_Op_tab", "macro_Op_tab",
+                            "system_Op_tab", "otherset_Op_tab", "6533_voice_Op_tab", "magic_Op_tab",
+                            "Virtual7.1_Op_tab"}) {
         names.emplace_back(tab, Kind::Option);
     }
     for (int n = 0; n < 11; ++n) {
