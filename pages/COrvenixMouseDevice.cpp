@@ -406,6 +406,7 @@ void COrvenixMouseDevice::DropStaleMacroKeys() {
             button->update();
         }
     }
+    RefreshKeyList();
 }
 
 // --- profile ----------------------------------------------------------------------------------
@@ -525,8 +526,13 @@ void COrvenixMouseDevice::InitLightPreview() {
     m_effectCodes = std::move(codes);
 
     // The key editor offers the macros by name.
+    ReadMacroNames();
+}
+
+void COrvenixMouseDevice::ReadMacroNames() {
+    using profile::json::Member;
     m_macroNames.clear();
-    const Json::Value macros = store.ReadJsonFile(ToPath(MacroListPath()));
+    const Json::Value macros = profile::JsonFileStore().ReadJsonFile(ToPath(MacroListPath()));
     const Json::Value& list = Member(macros, "MacroInfo");
     if (list.isArray()) {
         for (const Json::Value& m : list) {

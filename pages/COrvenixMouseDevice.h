@@ -130,6 +130,17 @@ public:
     // it changed (the caller saves the profile and writes the settings block).
     bool SetStageColour(int n, uint32_t argb);
     const QStringList& GetMacroNames() const { return m_macroNames; }
+
+    // Names each key's current function in the key list ("device_setkeyinfo_list", one row per
+    // key button that has a name for its function, the rows of hidden key buttons hidden) and in
+    // the key buttons' tool tips, and the logo's current lighting effect in the logo's tool tip.
+    // The macro names are read again first, so a renamed or deleted macro shows as it is now.
+    // Runs from RefreshControls, after DropStaleMacroKeys changed a key, on a language switch and
+    // at a change of scale; the key and macro editors call it after they change a key, rename a
+    // macro or delete one. A key whose function has no name keeps its tool tip as it was.
+    // A key button's tool tip is a title over a text; both are kept in its properties
+    // "tooltipTitle" and "tooltipText".
+    void RefreshKeyList();
     profile::CMouseProfiledata* MouseProfile() const;
 
     // The DPI number stage `index` shows with the current sensor.
@@ -184,6 +195,11 @@ private:
     std::vector<profile::DpiStage> Stages() const;
     void PaintSecondRow();
     void SeedLedPattern();
+    // Reads the macro names of the macro list file into m_macroNames.
+    void ReadMacroNames();
+    // The name of the current lighting effect, for the logo's tool tip; empty when the effect is
+    // beyond its list.
+    QString CurrentEffectName();
 
     protocol::InfoRecord m_info;
     bool m_infoValid = false;

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSlider>
+#include <QStackedWidget>
 #include <algorithm>
 #include <cstring>
 
@@ -21,6 +22,7 @@
 #include "pages/LedButtonPaint.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
+#include "platform/ui/CResourceManager.h"
 #include "platform/ui/IndexedName.h"
 
 namespace q840::pages {
@@ -122,6 +124,25 @@ void COrvenixMouseDevice::BuildPage() {
             // the page works without it.
             DebugLine("鼠标页面：未找到 %s", kEditorNames[i]);
         }
+    }
+    // The picture's card turns over to the key list and back.
+    if (auto* cards = scope->findChild<QStackedWidget*>(QStringLiteral("mouse_picture_switch"))) {
+        const std::pair<const char*, int> turns[] = {{"mouse_keylist_btn", 1},
+                                                     {"mouse_picture_btn", 0}};
+        for (const auto& [name, card] : turns) {
+            if (auto* button = cards->findChild<QAbstractButton*>(QLatin1String(name))) {
+                // Turning twice is harmless, so a second BuildPage may connect again.
+                connect(button, &QAbstractButton::clicked, cards,
+                        [cards, card = card] { cards->setCurrentIndex(card); });
+            }
+        }
+    }
+    // Key names follow the language, and the list's rows the scale.
+    connect(&ui::CResourceManager::GetInstance(), &ui::CResourceManager::languageChanged, this,
+            &COrvenixMouseDevice::RefreshKeyList, Qt::UniqueConnection);
+    if (ui::CPaintManagerUI* manager = GetPaintManager()) {
+        connect(manager, &ui::CPaintManagerUI::dpiChanged, this,
+                &COrvenixMouseDevice::RefreshKeyList, Qt::UniqueConnection);
     }
     // The page opens on the key assignment tab, with the profile the bar names.
     BindProfileBar(2);
@@ -356,6 +377,7 @@ void COrvenixMouseDevice::RefreshControls() {
     }
     UpdateDpiStageControls();
     ShowSystemControls();
+    RefreshKeyList();
 }
 
 bool COrvenixMouseDevice::StoreStageEnabled(int n, bool enabled) {

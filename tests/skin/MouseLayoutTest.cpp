@@ -6,9 +6,11 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDomDocument>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
@@ -16,6 +18,7 @@
 #include <QStackedWidget>
 #include <functional>
 
+#include "core/keys/KeyTables.h"
 #include "tests/skin/MouseLayoutSupport.h"
 
 namespace q840::skin::test {
@@ -24,7 +27,20 @@ namespace {
 using controls::CDeviceKeyButtonUI;
 using controls::CSelectPanelUI;
 
-enum class Kind { Panel, KeyButton, Tabs, Check, Option, Button, Slider, Edit, Combo, Box, Label };
+enum class Kind {
+    Panel,
+    KeyButton,
+    Tabs,
+    Check,
+    Option,
+    Button,
+    Slider,
+    Edit,
+    Combo,
+    Box,
+    Label,
+    List
+};
 
 bool IsKind(QWidget* w, Kind kind) {
     const QString tag = w->property("dui_tag").toString();
@@ -52,6 +68,8 @@ bool IsKind(QWidget* w, Kind kind) {
                    tag == "DeviceProfileUI" || tag == "LightSetControlUI";
         case Kind::Label:
             return qobject_cast<QLabel*>(w) != nullptr;
+        case Kind::List:
+            return qobject_cast<QListWidget*>(w) != nullptr;
     }
     return false;
 }
@@ -82,6 +100,10 @@ std::vector<std::pair<QString, Kind>> BoundControls() {
         {"MacroControlItem", Kind::Box},
         {"ShootControlItem", Kind::Box},
         {"device_tishi_info", Kind::Label},
+        {"mouse_picture_switch", Kind::Tabs},
+        {"mouse_keylist_btn", Kind::Button},
+        {"mouse_picture_btn", Kind::Button},
+        {"device_setkeyinfo_list", Kind::List},
         {"Anti_Shake_combo_timeSelect", Kind::Combo},
         {"ble_sleep1_combo", Kind::Combo},
         {"ble_sleep2_combo", Kind::Combo},
@@ -333,14 +355,54 @@ QSet<QString> KeysOf(const QString& file) {
 }
 
 TEST(MouseTexts, BothLanguagesCarryTheSameKeys) {
-    const QSet<QString> en = KeysOf("lan_en.d/mouse.xml");
-    const QSet<QString> cn = KeysOf("lan_cn.d/mouse.xml");
-    EXPECT_FALSE(en.isEmpty());
-    for (const QString& key : en - cn) {
-        ADD_FAILURE() << "no Chinese text for " << key.toStdString();
+    for (const char* file : {"mouse.xml", "keys.xml"}) {
+        const QSet<QString> en = KeysOf(QString("lan_en.d/") + file);
+        const QSet<QString> cn = KeysOf(QString("lan_cn.d/") + file);
+        EXPECT_FALSE(en.isEmpty()) << file;
+        for (const QString& key : en - cn) {
+            ADD_FAILURE() << "no Chinese text for " << key.toStdString() << " in " << file;
+        }
+        for (const QString& key : cn - en) {
+            ADD_FAILURE() << "no English text for " << key.toStdString() << " in " << file;
+        }
     }
-    for (const QString& key : cn - en) {
-        ADD_FAILURE() << "no English text for " << key.toStdString();
+}
+
+// A language's files are read one after the other into one table: a key in two files would show
+// whichever text was read last.
+TEST(MouseTexts, NoKeyIsInTwoFilesOfALanguage) {
+    for (const QString language : {"lan_en", "lan_cn"}) {
+        QStringList files = {language + ".xml"};
+        for (const QString& name :
+             QDir(SourceSkin() + language + ".d").entryList({"*.xml"}, QDir::Files, QDir::Name)) {
+            files << language + ".d/" + name;
+        }
+        QHash<QString, QString> fileOf;
+        for (const QString& file : files) {
+            for (const QString& key : KeysOf(file)) {
+                EXPECT_FALSE(fileOf.contains(key))
+                    << key.toStdString() << " in " << file.toStdString() << " and "
+                    << fileOf[key].toStdString();
+                fileOf.insert(key, file);
+            }
+        }
+    }
+}
+
+// Every name the key tables give a key function, and what the key list and tool tips add to them.
+TEST(MouseTexts, EveryKeyFunctionHasATextInBothLanguages) {
+    QSet<QString> names = {"Light_Set", "Overall_Light_Set", "close_text"};
+    for (int i = keys::kFirstNameIndex; i < keys::kNameCount; ++i) {
+        names.insert(keys::NameKey(i));
+    }
+    for (const char* name : keys::kKeyButtonNames) {
+        names.insert(name);
+    }
+    for (const char* file : {"lan_en.d/keys.xml", "lan_cn.d/keys.xml"}) {
+        const QSet<QString> texts = KeysOf(file);
+        for (const QString& name : names - texts) {
+            ADD_FAILURE() << "no text for " << name.toStdString() << " in " << file;
+        }
     }
 }
 

@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QLabel>
+#include <QListWidget>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 
 #include "pages/COrvenixMouseDevice.h"
+#include "platform/Paths.h"
 #include "tests/skin/MouseLayoutSupport.h"
 
 namespace q840::skin::test {
@@ -103,6 +108,58 @@ TEST_F(MousePageBinding, EachFunctionPanelShowsItsEditor) {
     for (const char* editor : {"LightControlItem", "KeySetControlItem", "MacroControlItem"}) {
         EXPECT_FALSE(pm.FindControl(editor)->isVisible()) << editor;
     }
+}
+
+TEST_F(MousePageBinding, PictureTurnsOverToTheKeyListAndBack) {
+    // The factory profile, in folders of the test's own.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    SetUserDataFolder(dir.filePath("user") + "/");
+    SetProgramFolder(dir.filePath("prog") + "/");
+    QDir().mkpath(dir.filePath("prog/DefaultData"));
+    for (const char* file : {"mouse.Json", "default_light.json"}) {
+        ASSERT_TRUE(QFile::copy(SourceSkin() + "../DefaultData/" + file,
+                                dir.filePath("prog/DefaultData/") + file));
+    }
+    auto setup = page->GetSetup();
+    setup.deviceKindName = "mouse";
+    setup.profileName.clear();  // no profile chosen: the factory profile is shown
+    page->Setup(setup);
+    page->LoadProfile();
+    page->RefreshControls();
+    auto* cards = pm.FindControl<QStackedWidget>("mouse_picture_switch");
+    auto* list = pm.FindControl<QListWidget>("device_setkeyinfo_list");
+    ASSERT_NE(cards, nullptr);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 11) << "every key of the factory profile has a name";
+
+    pm.FindControl<QAbstractButton>("mouse_keylist_btn")->click();
+    MousePage::Settle();
+    EXPECT_TRUE(list->isVisible());
+    // Refreshed while the picture is turned away, the rows still follow the key buttons.
+    page->RefreshKeyList();
+    MousePage::Settle();
+    for (int n = 0; n < list->count(); ++n) {
+        EXPECT_FALSE(list->item(n)->isHidden()) << n;
+        QWidget* row = list->itemWidget(list->item(n));
+        EXPECT_TRUE(row->isVisible()) << n;
+        // Both texts fit their row, or end in an ellipsis with the whole text in reach.
+        for (auto* label : row->findChildren<QLabel*>()) {
+            const bool fits = label->fontMetrics().horizontalAdvance(label->text()) <=
+                              label->contentsRect().width();
+            EXPECT_TRUE(fits) << n << " " << label->text().toStdString();
+        }
+        EXPECT_LE(row->geometry().right(), list->viewport()->width()) << n;
+    }
+    EXPECT_EQ(list->itemWidget(list->item(0))->findChild<QLabel*>("key_list_name")->text(),
+              "Left button");
+
+    pm.FindControl<QAbstractButton>("mouse_picture_btn")->click();
+    MousePage::Settle();
+    EXPECT_TRUE(pm.FindControl("SelectPanel")->isVisible());
+    EXPECT_FALSE(list->isVisible());
+    SetUserDataFolder(QString());
+    SetProgramFolder(QString());
 }
 
 }  // namespace
