@@ -7,6 +7,7 @@
 #include "core/macro/MacroStore.h"
 #include "core/profile/CBasicProfiledata.h"
 #include "editors/CMacroControlUI.h"
+#include "pages/COrvenixMouseDevice.h"
 #include "pages/COrvenixUSBDevice.h"
 
 namespace q840 {
@@ -124,6 +125,9 @@ void MacroCommands::HandleMenu(const QString& command) {
 void MacroCommands::MacrosChanged(pages::COrvenixUSBDevice& page) {
     // The page reads its macro names again (the key list and the key editor name macros).
     page.InitLightPreview();
+    if (auto* mouse = qobject_cast<pages::COrvenixMouseDevice*>(&page)) {
+        mouse->RefreshKeyList();
+    }
 }
 
 void MacroCommands::WriteToDevice(pages::COrvenixUSBDevice& page) {
@@ -233,7 +237,6 @@ void MacroCommands::RenameMacro() {
     switch (result) {
         case macro::MacroResult::Done:
             MacrosChanged(*page);
-            page->RefreshControls();
             break;
         case macro::MacroResult::NameInUse:
             m_host.showMessage(QStringLiteral("message_text_5"), true, 0);
@@ -273,16 +276,8 @@ bool MacroCommands::RenumberProfiles(pages::COrvenixUSBDevice& page, int deleted
             if (file.empty() || file == current) {
                 continue;
             }
-            profile::CBasicProfiledata other;
-            other.SetDefaultProfilePath(data->GetDefaultProfilePath());
-            other.SetDeviceIndex(data->GetDeviceIndex());
-            other.LoadDeviceNode(file);
-            std::vector<profile::KeyAssignmentPair> pairs = other.ReadKeyAssignments();
-            if (macro::RenumberMacroKeys(pairs, deleted)) {
-                other.WriteKeyAssignments(pairs);
-                if (!other.SaveNode(other.GetDeviceNode(), file)) {
-                    DebugLine("macro keys of %s not renumbered", file.string().c_str());
-                }
+            if (!macro::RenumberMacroKeysInProfile(file, data->GetDeviceIndex(), deleted)) {
+                DebugLine("macro keys of %s not renumbered", file.string().c_str());
             }
         }
     }

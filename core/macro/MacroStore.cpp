@@ -1,5 +1,7 @@
 #include "core/macro/MacroStore.h"
 
+#include "core/profile/CBasicProfiledata.h"
+
 #include <json/writer.h>
 
 #include <algorithm>
@@ -492,6 +494,20 @@ bool RenumberMacroKeys(std::vector<profile::KeyAssignmentPair>& pairs, int delet
         }
     }
     return changed;
+}
+
+bool RenumberMacroKeysInProfile(const fs::path& file, int deviceIndex, int deleted) {
+    JsonFileStore store;
+    const Json::Value root = store.ReadJsonFile(file);
+    profile::CBasicProfiledata data;
+    data.SetDeviceIndex(deviceIndex);
+    data.SetDeviceNode(json::Element(json::Member(root, "Device"), Json::ArrayIndex(deviceIndex)));
+    std::vector<profile::KeyAssignmentPair> pairs = data.ReadKeyAssignments();
+    if (!RenumberMacroKeys(pairs, deleted)) {
+        return true;
+    }
+    data.WriteKeyAssignments(pairs);
+    return data.SaveNode(data.GetDeviceNode(), file);
 }
 
 bool UsesMacro(const std::vector<profile::KeyAssignmentPair>& pairs, int number) {

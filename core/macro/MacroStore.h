@@ -129,6 +129,9 @@ private:
 // default function back, a key bound to a later macro moves down by one. Macro keys are those
 // whose current group is 0x70 or 0x71; param1 is the macro number. True when anything changed.
 bool RenumberMacroKeys(std::vector<profile::KeyAssignmentPair>& pairs, int deleted);
+// The same for the key assignments of a profile file (its device node `deviceIndex`); the file is
+// written only when something changed. False when it had to be written and could not be.
+bool RenumberMacroKeysInProfile(const std::filesystem::path& file, int deviceIndex, int deleted);
 // Whether any key is bound to macro `number`.
 bool UsesMacro(const std::vector<profile::KeyAssignmentPair>& pairs, int number);
 

@@ -159,10 +159,17 @@ TEST_F(MacroCommandsTest, RenameExportImportAndTheirRefusals) {
     SetEdit("macro_edit_macroname", "   ");
     Click("macro_btn_name_edit");
     EXPECT_EQ(TakeMessage(), QString());
+    // A key bound to the macro is named by it in the key list and its tool tip.
+    auto pairs = Page()->GetProfileData()->GetKeyAssignments();
+    pairs.at(0).current.SetCode(MacroKey(1));
+    Page()->GetProfileData()->WriteKeyAssignments(pairs);
+    Page()->RefreshKeyList();
+    EXPECT_EQ(Page()->GetKeyButton(0)->property("tooltipText").toString(), "macro_2");
     SetEdit("macro_edit_macroname", "fire");
     Click("macro_btn_name_edit");
     EXPECT_EQ(Names(), (QStringList{"macro_1", "fire"}));
     EXPECT_EQ(Page()->GetMacroNames(), Names());
+    EXPECT_EQ(Page()->GetKeyButton(0)->property("tooltipText").toString(), "fire");
 
     // Export without an extension gets ".mac"; the copy is the macro file byte for byte.
     m_saveAs = QString::fromStdString((outside.path() / "fire").string());

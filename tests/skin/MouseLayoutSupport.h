@@ -13,6 +13,7 @@
 #include "controls/CDeviceProfileUI.h"
 #include "controls/CSelectPanelUI.h"
 #include "editors/CLightControlUI.h"
+#include "editors/CMacroControlUI.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
@@ -56,6 +57,14 @@ public:
             return nested.Create(QString::fromLatin1(editors::CLightControlUI::kLayoutFile), this,
                                  manager);
         }
+        if (tag == "CMacroControlUI") {
+            return editors::CMacroControlUI::Create();
+        }
+        if (tag == "MacroSetControlUI") {
+            ui::CDialogBuilder nested;
+            return nested.Create(QString::fromLatin1(editors::CMacroControlUI::kLayoutFile), this,
+                                 manager);
+        }
         if (tag == "CDeviceProfileUI") {
             return controls::CDeviceProfileUI::Create();
         }
@@ -90,8 +99,9 @@ struct MousePage {
             return;
         }
         pm.AttachRoot(root.get());
-        // The page's own looks come after the global sheet, scaled the same way.
-        QString sheet = ReadSkinFile("mouse/mouse.qss");
+        // The page's own looks (and its editors') come after the global sheet, scaled the same
+        // way, as res.xml lists them.
+        QString sheet = ReadSkinFile("mouse/mouse.qss") + ReadSkinFile("macro/macro.qss");
         sheet.replace("url(", "url(" + SourceSkin());
         root->setStyleSheet(ui::ScaleStyleSheet(sheet, dpi));
         root->setAttribute(Qt::WA_DontShowOnScreen);

@@ -65,7 +65,8 @@ bool IsKind(QWidget* w, Kind kind) {
             return qobject_cast<QComboBox*>(w) != nullptr;
         case Kind::Box:
             return tag == "VerticalLayout" || tag == "HorizontalLayout" || tag == "Container" ||
-                   tag == "DeviceProfileUI" || tag == "LightSetControlUI";
+                   tag == "DeviceProfileUI" || tag == "LightSetControlUI" ||
+                   tag == "MacroSetControlUI";
         case Kind::Label:
             return qobject_cast<QLabel*>(w) != nullptr;
         case Kind::List:
@@ -302,7 +303,8 @@ TEST_F(MouseLayout, FunctionPanelTabsShowTheirEditors) {
         {0, 0, {"LightControlItem"}},
         {0, 1, {"KeySetControlItem"}},
         {0, 2, {}},
-        {1, -1, {"MacroControlItem", "ShootControlItem"}},
+        // The shoot pattern editor stays hidden until it is built; the macro editor has the tab.
+        {1, -1, {"MacroControlItem"}},
         {2,
          -1,
          {"DPI_slider_0", "DPI_edit_6", "polling_rate_option_0", "Ripple_option_1",
@@ -406,8 +408,8 @@ TEST(MouseTexts, EveryKeyFunctionHasATextInBothLanguages) {
     }
 }
 
-// Every text the page shows is a key of the current language (numbers excepted: they read the
-// same in both), in both languages and after switching between them.
+// Every text the page shows is a key of the current language (numbers and symbols such as "+" or
+// "↑" excepted: they read the same in both), in both languages and after switching between them.
 class MouseTextsIn : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(MouseTextsIn, EveryShownTextComesFromTheLanguage) {
@@ -421,7 +423,7 @@ TEST_P(MouseTextsIn, EveryShownTextComesFromTheLanguage) {
     resources.LoadLanguage(GetParam());
     resources.ReloadText();
 
-    static const QRegularExpression kNumber(R"(^[0-9]+$)");
+    static const QRegularExpression kNumber(R"(^[^\p{L}]+$)");
     auto check = [&](QWidget* w, const QString& raw, const QString& shown, const char* what) {
         if (raw.isEmpty() || kNumber.match(raw).hasMatch()) {
             return;
