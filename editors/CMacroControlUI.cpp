@@ -386,12 +386,15 @@ void CMacroControlUI::PutRows(const std::vector<macro::MacroRow>& rows) {
 
 void CMacroControlUI::ShowSteps(const std::vector<macro::MacroEvent>& steps) {
     if (QListWidget* list = StepList()) {
+        // One layout pass for all rows instead of one per row.
+        list->setUpdatesEnabled(false);
         list->clear();
         for (const MacroEvent& step : steps) {
             AddStepRow(step, QString::number(macro::ShownDelay(step.delay)), -1);
         }
         list->setCurrentRow(-1);
         list->clearSelection();
+        list->setUpdatesEnabled(true);
     }
     ShowEmptyHint();
 }
