@@ -26,9 +26,11 @@ constexpr int kNameWidth = 150;
 constexpr int kDelayWidth = 72;
 
 // Controls that need a selected macro.
+// (Save and Revert as well: without a macro there is nothing to save or to go back to.)
 constexpr const char* kMacroControls[] = {"macro_action_layout", "mouse_move_layout",
-                                          "macro_btn_export", "macro_btn_name_sub",
-                                          "macro_btn_name_edit"};
+                                          "macro_btn_export",    "macro_btn_name_sub",
+                                          "macro_btn_name_edit", "macro_btn_save",
+                                          "macro_btn_cancel"};
 
 // Mouse buttons of the macro action menu: the command's prefix and the button bits.
 struct MenuButton {
