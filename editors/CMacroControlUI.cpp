@@ -27,10 +27,9 @@ constexpr int kDelayWidth = 72;
 
 // Controls that need a selected macro.
 // (Save and Revert as well: without a macro there is nothing to save or to go back to.)
-constexpr const char* kMacroControls[] = {"macro_action_layout", "mouse_move_layout",
-                                          "macro_btn_export",    "macro_btn_name_sub",
-                                          "macro_btn_name_edit", "macro_btn_save",
-                                          "macro_btn_cancel"};
+constexpr const char* kMacroControls[] = {
+    "macro_action_layout", "mouse_move_layout", "macro_btn_export", "macro_btn_name_sub",
+    "macro_btn_name_edit", "macro_btn_save",    "macro_btn_cancel"};
 
 // Mouse buttons of the macro action menu: the command's prefix and the button bits.
 struct MenuButton {
@@ -126,6 +125,17 @@ void CMacroControlUI::SetDataFolder(const QString& folder) {
 }
 
 void CMacroControlUI::LoadMacroIndex() {
+    QListWidget* names = NameList();
+    if (names != nullptr && !m_nameListWatched) {
+        // The arrow keys move the highlight without a notification: the steps follow it here,
+        // so that what is shown is always the macro a save or a rename works on.
+        connect(names, &QListWidget::currentRowChanged, this, [this](int row) {
+            if (row != m_shownMacro) {
+                SelectMacro(row);
+            }
+        });
+        m_nameListWatched = true;
+    }
     m_store.LoadMacroIndex();
     FillNameList();
     ShowSteps({});
@@ -133,6 +143,7 @@ void CMacroControlUI::LoadMacroIndex() {
 }
 
 void CMacroControlUI::FillNameList() {
+    m_shownMacro = -1;
     m_names.clear();
     for (const macro::MacroEntry& entry : m_store.Entries()) {
         m_names << QString::fromStdString(entry.name);
@@ -152,15 +163,7 @@ void CMacroControlUI::FillNameList() {
 }
 
 int CMacroControlUI::GetSelectedMacro() const {
-    QListWidget* list = NameList();
-    if (list == nullptr) {
-        return -1;
-    }
-    const int row = list->currentRow();
-    return row >= 0 && row < m_store.Count() && list->currentItem() != nullptr &&
-                   list->currentItem()->isSelected()
-               ? row
-               : -1;
+    return m_shownMacro >= 0 && m_shownMacro < m_store.Count() ? m_shownMacro : -1;
 }
 
 void CMacroControlUI::SelectMacro(int number) {
@@ -178,11 +181,11 @@ void CMacroControlUI::SelectMacro(int number) {
             list->clearSelection();
         }
     }
-    const int selected = GetSelectedMacro();
-    if (selected < 0) {
+    m_shownMacro = number >= 0 && number < m_store.Count() ? number : -1;
+    if (m_shownMacro < 0) {
         ShowSteps({});
     } else {
-        ShowSteps(m_store.LoadMacroEvents(m_store.Entries()[size_t(selected)].guid));
+        ShowSteps(m_store.LoadMacroEvents(m_store.Entries()[size_t(m_shownMacro)].guid));
     }
     UpdateEnabled();
 }
@@ -605,7 +608,10 @@ CMacroControlUI::Follow CMacroControlUI::ApplyNotification(const ui::TNotifyUI& 
     }
     const QString name = msg.pSender->objectName();
     if (msg.sType == ui::notify::kItemSelect && Is(name, "macro_name_list")) {
-        SelectMacro(static_cast<int>(msg.wParam));
+        // The list has already made it current (and loaded it) when it changed.
+        if (static_cast<int>(msg.wParam) != m_shownMacro) {
+            SelectMacro(static_cast<int>(msg.wParam));
+        }
         return Follow::Nothing;
     }
     if (msg.sType == ui::notify::kKillFocus && Is(name, "macro_delay")) {

@@ -53,7 +53,10 @@ public:
     const QStringList& GetMacroNames() const { return m_names; }
     const macro::MacroStore& Store() const { return m_store; }
 
-    // The selected macro (-1 for none). Selecting loads its steps; -1 empties the step list.
+    // The selected macro: the one whose steps the step list shows (-1 for none). Selecting loads
+    // its steps; -1 empties the step list. The name list's highlight follows it: a click or the
+    // arrow keys there select (a click on the macro already selected keeps unsaved changes;
+    // Revert reloads).
     int GetSelectedMacro() const;
     void SelectMacro(int number);
 
@@ -134,6 +137,8 @@ private:
     QString m_dataFolder;
     macro::MacroStore m_store;
     QStringList m_names;
+    int m_shownMacro = -1;
+    bool m_nameListWatched = false;
     int m_delayMode = kDelayRecord;
     bool m_recorded = false;
     int m_constantDelay = kDefaultConstantDelay;

@@ -34,9 +34,8 @@ protected:
         root = std::make_unique<QWidget>();
         root->setAttribute(Qt::WA_DontShowOnScreen);
         ui::CDialogBuilder builder;
-        editor = qobject_cast<CLightControlUI*>(
-            builder.Create(QString::fromLatin1(CLightControlUI::kLayoutFile), this, &pm,
-                           root.get()));
+        editor = qobject_cast<CLightControlUI*>(builder.Create(
+            QString::fromLatin1(CLightControlUI::kLayoutFile), this, &pm, root.get()));
         ASSERT_NE(editor, nullptr);
         pm.AttachRoot(root.get());
         pm.AddNotifier(this);

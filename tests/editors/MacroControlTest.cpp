@@ -127,5 +127,37 @@ TEST_F(MacroEditor, RowsNameTheirStepsAndASaveKeepsWhatTheRowsShow) {
     EXPECT_EQ(saved["MacroName"].asString(), "macro_1");
 }
 
+// The steps shown are always those of the macro the list highlights, however it got there, so a
+// save never writes one macro's steps into another; deleting the last macro leaves nothing to
+// edit.
+TEST_F(MacroEditor, TheStepsFollowTheHighlightedMacroAndTheLastDeleteDisablesEditing) {
+    QString name;
+    editor->CreateMacro(&name);
+    editor->InsertMenuSteps("left_click");
+    ASSERT_EQ(editor->SaveMacroEvents(), 0);
+    editor->CreateMacro(&name);
+    EXPECT_EQ(editor->StepCount(), 0);
+    auto* names = editor->findChild<QListWidget*>("macro_name_list");
+    names->setCurrentRow(0);  // as the arrow keys do: no notification
+    EXPECT_EQ(editor->GetSelectedMacro(), 0);
+    EXPECT_EQ(editor->StepCount(), 2);
+    names->setCurrentRow(1);
+    ASSERT_EQ(editor->SaveMacroEvents(), 0);
+    EXPECT_EQ(editor->Store().LoadMacroEvents(editor->Store().Entries()[0].guid).size(), 2u);
+
+    ASSERT_EQ(editor->DeleteMacro(), 1);
+    ASSERT_EQ(editor->DeleteMacro(), 0);
+    EXPECT_EQ(editor->GetSelectedMacro(), -1);
+    EXPECT_EQ(editor->DeleteMacro(), -1);
+    for (const char* control : {"macro_action_layout", "mouse_move_layout", "macro_btn_export",
+                                "macro_btn_name_sub", "macro_btn_save"}) {
+        EXPECT_FALSE(editor->findChild<QWidget*>(control)->isEnabled()) << control;
+    }
+    const Json::Value index =
+        profile::JsonFileStore().ReadJsonFile(editor->Store().IndexFilePath());
+    EXPECT_TRUE(index["MacroInfo"].isArray());
+    EXPECT_EQ(index["MacroInfo"].size(), 0u);
+}
+
 }  // namespace
 }  // namespace q840::editors

@@ -38,9 +38,8 @@ struct Editor {
         ui::CResourceManager::GetInstance().SetResourcePath(skin);
         ui::CResourceManager::GetInstance().LoadLanguage("lan_en.xml");
         ui::CDialogBuilder dialog;
-        editor = qobject_cast<editors::CMacroControlUI*>(
-            dialog.Create(QString::fromLatin1(editors::CMacroControlUI::kLayoutFile), &builder,
-                          &pm, root.get()));
+        editor = qobject_cast<editors::CMacroControlUI*>(dialog.Create(
+            QString::fromLatin1(editors::CMacroControlUI::kLayoutFile), &builder, &pm, root.get()));
         pm.AttachRoot(root.get());
         root->resize(600, 420);
         root->show();
