@@ -8,14 +8,14 @@ namespace q840 {
 // The program's only command-line options.
 struct StartOptions {
     bool simulate = false;
-    QString simulateStateFile;  // --simulate=STATE_FILE
-    QString screenshotPath;     // --screenshot PATH
-    int screenshotTab = 0;      // --tab NAME: the editor tab shown (1..9), 0 the page's own
-    QString screenshotLanguage; // --lang en|cn: the language file shown, not stored
+    QString simulateStateFile;   // --simulate=STATE_FILE
+    QString screenshotPath;      // --screenshot PATH
+    int screenshotTab = 0;       // --tab NAME: the editor tab shown (1..9), 0 the page's own
+    QString screenshotLanguage;  // --lang en|cn: the language file shown, not stored
     bool screenshotProfileMenu = false;  // --profile-menu: the profile menu shown open
     int screenshotMacro = -1;            // --macro N: macro N selected in the macro editor
     bool showHelp = false;
-    QString error;              // unknown option or missing value
+    QString error;  // unknown option or missing value
 };
 
 StartOptions ParseStartOptions(const QStringList& arguments);

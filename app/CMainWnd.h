@@ -9,9 +9,9 @@
 #include <string>
 
 #include "app/DeviceSwitching.h"
+#include "app/MacroCommands.h"
 #include "app/MainThreads.h"
 #include "app/NotifyRouting.h"
-#include "app/MacroCommands.h"
 #include "app/ProfileCommands.h"
 #include "app/ProgramLink.h"
 #include "app/WorkToolLink.h"
@@ -80,7 +80,8 @@ public:
         m_macroMenu = std::move(handler);
     }
     void SetGameLightRestoreMs(int ms) { m_gameLightRestoreMs = ms; }  // 5000; tests shorten it
-    // Runs the scale adaptation now (kTimerScaleAdaptation, display changes, showing from the tray).
+    // Runs the scale adaptation now (kTimerScaleAdaptation, display changes, showing from the
+    // tray).
     void AdaptScale();
 
     // The page of the first selector entry that is visible and selected; null when there is none.

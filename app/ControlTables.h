@@ -28,8 +28,8 @@ int RegisterCustomControls();
 // makes a control or is built as a sub-layout from a file of the skin.
 struct MainTagEntry {
     const char* tag;
-    ControlCreator create;    // null: no class of its own (a sub-layout), or none built
-    const char* subLayout;    // file below the skin folder, or null
+    ControlCreator create;  // null: no class of its own (a sub-layout), or none built
+    const char* subLayout;  // file below the skin folder, or null
 };
 extern const std::array<MainTagEntry, 26> kMainWindowTags;
 

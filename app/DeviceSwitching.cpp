@@ -773,8 +773,7 @@ WorkerThread::Body DeviceSwitching::ScanBody() {
                         // Most often the udev rule is missing: the window says so, once a node.
                         if (denied.insert(path).second) {
                             const std::string reason = probe.GetLastOpenError();
-                            SendMessageW(main, kMsgDeviceNodeDenied,
-                                         reinterpret_cast<WPARAM>(path),
+                            SendMessageW(main, kMsgDeviceNodeDenied, reinterpret_cast<WPARAM>(path),
                                          reinterpret_cast<LPARAM>(reason.c_str()));
                         }
                         continue;

@@ -7,8 +7,9 @@
 //
 // Threads: everything here runs on the UI thread except the two thread bodies. The scan thread
 // changes device list entries and then hands each change to the UI thread with a blocking call
-// (kMsgDeviceArrived / kMsgDeviceRemoved), so the two never touch an entry at the same time. The light synchronisation
-// thread reads the page lists under m_pagesMutex and only writes whole 32-bit LED colours.
+// (kMsgDeviceArrived / kMsgDeviceRemoved), so the two never touch an entry at the same time. The
+// light synchronisation thread reads the page lists under m_pagesMutex and only writes whole 32-bit
+// LED colours.
 
 #include <QString>
 #include <atomic>
@@ -18,9 +19,9 @@
 #include <vector>
 
 #include "app/LightSync.h"
+#include "core/base/WorkerThread.h"
 #include "core/catalogue/DeviceList.h"
 #include "platform/MessageTarget.h"
-#include "core/base/WorkerThread.h"
 #include "platform/ui/UIDefs.h"
 
 namespace q840::pages {
@@ -91,7 +92,8 @@ public:
 
     void ShowEntry(int index, bool visible, bool select);
     void HideEntry(int index);
-    // kMsgEntryReachable: the page of device type row `row` became reachable (1) or unreachable (0).
+    // kMsgEntryReachable: the page of device type row `row` became reachable (1) or unreachable
+    // (0).
     void OnEntryReachable(int row, bool reachable);
 
     // Handles the selector's notifications ("device_select", "synchro_device_select",

@@ -1,10 +1,10 @@
 #include "app/Language.h"
 
+#include "core/base/DebugLine.h"
+#include "core/profile/JsonFileStore.h"
 #include "platform/AppSettings.h"
 #include "platform/Paths.h"
-#include "core/base/DebugLine.h"
 #include "platform/ui/CResourceManager.h"
-#include "core/profile/JsonFileStore.h"
 
 namespace q840 {
 
@@ -19,8 +19,8 @@ QString Text(const Json::Value& value, const char* key) {
 
 std::vector<LanguageEntry> ReadLanguageList() {
     std::vector<LanguageEntry> list;
-    const Json::Value root = profile::JsonFileStore().ReadJsonFile(
-        (DefaultsFolder() + "Language.config").toStdString());
+    const Json::Value root =
+        profile::JsonFileStore().ReadJsonFile((DefaultsFolder() + "Language.config").toStdString());
     if (!root.isObject() || !root["Language"].isArray()) {
         return list;
     }

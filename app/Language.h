@@ -7,10 +7,10 @@ namespace q840 {
 
 // One entry of "Language.config" in the defaults folder.
 struct LanguageEntry {
-    int id = 0;          // "Language_ID": the stored value
-    QString name;        // "Language_name"
-    QString file;        // "Language_file": the language file of the skin
-    QString text;        // "Language_text": shown in the language combo
+    int id = 0;    // "Language_ID": the stored value
+    QString name;  // "Language_name"
+    QString file;  // "Language_file": the language file of the skin
+    QString text;  // "Language_text": shown in the language combo
 };
 
 // The language list; empty when the file is missing or not JSON.

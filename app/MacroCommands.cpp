@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "app/CommandSupport.h"
 #include "controls/CDeviceProfileUI.h"
 #include "core/base/DebugLine.h"
 #include "core/macro/MacroStore.h"
@@ -13,9 +14,6 @@
 namespace q840 {
 
 namespace {
-
-constexpr int kMouseKind = 2;
-constexpr int kKeyboardKind = 1;
 
 struct CommandRow {
     const char* control;
@@ -50,13 +48,7 @@ bool MacroCommands::Current(pages::COrvenixUSBDevice** page,
 }
 
 QString MacroCommands::Format(const char* key, int number) const {
-    // The language text holds one "%d"; it is text from a file, so only that place is filled.
-    QString text = m_host.languageText(QString::fromLatin1(key));
-    const int at = text.indexOf(QLatin1String("%d"));
-    if (at >= 0) {
-        text.replace(at, 2, QString::number(number));
-    }
-    return text;
+    return FillNumber(m_host.languageText(QString::fromLatin1(key)), number);
 }
 
 bool MacroCommands::HandleCommand(ui::TNotifyUI& msg) {
@@ -140,21 +132,18 @@ void MacroCommands::WriteToDevice(pages::COrvenixUSBDevice& page) {
     }
 }
 
-void MacroCommands::AddMacro() {
-    pages::COrvenixUSBDevice* page = nullptr;
-    editors::CMacroControlUI* editor = nullptr;
-    if (!Current(&page, &editor)) {
-        return;
-    }
-    QString name;
-    switch (editor->CreateMacro(&name)) {
+void MacroCommands::ReportResult(pages::COrvenixUSBDevice& page, macro::MacroResult result) {
+    switch (result) {
         case macro::MacroResult::Done:
-            MacrosChanged(*page);
+            MacrosChanged(page);
             break;
         case macro::MacroResult::LimitReached:
-            if (page->GetDeviceKind() == kMouseKind) {
+            if (page.GetDeviceKind() == kMouseKind) {
                 m_host.showMessage(QStringLiteral("message_text_33"), true, 1);
             }
+            break;
+        case macro::MacroResult::BadFile:
+            m_host.showMessage(QStringLiteral("macro_import_bad_file"), true, 0);
             break;
         case macro::MacroResult::WriteFailed:
             m_host.showMessage(QStringLiteral("macro_write_failed"), true, 0);
@@ -162,6 +151,16 @@ void MacroCommands::AddMacro() {
         default:
             break;
     }
+}
+
+void MacroCommands::AddMacro() {
+    pages::COrvenixUSBDevice* page = nullptr;
+    editors::CMacroControlUI* editor = nullptr;
+    if (!Current(&page, &editor)) {
+        return;
+    }
+    QString name;
+    ReportResult(*page, editor->CreateMacro(&name));
 }
 
 void MacroCommands::ImportMacro() {
@@ -175,24 +174,7 @@ void MacroCommands::ImportMacro() {
         return;
     }
     QString name;
-    switch (editor->ImportMacro(path, &name)) {
-        case macro::MacroResult::Done:
-            MacrosChanged(*page);
-            break;
-        case macro::MacroResult::LimitReached:
-            if (page->GetDeviceKind() == kMouseKind) {
-                m_host.showMessage(QStringLiteral("message_text_33"), true, 1);
-            }
-            break;
-        case macro::MacroResult::BadFile:
-            m_host.showMessage(QStringLiteral("macro_import_bad_file"), true, 0);
-            break;
-        case macro::MacroResult::WriteFailed:
-            m_host.showMessage(QStringLiteral("macro_write_failed"), true, 0);
-            break;
-        default:
-            break;
-    }
+    ReportResult(*page, editor->ImportMacro(path, &name));
 }
 
 void MacroCommands::ExportMacro() {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 
+#include "core/macro/MacroStore.h"
 #include "platform/ui/UIDefs.h"
 
 namespace q840::editors {
@@ -71,6 +72,8 @@ private:
     // current profile's keys are changed in the page (and saved). True when the current
     // profile changed.
     bool RenumberProfiles(pages::COrvenixUSBDevice& page, int deleted);
+    // The message (or the change of the page's macro names) after a create or an import.
+    void ReportResult(pages::COrvenixUSBDevice& page, macro::MacroResult result);
     QString Format(const char* key, int number) const;
 
     Host m_host;

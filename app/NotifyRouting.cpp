@@ -5,10 +5,10 @@
 namespace q840 {
 
 const char* RouteAreaName(RouteArea area) {
-    static const char* const kNames[] = {
-        "page settings", "page tabs",    "key editor", "lighting editor",
-        "keyboard lighting", "macro editor", "shoot editor", "audio light",
-        "headset",       "device list",  "main window commands"};
+    static const char* const kNames[] = {"page settings",   "page tabs",           "key editor",
+                                         "lighting editor", "keyboard lighting",   "macro editor",
+                                         "shoot editor",    "audio light",         "headset",
+                                         "device list",     "main window commands"};
     const auto i = static_cast<size_t>(area);
     return i < std::size(kNames) ? kNames[i] : "?";
 }
@@ -233,8 +233,7 @@ bool NotifyRouter::Route(ui::TNotifyUI& msg) {
     const RouteHandler& handler = m_handlers[static_cast<size_t>(row->area)];
     if (!handler) {
         DebugLine("route waiting: %s \"%s\" -> %s", row->type.toUtf8().constData(),
-                  name.toUtf8().constData(),
-                  RouteAreaName(row->area));
+                  name.toUtf8().constData(), RouteAreaName(row->area));
         return true;
     }
     handler(msg, SplitIndexedName(name));

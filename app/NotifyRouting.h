@@ -22,11 +22,11 @@ enum class RouteArea {
     LightingEditor,    // lighting editor of the current page
     KeyboardLighting,  // keyboard page only
     MacroEditor,
-    ShootEditor,       // mouse page only
+    ShootEditor,  // mouse page only
     AudioLight,
-    Headset,           // headset page only
+    Headset,  // headset page only
     DeviceList,
-    MainCommands,      // profile, macro and shoot file commands
+    MainCommands,  // profile, macro and shoot file commands
     Count
 };
 const char* RouteAreaName(RouteArea area);

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include "app/CommandSupport.h"
 #include "controls/CDeviceProfileUI.h"
 #include "core/base/DebugLine.h"
 #include "core/profile/ProfileList.h"
@@ -11,9 +12,6 @@
 namespace q840 {
 
 namespace {
-
-constexpr int kMouseKind = 2;
-constexpr int kKeyboardKind = 1;
 
 struct CommandRow {
     const char* control;
@@ -46,9 +44,8 @@ bool ProfileCommands::Handle(ui::TNotifyUI& msg) {
     }
     for (const CommandRow& row : kCommands) {
         // "profile_fun_spread_btn" is the one name compared with its case.
-        const Qt::CaseSensitivity cs = row.run == &ProfileCommands::ToggleMenu
-                                           ? Qt::CaseSensitive
-                                           : Qt::CaseInsensitive;
+        const Qt::CaseSensitivity cs =
+            row.run == &ProfileCommands::ToggleMenu ? Qt::CaseSensitive : Qt::CaseInsensitive;
         if (name.compare(QLatin1String(row.control), cs) == 0) {
             (this->*row.run)();
             return true;
@@ -65,14 +62,7 @@ bool ProfileCommands::Current(pages::COrvenixUSBDevice** page,
 }
 
 QString ProfileCommands::Format(const char* key, int number) const {
-    // The language text holds one "%d" for the number. It is text from a file, so it is not
-    // handed to a printf-style formatter: only that one place is filled in.
-    QString text = m_host.languageText(QString::fromLatin1(key));
-    const int at = text.indexOf(QLatin1String("%d"));
-    if (at >= 0) {
-        text.replace(at, 2, QString::number(number));
-    }
-    return text;
+    return FillNumber(m_host.languageText(QString::fromLatin1(key)), number);
 }
 
 void ProfileCommands::ReportUpload(int result, int capacity) {

@@ -2,33 +2,49 @@
 
 #include <string>
 
-#include "platform/Paths.h"
 #include "core/base/RegisteredMessage.h"
+#include "platform/Paths.h"
 
 namespace q840 {
 
 namespace {
 RegisteredMessages g_messages;
 
-UINT Register(std::string_view name) { return RegisterWindowMessageW(std::string(name)); }
+UINT Register(std::string_view name) {
+    return RegisterWindowMessageW(std::string(name));
+}
 }  // namespace
 
-const RegisteredMessages& Messages() { return g_messages; }
+const RegisteredMessages& Messages() {
+    return g_messages;
+}
 
 void RegisterStaticMessages() {
     UINT* const entries[] = {
-        &g_messages.WM_HOOK_KEY_SINGLEKEY_MSG,       &g_messages.WM_HOOK_KEY_HITKEY_MSG,
-        &g_messages.WM_HOOK_KEY_KBMACRO_MSG,         &g_messages.WM_HOOK_KEY_MSMACRO_MSG,
-        &g_messages.WM_HOOK_KEY_KBMACROSINGLE_MSG,   &g_messages.WM_HOOK_KEY_KBMACROPREVIOUS_MSG,
-        &g_messages.WM_HOOK_KEY_KBMACROLATER_MSG,    &g_messages.WM_HOOK_MOU_SINGLEKEY_MSG,
-        &g_messages.WM_HOOK_MOU_HITKEY_MSG,          &g_messages.WM_HOOK_MOU_KBMACRO_MSG,
-        &g_messages.WM_HOOK_MOU_MSMACRO_MSG,         &g_messages.WM_HOOK_KEY_MSMACROSINGLE_MSG,
-        &g_messages.WM_HOOK_KEY_MSMACROPREVIOUS_MSG, &g_messages.WM_HOOK_KEY_MSMACROLATER_MSG,
-        &g_messages.UWM_MOUSERBUTTONDOWN_USER_MSG,   &g_messages.UWM_MOUSELBUTTONUP_USER_MSG,
-        &g_messages.UWM_MOUSELBUTTONDOWN_USER_MSG,   &g_messages.UWM_MOUSERBUTTONUP_USER_MSG,
-        &g_messages.UWM_MOUSERBUTTONDOWN_USER_MSG_2, &g_messages.UWM_MOUSEMOVE_USER_MSG,
-        &g_messages.Game_Start,                      &g_messages.Game_End,
-        &g_messages.Game_Kill,                       &g_messages.Game_Death,
+        &g_messages.WM_HOOK_KEY_SINGLEKEY_MSG,
+        &g_messages.WM_HOOK_KEY_HITKEY_MSG,
+        &g_messages.WM_HOOK_KEY_KBMACRO_MSG,
+        &g_messages.WM_HOOK_KEY_MSMACRO_MSG,
+        &g_messages.WM_HOOK_KEY_KBMACROSINGLE_MSG,
+        &g_messages.WM_HOOK_KEY_KBMACROPREVIOUS_MSG,
+        &g_messages.WM_HOOK_KEY_KBMACROLATER_MSG,
+        &g_messages.WM_HOOK_MOU_SINGLEKEY_MSG,
+        &g_messages.WM_HOOK_MOU_HITKEY_MSG,
+        &g_messages.WM_HOOK_MOU_KBMACRO_MSG,
+        &g_messages.WM_HOOK_MOU_MSMACRO_MSG,
+        &g_messages.WM_HOOK_KEY_MSMACROSINGLE_MSG,
+        &g_messages.WM_HOOK_KEY_MSMACROPREVIOUS_MSG,
+        &g_messages.WM_HOOK_KEY_MSMACROLATER_MSG,
+        &g_messages.UWM_MOUSERBUTTONDOWN_USER_MSG,
+        &g_messages.UWM_MOUSELBUTTONUP_USER_MSG,
+        &g_messages.UWM_MOUSELBUTTONDOWN_USER_MSG,
+        &g_messages.UWM_MOUSERBUTTONUP_USER_MSG,
+        &g_messages.UWM_MOUSERBUTTONDOWN_USER_MSG_2,
+        &g_messages.UWM_MOUSEMOVE_USER_MSG,
+        &g_messages.Game_Start,
+        &g_messages.Game_End,
+        &g_messages.Game_Kill,
+        &g_messages.Game_Death,
     };
     static_assert(std::size(entries) == kStaticMessageNames.size());
     for (size_t i = 0; i < kStaticMessageNames.size(); ++i) {

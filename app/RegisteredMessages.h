@@ -39,29 +39,41 @@ struct RegisteredMessages {
     UINT Game_Death = 0;
 
     // Registered by the entry function.
-    UINT UWM_APP_ACTIVATE_MSG = 0;        // under the product title
-    UINT UWM_UPDATE_PROGRESS_MSG = 0;     // ...EBF15
-    UINT UWM_LIGHT_OWNER_NOTIFY_MSG = 0;  // ...EBF16
-    UINT UWM_LIGHT_OWNER_REQUEST_MSG = 0; // ...EBF17
-    UINT UWM_WORKTOOL_QUERY_MSG = 0;      // ...EBF18
-    UINT UWM_AUDIO_WND_CMD_MSG = 0;       // ...EBE19
+    UINT UWM_APP_ACTIVATE_MSG = 0;         // under the product title
+    UINT UWM_UPDATE_PROGRESS_MSG = 0;      // ...EBF15
+    UINT UWM_LIGHT_OWNER_NOTIFY_MSG = 0;   // ...EBF16
+    UINT UWM_LIGHT_OWNER_REQUEST_MSG = 0;  // ...EBF17
+    UINT UWM_WORKTOOL_QUERY_MSG = 0;       // ...EBF18
+    UINT UWM_AUDIO_WND_CMD_MSG = 0;        // ...EBE19
 };
 
 // Names registered before anything else runs, in table order (the hook messages, the mouse
 // messages with the repeated entry, the game messages).
 inline constexpr std::array<std::string_view, 24> kStaticMessageNames = {
-    "WM_HOOK_KEY_SINGLEKEY_MSG",       "WM_HOOK_KEY_HITKEY_MSG",
-    "WM_HOOK_KEY_KBMACRO_MSG",         "WM_HOOK_KEY_MSMACRO_MSG",
-    "WM_HOOK_KEY_KBMACROSINGLE_MSG",   "WM_HOOK_KEY_KBMACROPREVIOUS_MSG",
-    "WM_HOOK_KEY_KBMACROLATER_MSG",    "WM_HOOK_MOU_SINGLEKEY_MSG",
-    "WM_HOOK_MOU_HITKEY_MSG",          "WM_HOOK_MOU_KBMACRO_MSG",
-    "WM_HOOK_MOU_MSMACRO_MSG",         "WM_HOOK_KEY_MSMACROSINGLE_MSG",
-    "WM_HOOK_KEY_MSMACROPREVIOUS_MSG", "WM_HOOK_KEY_MSMACROLATER_MSG",
-    "UWM_MOUSERBUTTONDOWN_USER_MSG",   "UWM_MOUSELBUTTONUP_USER_MSG",
-    "UWM_MOUSELBUTTONDOWN_USER_MSG",   "UWM_MOUSERBUTTONUP_USER_MSG",
-    "UWM_MOUSERBUTTONDOWN_USER_MSG",   "UWM_MOUSEMOVE_USER_MSG",
-    "Game_Start",                      "Game_End",
-    "Game_Kill",                       "Game_Death",
+    "WM_HOOK_KEY_SINGLEKEY_MSG",
+    "WM_HOOK_KEY_HITKEY_MSG",
+    "WM_HOOK_KEY_KBMACRO_MSG",
+    "WM_HOOK_KEY_MSMACRO_MSG",
+    "WM_HOOK_KEY_KBMACROSINGLE_MSG",
+    "WM_HOOK_KEY_KBMACROPREVIOUS_MSG",
+    "WM_HOOK_KEY_KBMACROLATER_MSG",
+    "WM_HOOK_MOU_SINGLEKEY_MSG",
+    "WM_HOOK_MOU_HITKEY_MSG",
+    "WM_HOOK_MOU_KBMACRO_MSG",
+    "WM_HOOK_MOU_MSMACRO_MSG",
+    "WM_HOOK_KEY_MSMACROSINGLE_MSG",
+    "WM_HOOK_KEY_MSMACROPREVIOUS_MSG",
+    "WM_HOOK_KEY_MSMACROLATER_MSG",
+    "UWM_MOUSERBUTTONDOWN_USER_MSG",
+    "UWM_MOUSELBUTTONUP_USER_MSG",
+    "UWM_MOUSELBUTTONDOWN_USER_MSG",
+    "UWM_MOUSERBUTTONUP_USER_MSG",
+    "UWM_MOUSERBUTTONDOWN_USER_MSG",
+    "UWM_MOUSEMOVE_USER_MSG",
+    "Game_Start",
+    "Game_End",
+    "Game_Kill",
+    "Game_Death",
 };
 
 // The five messages registered after resource set-up, in order. The fifth breaks the pattern

@@ -8,7 +8,13 @@ int ChooseWindowScale(QSize monitor) {
 
 bool IsSupportedScale(int scale) {
     switch (scale) {
-        case 48: case 72: case 96: case 120: case 144: case 168: case 192:
+        case 48:
+        case 72:
+        case 96:
+        case 120:
+        case 144:
+        case 168:
+        case 192:
             return true;
         default:
             return false;

@@ -105,67 +105,6 @@ bool ReadMacroBytes(const fs::path& path, std::string* bytes) {
     return true;
 }
 
-fs::path TemporaryPathFor(const fs::path& target) {
-    static std::atomic<unsigned> counter{0};
-#ifndef _WIN32
-    const long pid = static_cast<long>(::getpid());
-#else
-    const long pid = 0;
-#endif
-    fs::path tmp = target;
-    tmp += ".~" + std::to_string(pid) + "_m" + std::to_string(counter.fetch_add(1)) + ".tmp";
-    return tmp;
-}
-
-// Puts bytes into target through a temporary file in the same folder and a rename, so that the
-// target is either the old file or the whole new one.
-bool WriteBytesAtomically(const fs::path& target, const std::string& bytes) {
-    if (target.empty()) {
-        return false;
-    }
-    const fs::path tmp = TemporaryPathFor(target);
-    bool ok = false;
-#ifndef _WIN32
-    mode_t mode = 0666;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    }
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd >= 0) {
-        ok = true;
-        size_t done = 0;
-        while (ok && done < bytes.size()) {
-            const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-            if (w < 0 && errno != EINTR) {
-                ok = false;
-            } else if (w > 0) {
-                done += static_cast<size_t>(w);
-            }
-        }
-        ok = ok && ::fsync(fd) == 0;
-        ok = (::close(fd) == 0) && ok;
-    }
-#else
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        ok = static_cast<bool>(out);
-    }
-#endif
-    std::error_code ec;
-    if (ok) {
-        fs::rename(tmp, target, ec);
-        if (!ec) {
-            return true;
-        }
-    }
-    DebugLine("macro file could not be written: %s", target.string().c_str());
-    fs::remove(tmp, ec);
-    return false;
-}
-
 std::string CompactText(const Json::Value& value) {
     Json::StreamWriterBuilder builder;
     builder["indentation"] = "";
@@ -327,7 +266,7 @@ MacroResult MacroStore::ImportMacro(const fs::path& file, std::string* name) {
                      NewGuid(entries)};
     // The file goes in first: an index entry never names a macro file that is not there.
     const fs::path copy = FileOf(entry.guid);
-    if (!WriteBytesAtomically(copy, bytes)) {
+    if (m_store.WriteFileBytes(copy, bytes) != 0) {
         return MacroResult::WriteFailed;
     }
     Json::Value element(Json::objectValue);
@@ -353,7 +292,8 @@ MacroResult MacroStore::ExportMacro(int number, const fs::path& target) const {
     if (source.empty() || target.empty() || !ReadMacroBytes(source, &bytes)) {
         return MacroResult::NoSelection;
     }
-    return WriteBytesAtomically(target, bytes) ? MacroResult::Done : MacroResult::WriteFailed;
+    return m_store.WriteFileBytes(target, bytes) == 0 ? MacroResult::Done
+                                                      : MacroResult::WriteFailed;
 }
 
 MacroResult MacroStore::RenameMacro(int number, const std::string& name) {

@@ -272,7 +272,7 @@ std::string ErrorText(int code) {
 }
 
 #ifndef _WIN32
-bool WriteAll(int fd, const std::string& data) {
+bool WriteAll(int fd, std::string_view data) {
     size_t done = 0;
     while (done < data.size()) {
         const ssize_t w = ::write(fd, data.data() + done, data.size() - done);
@@ -437,10 +437,13 @@ std::string JsonFileStore::StoredText(const Json::Value& value) {
 
 int JsonFileStore::WriteJsonFile(const std::filesystem::path& path,
                                  const Json::Value& value) const {
+    return WriteFileBytes(path, StoredText(value));
+}
+
+int JsonFileStore::WriteFileBytes(const std::filesystem::path& path, std::string_view data) const {
     if (path.empty()) {
         return -1;
     }
-    const std::string data = StoredText(value);
     const std::filesystem::path tmp = TemporaryPathFor(path);
     bool ok = false;
 #ifndef _WIN32

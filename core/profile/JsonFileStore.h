@@ -41,6 +41,8 @@ public:
     // Replaces the file with the stored form of value. Returns 0 when the file was replaced and
     // -1 when it was not (the old file, if any, is then left as it was).
     int WriteJsonFile(const std::filesystem::path& path, const Json::Value& value) const;
+    // The same for bytes as they are (a file copied byte for byte), with the same guarantees.
+    int WriteFileBytes(const std::filesystem::path& path, std::string_view data) const;
 
     // Local time as "%d_%02d_%02d_%02d_%02d_%02d_%03d" (year, month, day, hour, minute, second,
     // millisecond). It names profile and macro files, so two calls in this process never return

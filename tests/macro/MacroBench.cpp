@@ -6,33 +6,19 @@
 
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "core/macro/MacroStore.h"
 #include "core/profile/CBasicProfiledata.h"
 #include "core/profile/FactoryData.h"
+#include "tests/support/TempDir.h"
 
 using namespace q840;
 
 namespace {
 
-struct Folder {
-    std::filesystem::path path;
-    Folder() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "q840macro.XXXXXX").string();
-        if (!::mkdtemp(tmpl.data())) {
-            std::abort();
-        }
-        path = tmpl;
-    }
-    ~Folder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-};
+using Folder = test::TempDir;
 
 std::vector<macro::MacroRow> FullMacro() {
     std::vector<macro::MacroRow> rows;
@@ -49,7 +35,7 @@ std::vector<macro::MacroRow> FullMacro() {
 void SaveFullMacro(benchmark::State& state) {
     Folder folder;
     macro::MacroStore store;
-    store.SetFolder(folder.path.string() + "/");
+    store.SetFolder(folder.path().string() + "/");
     std::string name;
     store.CreateMacro(&name);
     for (auto _ : state) {
@@ -64,7 +50,7 @@ BENCHMARK(SaveFullMacro)->Unit(benchmark::kMicrosecond)->UseRealTime();
 void LoadFullMacro(benchmark::State& state) {
     Folder folder;
     macro::MacroStore store;
-    store.SetFolder(folder.path.string() + "/");
+    store.SetFolder(folder.path().string() + "/");
     std::string name;
     store.CreateMacro(&name);
     std::vector<macro::MacroRow> rows = FullMacro();
@@ -88,7 +74,7 @@ void RenumberFiftyProfiles(benchmark::State& state) {
     profile::JsonFileStore store;
     std::vector<std::filesystem::path> files;
     for (int i = 0; i < 50; ++i) {
-        files.push_back(folder.path / ("p" + std::to_string(i) + ".Json"));
+        files.push_back(folder.path() / ("p" + std::to_string(i) + ".Json"));
     }
     for (auto _ : state) {
         state.PauseTiming();
