@@ -32,12 +32,12 @@
 #include "pages/COrvenixMouseDevice.h"
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/Paths.h"
+#include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CResourceManager.h"
 #include "platform/ui/StyleSheet.h"
 #include "windows/CAboutWnd.h"
 #include "windows/CColorSelectWnd.h"
 #include "windows/CMsgWnd.h"
-#include "platform/ui/CDialogBuilder.h"
 
 namespace q840 {
 
@@ -591,13 +591,13 @@ QString CMainWnd::LanguageText(const QString& key) {
 void CMainWnd::InstallProfileCommands() {
     ProfileCommands::Host host;
     host.currentPage = [this] { return CurrentPage(); };
-    host.writeSettings = [this](pages::COrvenixUSBDevice& page) {
-        return WritePageSettings(page);
-    };
+    host.writeSettings = [this](pages::COrvenixUSBDevice& page) { return WritePageSettings(page); };
     host.onWrite = [this](pages::COrvenixUSBDevice& page, int result) {
         OnPageWrite(page, result);
     };
-    host.armSwitchTimer = [this] { SetTimer(kTimerProfileSwitch, ProfileCommands::kSwitchDelayMs); };
+    host.armSwitchTimer = [this] {
+        SetTimer(kTimerProfileSwitch, ProfileCommands::kSwitchDelayMs);
+    };
     host.showMessage = [this](const QString& text, bool isKey, int buttons) {
         return CMsgWnd::ShowMessage(this, QString(), text, m_uiScale, isKey ? 1 : 0, buttons);
     };
@@ -611,14 +611,15 @@ void CMainWnd::InstallProfileCommands() {
                     : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
     };
     m_profileCommands = std::make_unique<ProfileCommands>(std::move(host));
-    m_router.SetHandler(RouteArea::MainCommands, [this](ui::TNotifyUI& msg, const IndexedName& name) {
-        if (msg.sType == ui::notify::kClick &&
-            name.prefix.compare(QLatin1String("DPI_color_option_"), Qt::CaseInsensitive) == 0) {
-            OpenStageColourPicker(msg.pSender, name.index);
-            return true;
-        }
-        return m_macroCommands->HandleCommand(msg) || m_profileCommands->Handle(msg);
-    });
+    m_router.SetHandler(
+        RouteArea::MainCommands, [this](ui::TNotifyUI& msg, const IndexedName& name) {
+            if (msg.sType == ui::notify::kClick &&
+                name.prefix.compare(QLatin1String("DPI_color_option_"), Qt::CaseInsensitive) == 0) {
+                OpenStageColourPicker(msg.pSender, name.index);
+                return true;
+            }
+            return m_macroCommands->HandleCommand(msg) || m_profileCommands->Handle(msg);
+        });
 }
 
 void CMainWnd::InstallMacroCommands() {
@@ -639,8 +640,8 @@ void CMainWnd::InstallMacroCommands() {
     host.onWrite = [this](pages::COrvenixUSBDevice& page, int result) {
         OnPageWrite(page, result);
     };
-    host.reportUpload = [this](int result, int capacity) {
-        m_profileCommands->ReportUpload(result, capacity);
+    host.reportUpload = [this](pages::COrvenixUSBDevice& page, int result) {
+        m_profileCommands->ReportUpload(page, result);
     };
     host.openStepMenu = [this](QWidget* anchor) { OpenMacroStepMenu(anchor); };
     m_macroCommands = std::make_unique<MacroCommands>(std::move(host));
@@ -661,8 +662,8 @@ void CMainWnd::OpenMacroStepMenu(QWidget* anchor) {
         return;
     }
     m_stepMenu = menu;
-    const QPoint at = anchor != nullptr ? anchor->mapToGlobal(QPoint(0, anchor->height()))
-                                        : QCursor::pos();
+    const QPoint at =
+        anchor != nullptr ? anchor->mapToGlobal(QPoint(0, anchor->height())) : QCursor::pos();
     menu->ShowAt(at, 6);
 }
 

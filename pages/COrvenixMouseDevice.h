@@ -92,9 +92,6 @@ public:
     // mouse); k > 0 when it was refused before anything was sent: k is the step count of a macro
     // with more than 64 steps, or (area size - capacity) / 4 + 1 for an area that does not fit.
     int UploadMacros(const std::vector<int>& macros) override;
-    // Why the last UploadMacros returned a positive number.
-    enum class UploadRefusal { None, TooManySteps, AreaTooLarge };
-    UploadRefusal GetLastUploadRefusal() const { return m_lastRefusal; }
     int WriteSettingsBlock(int profile, int value) override;
     bool HasPendingWrites() const override { return m_pending.Any(); }
     void InitLightPreview() override;
@@ -246,7 +243,6 @@ private:
 
     // Areas of the profile the mouse has not got yet (kept beside the profile file).
     profile::PendingWrites m_pending;
-    UploadRefusal m_lastRefusal = UploadRefusal::None;
 
     // Preview state of the mouse's own renderers (preview thread).
     int m_wavePhase = 0;

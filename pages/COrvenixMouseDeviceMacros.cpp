@@ -53,7 +53,7 @@ bool COrvenixMouseDevice::RefreshMacroCapacity() {
 }
 
 int COrvenixMouseDevice::UploadMacros(const std::vector<int>& macros) {
-    m_lastRefusal = UploadRefusal::None;
+    SetUploadRefusal(UploadRefusal::None);
     auto& proto = CommandProtocol();
     // A mouse this program does not know gets nothing, and nothing is marked for it either.
     if (proto.IsMuted()) {
@@ -97,7 +97,7 @@ int COrvenixMouseDevice::UploadMacros(const std::vector<int>& macros) {
         }
         if (steps.size() > protocol::kMaxMacroEvents) {
             DebugLine("macro %d has %zu steps: not uploaded", number, steps.size());
-            m_lastRefusal = UploadRefusal::TooManySteps;
+            SetUploadRefusal(UploadRefusal::TooManySteps);
             return int(std::min<size_t>(steps.size(), 0x7FFFFFFF));
         }
         counts.push_back(steps.size());
@@ -109,7 +109,7 @@ int COrvenixMouseDevice::UploadMacros(const std::vector<int>& macros) {
     const bool capacityKnown = open || m_infoValid;
     if (capacityKnown && total > capacity) {
         DebugLine("macro area of %zu bytes against %zu: not uploaded", total, capacity);
-        m_lastRefusal = UploadRefusal::AreaTooLarge;
+        SetUploadRefusal(UploadRefusal::AreaTooLarge);
         return int((total - capacity) / 4 + 1);
     }
     const std::vector<uint8_t> area = protocol::BuildEventArea(records);
