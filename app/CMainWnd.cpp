@@ -640,8 +640,8 @@ void CMainWnd::InstallMacroCommands() {
     host.onWrite = [this](pages::COrvenixUSBDevice& page, int result) {
         OnPageWrite(page, result);
     };
-    host.reportUpload = [this](int result, int capacity) {
-        m_profileCommands->ReportUpload(result, capacity);
+    host.reportUpload = [this](pages::COrvenixUSBDevice& page, int result) {
+        m_profileCommands->ReportUpload(page, result);
     };
     host.openStepMenu = [this](QWidget* anchor) { OpenMacroStepMenu(anchor); };
     m_macroCommands = std::make_unique<MacroCommands>(std::move(host));

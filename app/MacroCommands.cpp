@@ -125,7 +125,7 @@ void MacroCommands::MacrosChanged(pages::COrvenixUSBDevice& page) {
 void MacroCommands::WriteToDevice(pages::COrvenixUSBDevice& page) {
     const int upload = page.UploadMacros(page.GetMacroUseList());
     if (m_host.reportUpload) {
-        m_host.reportUpload(upload, page.GetMacroCapacity());
+        m_host.reportUpload(page, upload);
     }
     if (m_host.onWrite) {
         m_host.onWrite(page, page.ApplyKeys(0));

@@ -35,8 +35,8 @@ public:
         std::function<QString(bool save)> chooseFile;
         // A write's result, for the notice of changes that did not reach the device.
         std::function<void(pages::COrvenixUSBDevice&, int result)> onWrite;
-        // Reports a macro upload's result (0 done, -1 failed, a positive overflow).
-        std::function<void(int result, int capacity)> reportUpload;
+        // Reports the page's macro upload result (0 done, -1 failed, a positive overflow).
+        std::function<void(pages::COrvenixUSBDevice&, int result)> reportUpload;
         // Opens the macro step menu at the cursor (or below `anchor` when it is given).
         std::function<void(QWidget* anchor)> openStepMenu;
     };

@@ -7,6 +7,7 @@
 #include "controls/CDeviceProfileUI.h"
 #include "core/base/DebugLine.h"
 #include "core/profile/ProfileList.h"
+#include "core/protocol/codecs/EventArea.h"
 #include "pages/COrvenixUSBDevice.h"
 
 namespace q840 {
@@ -79,6 +80,19 @@ void ProfileCommands::ReportUpload(int result, int capacity) {
     m_host.showMessage(text, false, 0);
 }
 
+void ProfileCommands::ReportUpload(const pages::COrvenixUSBDevice& page, int result) {
+    using Refusal = pages::COrvenixUSBDevice::UploadRefusal;
+    const Refusal why = result > 0 ? page.GetLastUploadRefusal() : Refusal::None;
+    if (why == Refusal::AreaTooLarge) {
+        m_host.showMessage(Format("message_text_16", result), false, 0);
+    } else if (why == Refusal::TooManySteps) {
+        m_host.showMessage(Format("message_text_26", result - int(protocol::kMaxMacroEvents)),
+                           false, 0);
+    } else {
+        ReportUpload(result, page.GetMacroCapacity());
+    }
+}
+
 void ProfileCommands::ApplyCurrentProfile(pages::COrvenixUSBDevice& page,
                                           controls::CDeviceProfileUI& bar) {
     // The writes take a few hundred milliseconds (more through the receiver): the pointer says so.
@@ -92,7 +106,7 @@ void ProfileCommands::ApplyCurrentProfile(pages::COrvenixUSBDevice& page,
     page.RefreshControls();
     m_host.onWrite(page, m_host.writeSettings(page));
     const int upload = page.UploadMacros(page.GetMacroUseList());
-    ReportUpload(upload, page.GetMacroCapacity());
+    ReportUpload(page, upload);
     m_host.onWrite(page, page.ApplyKeys(0));
 }
 
@@ -245,7 +259,7 @@ void ProfileCommands::ResetProfile() {
     m_host.onWrite(*page, m_host.writeSettings(*page));
     if (page->GetDeviceKind() == kMouseKind || page->GetDeviceKind() == kKeyboardKind) {
         const int upload = page->UploadMacros(page->GetMacroUseList());
-        ReportUpload(upload, page->GetMacroCapacity());
+        ReportUpload(*page, upload);
         m_host.onWrite(*page, page->ApplyKeys(0));
     }
 }

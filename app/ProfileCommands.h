@@ -54,6 +54,9 @@ public:
     // Reports the result of a macro upload (0 done, -1 failed, a positive overflow); `capacity`
     // is the device's macro memory in units of 128 bytes.
     void ReportUpload(int result, int capacity);
+    // The same for an upload of this page, which knows why it refused one: an area too large
+    // names the steps too many of the area, a macro too long those of the macro.
+    void ReportUpload(const pages::COrvenixUSBDevice& page, int result);
 
     // The commands, by control.
     void AddProfile();

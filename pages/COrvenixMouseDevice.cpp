@@ -257,7 +257,7 @@ int COrvenixMouseDevice::WriteKeys(int bank, const std::vector<int>& keys,
     const auto& pairs = MouseProfile()->GetKeyAssignments();
     // Macros are uploaded in the order the keys first use them; a key's parameter 1 is the
     // macro's position in that upload.
-    std::vector<int> uploaded;
+    const std::vector<int> uploaded = MacroUseOrder(keys, macroCount);
     for (int j = 0; j < kKeyButtons; ++j) {
         const uint8_t slot = m_keySlotMap[size_t(j)];
         if (slot == protocol::kNoSlot || size_t(j) >= keys.size()) {
@@ -266,11 +266,7 @@ int COrvenixMouseDevice::WriteKeys(int bank, const std::vector<int>& keys,
         KeyAssignment a = KeyAssignment::FromCode(uint32_t(keys[size_t(j)]));
         if (a.IsMacro()) {
             if (a.param1 < macroCount) {
-                auto at = std::find(uploaded.begin(), uploaded.end(), int(a.param1));
-                if (at == uploaded.end()) {
-                    uploaded.push_back(a.param1);
-                    at = uploaded.end() - 1;
-                }
+                const auto at = std::find(uploaded.begin(), uploaded.end(), int(a.param1));
                 a.param1 = uint8_t(at - uploaded.begin());
             } else {
                 // The macro is gone: the key goes back to what it does from the factory.
@@ -320,10 +316,12 @@ void COrvenixMouseDevice::NoteWrite(profile::PendingArea area, int result) {
 
 int COrvenixMouseDevice::WritePendingAreas() {
     const int settings = WritePendingSettings();
+    // The macro area before the key table, whose macro keys name positions in it. The mouse has
+    // no command to read the area back: its mark goes once the mouse has answered every packet.
+    const int macros = WritePendingMacroArea();
     const int keys = WritePendingKeyTable();
-    // The macro and shoot uploads join here once the page has them: each writes its area from
-    // its files, reads it back, and clears its mark only when the two agree.
-    return settings == 1 && keys == 1 && !m_pending.Any() ? 1 : 0;
+    // The shoot upload joins here once the page has it.
+    return settings == 1 && macros == 1 && keys == 1 && !m_pending.Any() ? 1 : 0;
 }
 
 int COrvenixMouseDevice::WritePendingSettings() {

@@ -82,6 +82,16 @@ public:
     // marks nothing); one that did clears the mark.
     int SendKeyTable(int bank, const std::vector<int>& keys) override;
     int ApplyKeys(int bank) override;
+    // The macros the profile's keys use: distinct macro numbers in the order key buttons first
+    // use them, keys without a slot and numbers of macros that no longer exist left out. The key
+    // table names a macro by its position in this list, which is its position in the macro area.
+    std::vector<int> GetMacroUseList() override;
+    // Builds the macro area from the files of these macros, in this order, and sends it whole.
+    // 0 when it was sent, or there was nothing to send (no macros, no mouse behind the receiver);
+    // -1 when the mouse did not take it to the end (the area is then marked as not yet on the
+    // mouse); k > 0 when it was refused before anything was sent: k is the step count of a macro
+    // with more than 64 steps, or (area size - capacity) / 4 + 1 for an area that does not fit.
+    int UploadMacros(const std::vector<int>& macros) override;
     int WriteSettingsBlock(int profile, int value) override;
     bool HasPendingWrites() const override { return m_pending.Any(); }
     void InitLightPreview() override;
@@ -174,11 +184,18 @@ private:
                   std::array<uint8_t, protocol::kKeyTableBufferSize>* written);
     // The profile's key assignments, in key button order.
     std::vector<int> ProfileKeyCodes() const;
+    // The distinct macro numbers below macroCount of these key codes, in order of first use by a
+    // key button that has a slot. The upload and the key table both take positions from it.
+    std::vector<int> MacroUseOrder(const std::vector<int>& keys, int macroCount) const;
+    // The capacity byte of a fresh information record (kept for GetMacroCapacity); false when
+    // the mouse did not answer.
+    bool RefreshMacroCapacity();
     // Marks or clears `area` after a write of it ended with `result`.
     void NoteWrite(profile::PendingArea area, int result);
     void SetPending(profile::PendingArea area, bool pending);
     int WritePendingSettings();
     int WritePendingKeyTable();
+    int WritePendingMacroArea();
     // A control of this page by name: first among the page's own children (two pages may carry
     // the same names), then through the paint manager. Null when missing.
     QWidget* Control(const QString& name) const;

@@ -47,7 +47,7 @@ class CDeviceProfileUI;
 namespace q840::editors {
 class CLightControlUI;
 class CMacroControlUI;
-}
+}  // namespace q840::editors
 
 namespace q840::profile {
 class CBasicProfiledata;
@@ -184,6 +184,10 @@ public:
     virtual int SendKeyTable(int /*bank*/, const std::vector<int>& /*keys*/) { return 0; }
     virtual int ApplyKeys(int /*bank*/) { return 0; }
     virtual int UploadMacros(const std::vector<int>& /*macros*/) { return 0; }
+    // Why the last UploadMacros returned a positive number: the same number means steps too many
+    // in the area or a macro of that many steps, and the user is told which.
+    enum class UploadRefusal { None, TooManySteps, AreaTooLarge };
+    UploadRefusal GetLastUploadRefusal() const { return m_uploadRefusal; }
     // The device's macro memory in units of 128 bytes (byte 6 of the information record).
     int GetMacroCapacity() const { return m_session.InfoRecord()[6]; }
     virtual int WriteSettingsBlock(int /*profile*/, int /*value*/) { return 0; }
@@ -314,6 +318,7 @@ signals:
     void pendingWritesChanged();
 
 protected:
+    void SetUploadRefusal(UploadRefusal why) { m_uploadRefusal = why; }
     // Parameters of one rendered frame: the page's light settings or a custom effect's step.
     using FrameParams = PreviewEngine::FrameParams;
     FrameParams CurrentFrameParams() const { return m_preview.CurrentFrameParams(); }
@@ -353,6 +358,7 @@ protected:
     session::DeviceSession::InfoRecordBytes& InfoRecord() { return m_session.InfoRecord(); }
 
 private:
+    UploadRefusal m_uploadRefusal = UploadRefusal::None;
     // The three parts of the page: the device, the preview, and this widget with its set-up.
     session::DeviceSession m_session{static_cast<session::IDeviceEventSink&>(*this)};
     PreviewEngine m_preview{static_cast<IPreviewHost&>(*this)};

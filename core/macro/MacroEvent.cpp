@@ -90,14 +90,19 @@ std::string CanonicalDelay(std::string_view text) {
     return std::to_string(ParseDelay(text));
 }
 
-std::array<uint8_t, 4> EncodeMacroEvent(const MacroEvent& event) {
+protocol::MacroStep ToMacroStep(const MacroEvent& event) {
+    protocol::MacroStep step;
     // Converting to unsigned keeps the low bits of a negative delay, as the device expects of a
     // 16-bit field.
-    const auto delay =
-        static_cast<uint16_t>(static_cast<unsigned long long>(ParseDelay(event.delay)));
-    return {static_cast<uint8_t>(delay & 0xFF), static_cast<uint8_t>(delay >> 8),
-            static_cast<uint8_t>(static_cast<uint8_t>(event.type) | (event.IsDown() ? 0x80 : 0)),
-            static_cast<uint8_t>(event.button)};
+    step.delay = static_cast<uint16_t>(static_cast<unsigned long long>(ParseDelay(event.delay)));
+    step.type = static_cast<uint8_t>(event.type);
+    step.down = event.IsDown();
+    step.button = static_cast<uint8_t>(event.button);
+    return step;
+}
+
+std::array<uint8_t, 4> EncodeMacroEvent(const MacroEvent& event) {
+    return protocol::EncodeMacroStep(ToMacroStep(event));
 }
 
 }  // namespace q840::macro

@@ -20,6 +20,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/protocol/codecs/EventArea.h"
+
 namespace q840::macro {
 
 enum MacroStepType : int {
@@ -58,6 +60,10 @@ int ShownDelay(std::string_view text);
 // The canonical text a save stores for a delay field: ParseDelay's value as decimal text, with
 // an empty field counted as "0".
 std::string CanonicalDelay(std::string_view text);
+
+// The step as the device plays it: the delay truncated to 16 bits (the low bits of a negative
+// delay), type and button truncated to a byte, "down" as the press flag.
+protocol::MacroStep ToMacroStep(const MacroEvent& event);
 
 // Device record: delay low byte, delay high byte (the delay truncated to 16 bits), the type with
 // bit 7 set for "down", the button. A press of A after 35 ms is 23 00 8A 04.

@@ -14,20 +14,20 @@
 #include "app/CMainWnd.h"
 #include "app/RegisteredMessages.h"
 #include "controls/CDeviceProfileUI.h"
-#include "core/protocol/codecs/SettingsBlock.h"
-#include "editors/CLightControlUI.h"
-#include "pages/COrvenixMouseDevice.h"
-#include "platform/ui/CColorPaletteUI.h"
-#include "windows/CColorSelectWnd.h"
 #include "core/hid/HidBackend.h"
 #include "core/profile/JsonFileStore.h"
+#include "core/protocol/codecs/SettingsBlock.h"
 #include "core/sim/DemoDevices.h"
+#include "editors/CLightControlUI.h"
+#include "pages/COrvenixMouseDevice.h"
 #include "pages/COrvenixUSBDevice.h"
+#include "platform/ui/CColorPaletteUI.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
+#include "tests/app/MouseWindowFixture.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitFor.h"
-#include "tests/app/MouseWindowFixture.h"
+#include "windows/CColorSelectWnd.h"
 
 using namespace q840;
 using q840::test::WaitFor;
@@ -123,9 +123,9 @@ TEST_F(ProfileCommandsTest, RenameChecksTheNameInTheirOrderAndSaysWhatIsWrong) {
     EXPECT_EQ(Names(), (QStringList{"游戏配置一二三四", "profile2"}));
     // The name is in the list file and in the profile file.
     profile::JsonFileStore store;
-    EXPECT_EQ(store.ReadJsonFile(Bar()->GetProfileFilePath(0).toStdString())["profilename"]
-                  .asString(),
-              "游戏配置一二三四");
+    EXPECT_EQ(
+        store.ReadJsonFile(Bar()->GetProfileFilePath(0).toStdString())["profilename"].asString(),
+        "游戏配置一二三四");
 }
 
 TEST_F(ProfileCommandsTest, ExportImportDeleteAndTheLimitAsAUserMeetsThem) {
@@ -239,7 +239,8 @@ TEST_F(ProfileCommandsTest, LightingEditorChangesReachTheMouseAndTheProfile) {
     // Brightness as it is, speed as 4 - speed (bytes 2 and 3 of the block).
     effects->setCurrentIndex(1);  // breathing: brightness and speed both apply
     m_wnd->PaintManager().SendNotify(effects, ui::notify::kItemSelect, 1);
-    for (const auto& [name, value] : {std::pair{"deng_light_slider", 2}, std::pair{"deng_speed_slider", 1}}) {
+    for (const auto& [name, value] :
+         {std::pair{"deng_light_slider", 2}, std::pair{"deng_speed_slider", 1}}) {
         auto* slider = editor->findChild<QSlider*>(name);
         slider->setValue(value);
         m_wnd->PaintManager().SendNotify(slider, ui::notify::kValueChanged, quint64(value));
@@ -327,6 +328,7 @@ public:
     }
     int UploadMacros(const std::vector<int>& macros) override {
         calls << QString("UploadMacros:%1").arg(macros.size());
+        SetUploadRefusal(refusal);
         return upload;
     }
     int ApplyKeys(int bank) override {
@@ -335,6 +337,7 @@ public:
     }
     QStringList calls;
     int upload = 0;
+    UploadRefusal refusal = UploadRefusal::None;
 };
 
 TEST(ProfileSwitch, RunsThePagesStepsInOrderAndReportsTheUpload) {
@@ -362,9 +365,9 @@ TEST(ProfileSwitch, RunsThePagesStepsInOrderAndReportsTheUpload) {
     commands.SwitchProfile();
     const QString id = page.GetProfileBar()->GetCurrentProfileId();
     EXPECT_EQ(id.toStdString(), page.GetProfileBar()->List().Entries()[1].id);
-    EXPECT_EQ(page.calls, (QStringList{"LoadProfile:" + id, "DropStaleMacroKeys", "RefreshControls",
-                                       "WriteSettings", "GetMacroUseList", "UploadMacros:2",
-                                       "ApplyKeys:0"}));
+    EXPECT_EQ(page.calls,
+              (QStringList{"LoadProfile:" + id, "DropStaleMacroKeys", "RefreshControls",
+                           "WriteSettings", "GetMacroUseList", "UploadMacros:2", "ApplyKeys:0"}));
     EXPECT_EQ(shown, QStringList{"key:message_text_7"});
 
     page.upload = 300;  // 300 x 4 bytes against 256: (300 - 256) / 4 + 1 = 12 too many
@@ -397,6 +400,34 @@ TEST(UploadReport, OverflowNumbersAndFailure) {
     commands.ReportUpload(300, 2);  // 256 bytes < 1200: (300 - 256) / 4 + 1 = 12
     commands.ReportUpload(70, 4);   // 512 >= 280: 70 - 250
     EXPECT_EQ(shown, (QStringList{"key:message_text_7", "12 too many (%d)", "over -180"}));
+}
+
+// A page that says why it refused an upload gets the steps too many of what it refused: of the
+// area against its memory, or of the one macro beyond 64 steps.
+TEST(UploadReport, ThePageSaysWhetherTheAreaOrOneMacroIsTooLong) {
+    test::TempDir folder;
+    RecordingPage page(QString::fromStdString(folder.path().string()) + "/");
+    QStringList shown;
+    ProfileCommands::Host host;
+    host.currentPage = [&]() -> pages::COrvenixUSBDevice* { return &page; };
+    host.writeSettings = [](pages::COrvenixUSBDevice&) { return 1; };
+    host.onWrite = [](pages::COrvenixUSBDevice&, int) {};
+    host.showMessage = [&](const QString& text, bool, int) {
+        shown << text;
+        return 1;
+    };
+    host.languageText = [](const QString& key) {
+        return key == "message_text_16" ? QString("area %d") : QString("macro %d");
+    };
+    ProfileCommands commands(host);
+    page.upload = 2;  // 262 bytes against 256
+    page.refusal = RecordingPage::UploadRefusal::AreaTooLarge;
+    commands.SwitchProfile();
+    page.upload = 65;
+    page.refusal = RecordingPage::UploadRefusal::TooManySteps;
+    commands.SwitchProfile();
+    EXPECT_EQ(shown, (QStringList{"area 2", "macro 1"}));
+    EXPECT_EQ(page.calls.back(), "ApplyKeys:0");
 }
 
 }  // namespace

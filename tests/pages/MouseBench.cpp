@@ -10,6 +10,7 @@
 
 #include "controls/CDeviceKeyButtonUI.h"
 #include "core/hid/HidBackend.h"
+#include "core/profile/CMouseProfiledata.h"
 #include "core/sim/DemoDevices.h"
 #include "core/sim/VirtualBus.h"
 #include "pages/COrvenixMouseDevice.h"
@@ -142,6 +143,68 @@ void BM_MouseSettingsOverCable(benchmark::State& state) {
     q840::hid::SetHidBackend(nullptr);
 }
 BENCHMARK(BM_MouseSettingsOverCable)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A macro upload as large as the keys can make it (11 macros of 64 steps, 2898 bytes) by cable
+// (56-byte packets) and through the receiver (24-byte packets and a link check before each step),
+// with the protocol's real pauses. "packets" counts every command of one upload; "floor_ms" is
+// what their pauses alone take (10 ms before each write and each read).
+void BM_MouseMacroUpload(benchmark::State& state) {
+    App();
+    const bool receiver = state.range(0) != 0;
+    q840::sim::DemoOptions options;
+    options.cable = true;
+    options.receiver = true;
+    auto bus = q840::sim::MakeDemoBus(options);
+    q840::hid::SetHidBackend(bus);
+    {
+        LaidOutPage p;
+        auto& proto = p.page.CommandProtocol();
+        if (receiver) {
+            proto.ReceiverChannel().Open("sim:vid_320f&pid_226f&mi_01&col02", true, true, true,
+                                         false);
+        } else {
+            proto.PrimaryChannel().Open("sim:vid_320f&pid_226e&mi_01&col02", true, true, true,
+                                        false);
+        }
+        proto.SetChannel(receiver ? 2 : 1);
+        proto.SetOpen(true);
+        p.page.ReadIdentity();
+        std::string list = R"({"MacroInfo":[)";
+        std::string events;
+        for (int i = 0; i < 64; ++i) {
+            events +=
+                std::string(i ? "," : "") + R"({"Action":"down","Button":4,"Delay":"5","Type":10})";
+        }
+        auto pairs = p.page.MouseProfile()->GetKeyAssignments();
+        for (int m = 0; m < 11; ++m) {
+            const std::string guid = "bench" + std::to_string(m);
+            list += std::string(m ? "," : "") + R"({"MacroName":"m","Guid":")" + guid + "\"}";
+            QFile file(p.page.MacroEventsPath(QString::fromStdString(guid)));
+            file.open(QIODevice::WriteOnly);
+            file.write((R"({"Events":[)" + events + "]}").c_str());
+            pairs[size_t(m)].current.SetCode(0x700000u | uint32_t(m) << 8);
+        }
+        QFile index(p.page.MacroListPath());
+        index.open(QIODevice::WriteOnly);
+        index.write((list + "]}").c_str());
+        index.close();
+        p.page.MouseProfile()->WriteKeyAssignments(pairs);
+        const std::vector<int> macros = p.page.GetMacroUseList();
+
+        bus->GetTranscript()->Clear();
+        p.page.UploadMacros(macros);
+        const double packets = double(bus->GetTranscript()->Commands().size());
+        bus->GetTranscript()->SetEnabled(false);
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(p.page.UploadMacros(macros));
+        }
+        state.counters["packets"] = packets;
+        state.counters["floor_ms"] = packets * 2 * proto.GetTiming().pauseMs;
+        p.page.StopThreads();
+    }
+    q840::hid::SetHidBackend(nullptr);
+}
+BENCHMARK(BM_MouseMacroUpload)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -1,0 +1,151 @@
+// The mouse plays macros from its own memory: the macros the keys use are packed into one image,
+// the macro area, and sent whole; the key table then names each macro by its position there.
+
+#include <algorithm>
+
+#include "core/base/DebugLine.h"
+#include "core/macro/MacroStore.h"
+#include "core/profile/CMouseProfiledata.h"
+#include "core/protocol/codecs/EventArea.h"
+#include "core/protocol/codecs/InfoRecord.h"
+#include "pages/COrvenixMouseDevice.h"
+
+namespace q840::pages {
+
+namespace {
+using Info = protocol::InfoRecord;
+constexpr size_t kCapacityUnit = 128;
+}  // namespace
+
+std::vector<int> COrvenixMouseDevice::MacroUseOrder(const std::vector<int>& keys,
+                                                    int macroCount) const {
+    std::vector<int> order;
+    for (size_t j = 0; j < size_t(kKeyButtons) && j < keys.size(); ++j) {
+        if (m_keySlotMap[j] == protocol::kNoSlot) {
+            continue;
+        }
+        const auto a = protocol::KeyAssignment::FromCode(uint32_t(keys[j]));
+        if (a.IsMacro() && a.param1 < macroCount &&
+            std::find(order.begin(), order.end(), int(a.param1)) == order.end()) {
+            order.push_back(a.param1);
+        }
+    }
+    return order;
+}
+
+std::vector<int> COrvenixMouseDevice::GetMacroUseList() {
+    return MacroUseOrder(ProfileKeyCodes(), ReadMacroCount(MacroListPath()));
+}
+
+bool COrvenixMouseDevice::RefreshMacroCapacity() {
+    std::array<uint8_t, Info::kSize> raw{};
+    if (CommandProtocol().ReadInfo(raw.data()) != protocol::kResultOk) {
+        return false;
+    }
+    // Only a record of this mouse says how much memory it has; anything else keeps the capacity
+    // of the record read at arrival.
+    const Info info = Info::Decode(raw.data(), raw.size());
+    if (info.HasSignature()) {
+        Session().InfoRecord()[Info::kOffMacroCapacity] = info.macroCapacity;
+        m_info.macroCapacity = info.macroCapacity;
+    }
+    return true;
+}
+
+int COrvenixMouseDevice::UploadMacros(const std::vector<int>& macros) {
+    SetUploadRefusal(UploadRefusal::None);
+    auto& proto = CommandProtocol();
+    // A mouse this program does not know gets nothing, and nothing is marked for it either.
+    if (proto.IsMuted()) {
+        return 0;
+    }
+    const bool open = proto.IsOpen();
+    if (open) {
+        // Asleep or out of range behind the receiver: nothing can be sent now. The area stays
+        // marked, so the mouse gets it when it is next read.
+        if (!LinkReady()) {
+            SetPending(profile::PendingArea::MacroArea, true);
+            return 0;
+        }
+        if (!RefreshMacroCapacity()) {
+            SetPending(profile::PendingArea::MacroArea, true);
+            return -1;
+        }
+    }
+
+    macro::MacroStore store;
+    store.SetFolder(DeviceFolder().toStdString());
+    const std::vector<macro::MacroEntry>& entries = store.LoadMacroIndex();
+    if (entries.empty() || macros.empty()) {
+        // No key plays a macro: the mouse may keep whatever area it has.
+        SetPending(profile::PendingArea::MacroArea, false);
+        return 0;
+    }
+
+    // Each file is read once: a macro saved between counting and packing cannot make the area
+    // disagree with the size checked. A macro whose file is missing, unreadable or without steps
+    // goes as a record of no steps, so that the positions of the others stay those the key table
+    // names.
+    std::vector<std::vector<protocol::MacroStep>> records;
+    std::vector<size_t> counts;
+    for (int number : macros) {
+        std::vector<protocol::MacroStep> steps;
+        if (number >= 0 && size_t(number) < entries.size()) {
+            for (const macro::MacroEvent& e : store.LoadMacroEvents(entries[size_t(number)].guid)) {
+                steps.push_back(macro::ToMacroStep(e));
+            }
+        }
+        if (steps.size() > protocol::kMaxMacroEvents) {
+            DebugLine("macro %d has %zu steps: not uploaded", number, steps.size());
+            SetUploadRefusal(UploadRefusal::TooManySteps);
+            return int(std::min<size_t>(steps.size(), 0x7FFFFFFF));
+        }
+        counts.push_back(steps.size());
+        records.push_back(std::move(steps));
+    }
+    const size_t total = protocol::EventAreaSize(counts);
+    const size_t capacity = size_t(GetMacroCapacity()) * kCapacityUnit;
+    // Without a mouse ever read there is no capacity to hold the area against.
+    const bool capacityKnown = open || m_infoValid;
+    if (capacityKnown && total > capacity) {
+        DebugLine("macro area of %zu bytes against %zu: not uploaded", total, capacity);
+        SetUploadRefusal(UploadRefusal::AreaTooLarge);
+        return int((total - capacity) / 4 + 1);
+    }
+    const std::vector<uint8_t> area = protocol::BuildEventArea(records);
+    if (!open) {
+        // Built and checked, but there is no mouse to take it.
+        SetPending(profile::PendingArea::MacroArea, true);
+        return 0;
+    }
+
+    // Every answer counts: an area cut short would leave keys playing half a macro, or another
+    // macro's steps.
+    const bool sent = LinkReady() && proto.Begin() == protocol::kResultOk && LinkReady() &&
+                      proto.WriteMacroArea(area.data(), int(area.size())) == protocol::kResultOk &&
+                      LinkReady() && proto.End() == protocol::kResultOk;
+    SetPending(profile::PendingArea::MacroArea, !sent);
+    if (!sent) {
+        DebugLine("macro area not taken whole by the mouse");
+        return -1;
+    }
+    return 0;
+}
+
+int COrvenixMouseDevice::WritePendingMacroArea() {
+    if (!m_pending.Has(profile::PendingArea::MacroArea)) {
+        return 1;
+    }
+    if (CommandProtocol().IsMuted()) {
+        return 0;
+    }
+    const int result = UploadMacros(GetMacroUseList());
+    if (result > 0) {
+        // Refused before sending (the user was told when it happened): the mouse keeps its area
+        // until the macros change, and there is nothing left to retry.
+        SetPending(profile::PendingArea::MacroArea, false);
+    }
+    return m_pending.Has(profile::PendingArea::MacroArea) ? 0 : 1;
+}
+
+}  // namespace q840::pages
