@@ -46,19 +46,28 @@ QString CColorSelectWnd::ColourText(uint32_t argb) {
     return QStringLiteral("%1").arg(argb, 8, 16, QLatin1Char('0')).toUpper();
 }
 
-int CColorSelectWnd::Pick(QWidget* owner, int dpi, uint32_t initial, bool sevenColourOption,
-                          uint32_t* chosen, bool* sevenColour) {
+CColorSelectWnd* CColorSelectWnd::Open(QWidget* owner, int dpi, uint32_t initial,
+                                       bool sevenColourOption) {
     auto* wnd = new CColorSelectWnd();
     if (!wnd->Create(owner, QStringLiteral("PalletDialog"))) {
         DebugLine("colour picker layout missing");
         delete wnd;
-        return 0;
+        return nullptr;
     }
     wnd->SetDialogDpi(dpi);
     wnd->resize(wnd->PaintManager().Scale(kWidth), wnd->PaintManager().Scale(kHeight));
     wnd->SetInitialColour(initial);
     wnd->ShowSevenColourOption(sevenColourOption);
     wnd->CenterWindow();
+    return wnd;
+}
+
+int CColorSelectWnd::Pick(QWidget* owner, int dpi, uint32_t initial, bool sevenColourOption,
+                          uint32_t* chosen, bool* sevenColour) {
+    CColorSelectWnd* wnd = Open(owner, dpi, initial, sevenColourOption);
+    if (wnd == nullptr) {
+        return 0;
+    }
     QPointer<CColorSelectWnd> guard(wnd);
     const int result = wnd->ShowModal();
     if (guard) {

@@ -26,6 +26,10 @@ public:
     static int Pick(QWidget* owner, int dpi, uint32_t initial, bool sevenColourOption,
                     uint32_t* chosen, bool* sevenColour = nullptr);
 
+    // Makes the picker over owner at the owner's scale, sized and centred, not yet shown (null
+    // when its layout is missing). Pick runs it modally; the caller may show it as it is.
+    static CColorSelectWnd* Open(QWidget* owner, int dpi, uint32_t initial, bool sevenColourOption);
+
     CColorSelectWnd();
 
     void SetDialogDpi(int dpi);
