@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstring>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -575,14 +576,13 @@ void CMainWnd::QueueLightWrite(pages::COrvenixUSBDevice& page) {
         return;
     }
     m_lightWritePage = &page;
-    // The mouse is given the time the last write took (at least a frame) before the next one.
-    const qint64 wait =
-        m_lightWriteDone.isValid() ? m_lightWritePaceMs - m_lightWriteDone.elapsed() : 0;
-    if (wait <= 0) {
-        FlushLightWrite();
-    } else {
-        SetTimer(kTimerLightWrite, int(wait));
+    // The write holds the window while it lasts, so the picture gets its frame first; and the
+    // mouse is given the time the last write took before the next one.
+    qint64 wait = m_lightWriteMinGapMs;
+    if (m_lightWriteDone.isValid()) {
+        wait = std::max(wait, m_lightWritePaceMs - m_lightWriteDone.elapsed());
     }
+    SetTimer(kTimerLightWrite, int(std::min<qint64>(wait, INT_MAX)));
 }
 
 void CMainWnd::FlushLightWrite() {

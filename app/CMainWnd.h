@@ -133,7 +133,9 @@ public:
     };
     const LightWriteCounts& LightWrites() const { return m_lightWrites; }
     bool LightWriteWaiting() const;
-    // The shortest time between two slider writes: a frame; tests lengthen it.
+    // How long a slider change waits for its write at least, and the shortest time between two
+    // such writes: a preview frame at the slowest speed (28 ms) and its push to the picture
+    // (5 ms), so the picture shows the step before the write holds the window; tests lengthen it.
     void SetLightWriteMinGapMs(qint64 ms) { m_lightWriteMinGapMs = ms; }
 
     // The attached devices: device list, pages, selector.
@@ -195,8 +197,8 @@ private:
     void InstallRouteHandlers();
     void InstallGameLightHooks();
     static bool IsLightSliderChange(const ui::TNotifyUI& msg);
-    // A slider's light change: written now when the mouse has had its pause since the last one,
-    // else by kTimerLightWrite, with whatever record the page holds by then.
+    // A slider's light change: written by kTimerLightWrite a frame later, or once the mouse has
+    // had its pause since the last write, with whatever record the page holds by then.
     void QueueLightWrite(pages::COrvenixUSBDevice& page);
     void FlushLightWrite();
     void InstallProfileCommands();
@@ -242,7 +244,7 @@ private:
     QPointer<pages::COrvenixUSBDevice> m_lightWritePage;  // a light write waiting
     QElapsedTimer m_lightWriteDone;
     qint64 m_lightWritePaceMs = 0;
-    qint64 m_lightWriteMinGapMs = 16;
+    qint64 m_lightWriteMinGapMs = 40;
     LightWriteCounts m_lightWrites;
     std::unique_ptr<DeviceSwitching> m_devices;
     std::set<std::string> m_deniedNodes;  // nodes already reported as out of reach

@@ -16,6 +16,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -30,12 +31,13 @@
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
 #include "controls/CDeviceProfileUI.h"
-#include "entry/CDeviceOptionUI.h"
 #include "core/hid/HidBackend.h"
+#include "core/sim/DemoDevices.h"
+#include "entry/CDeviceOptionUI.h"
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/AppSettings.h"
 #include "platform/Paths.h"
-#include "core/sim/DemoDevices.h"
+#include "platform/ui/CPaintManagerUI.h"
 #include "tests/support/WaitFor.h"
 
 using namespace q840;
@@ -124,6 +126,71 @@ void BM_ProfileSwitch(benchmark::State& state) {
     state.counters["commands"] = switches > 0 ? double(transcript->Commands().size()) : 0;
 }
 BENCHMARK(BM_ProfileSwitch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+// A brightness step of the Lighting tab, as the user makes it: the time until the picture's
+// LED shows it (preview_ms), until the mouse has it (to_written_ms) and of the settings write
+// itself (write_ms). Then a burst of 200 steps at once: how many
+// writes went to the mouse (burst_writes) and how long the burst kept the window busy.
+void RunLoopFor(int ms);
+
+void BM_LightSliderStep(benchmark::State& state) {
+    Program program;
+    program.bus->Plug(program.bus->Find(sim::kCableChannel));
+    if (!WaitFor([&] { return program.MouseShown(); }, 10000)) {
+        state.SkipWithError("the mouse page did not show");
+        return;
+    }
+    pages::COrvenixUSBDevice* page = program.wnd->CurrentPage();
+    page->ShowFunctionPanel(1);
+    auto* slider = page->findChild<QSlider*>("deng_light_slider");
+    QWidget* led = page->GetLedButton(0);
+    if (slider == nullptr || led == nullptr) {
+        state.SkipWithError("no brightness slider or LED");
+        return;
+    }
+    auto step = [&](int value) {
+        slider->setValue(value);
+        program.wnd->PaintManager().SendNotify(slider, ui::notify::kValueChanged, quint64(value));
+    };
+    double previewMs = 0;
+    double writeMs = 0;
+    double writtenMs = 0;
+    int steps = 0;
+    int value = 1;
+    for (auto _ : state) {
+        value = value == 1 ? 4 : 1;
+        const QVariant before = led->property("ledValue");
+        QElapsedTimer clock;
+        clock.start();
+        step(value);
+        if (!WaitFor([&] { return led->property("ledValue") != before; }, 5000)) {
+            state.SkipWithError("the preview did not change");
+            break;
+        }
+        previewMs += clock.nsecsElapsed() / 1e6;
+        WaitFor([&] { return !program.wnd->LightWriteWaiting(); }, 5000);
+        writtenMs += clock.nsecsElapsed() / 1e6;
+        writeMs += program.wnd->LightWrites().lastWriteUs / 1000.0;
+        ++steps;
+        state.PauseTiming();
+        RunLoopFor(150);  // the user pauses: the next step is not held back by this write
+        state.ResumeTiming();
+    }
+    const CMainWnd::LightWriteCounts before = program.wnd->LightWrites();
+    QElapsedTimer burst;
+    burst.start();
+    for (int i = 0; i < 200; ++i) {
+        step(i % 5);
+    }
+    const double busyMs = burst.nsecsElapsed() / 1e6;
+    WaitFor([&] { return !program.wnd->LightWriteWaiting(); }, 5000);
+    state.counters["preview_ms"] = steps > 0 ? previewMs / steps : 0;
+    state.counters["write_ms"] = steps > 0 ? writeMs / steps : 0;
+    state.counters["to_written_ms"] = steps > 0 ? writtenMs / steps : 0;
+    state.counters["burst_writes"] = program.wnd->LightWrites().writes - before.writes;
+    state.counters["burst_busy_ms"] = busyMs;
+}
+BENCHMARK(BM_LightSliderStep)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
 // The program's own event loop, as in normal running: no polling of ours adds wake-ups.
 void RunLoopFor(int ms) {
