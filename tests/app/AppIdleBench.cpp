@@ -3,9 +3,10 @@
 //   bench_app                       also: a profile switch, from the switch timer to the last
 //                                   write, against the floor of the writes' pauses (20 ms a
 //                                   command, 10 ms more for each End)
-//   bench_app --idle=SECONDS [--receiver] [--visible]
+//   bench_app --idle=SECONDS [--receiver] [--visible] [--tab=NAME]
 //                                   CPU share, resident memory and wake-ups per second of every
-//                                   thread while the program sits hidden in the tray (or shown)
+//                                   thread while the program sits hidden in the tray (or shown),
+//                                   with that editor tab of the page (lighting, dpi, ...)
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -239,12 +240,15 @@ double CpuSeconds() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-int MeasureIdle(int seconds, bool receiver, bool visible) {
+int MeasureIdle(int seconds, bool receiver, bool visible, int tab) {
     Program program;
     program.bus->Plug(program.bus->Find(receiver ? sim::kReceiverChannel : sim::kCableChannel));
     if (!WaitFor([&] { return program.MouseShown(); }, 10000)) {
         std::fprintf(stderr, "the mouse page did not show\n");
         return 1;
+    }
+    if (tab != 0) {
+        program.wnd->CurrentPage()->ShowFunctionPanel(tab);
     }
     // Into the tray, as a user leaves it (or left open, showing the page).
     if (!visible) {
@@ -291,11 +295,17 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg.rfind("--idle=", 0) == 0) {
             bool receiver = false, visible = false;
+            int tab = 0;
             for (int j = i + 1; j < argc; ++j) {
                 receiver = receiver || std::string(argv[j]) == "--receiver";
                 visible = visible || std::string(argv[j]) == "--visible";
+                for (const ScreenshotTab& t : kScreenshotTabs) {
+                    if (std::string(argv[j]) == std::string("--tab=") + t.name) {
+                        tab = t.tab;
+                    }
+                }
             }
-            return MeasureIdle(std::stoi(arg.substr(7)), receiver, visible);
+            return MeasureIdle(std::stoi(arg.substr(7)), receiver, visible, tab);
         }
     }
     benchmark::Initialize(&argc, argv);
