@@ -143,6 +143,33 @@ void CColorSelectWnd::ShowComponents() {
             edit->setText(QString::number(parts[i]));
         }
     }
+    if (auto* hex = qobject_cast<QLineEdit*>(FindControl(QStringLiteral("color_edit_hex")))) {
+        hex->setText(ColourText(m_colour).mid(2));
+    }
+}
+
+void CColorSelectWnd::TakeHexEdit() {
+    auto* hex = qobject_cast<QLineEdit*>(FindControl(QStringLiteral("color_edit_hex")));
+    if (hex == nullptr) {
+        return;
+    }
+    // Six hexadecimal digits, with or without "#"; anything else shows the colour as it was.
+    QString text = hex->text().trimmed();
+    if (text.startsWith(QLatin1Char('#'))) {
+        text.remove(0, 1);
+    }
+    bool ok = text.size() == 6;
+    const uint32_t rgb = ok ? text.toUInt(&ok, 16) : 0;
+    if (!ok) {
+        ShowComponents();
+        return;
+    }
+    m_colour = 0xFF000000u | rgb;
+    if (auto* palette = qobject_cast<ui::CColorPaletteUI*>(FindControl(QStringLiteral("Pallet")))) {
+        palette->SetSelectColor(m_colour);
+    }
+    Propagate();
+    ShowComponents();
 }
 
 void CColorSelectWnd::SetInitialColour(uint32_t argb) {
@@ -151,6 +178,7 @@ void CColorSelectWnd::SetInitialColour(uint32_t argb) {
         ui::CDialogBuilder::SetAttribute(preview, QStringLiteral("bkimage"), QString(), &m_pm);
         SetButtonColour(preview, m_colour);
     }
+    SetButtonColour(FindControl(QStringLiteral("color_old_show")), m_colour);
     if (auto* palette = qobject_cast<ui::CColorPaletteUI*>(FindControl(QStringLiteral("Pallet")))) {
         palette->SetSelectColor(m_colour);
     }
@@ -318,6 +346,7 @@ void CColorSelectWnd::TakeEdits() {
         palette->SetSelectColor(m_colour);
     }
     Propagate();
+    ShowComponents();
 }
 
 void CColorSelectWnd::Notify(ui::TNotifyUI& msg) {
@@ -378,6 +407,9 @@ void CColorSelectWnd::Notify(ui::TNotifyUI& msg) {
                (name == QLatin1String("color_edit_r") || name == QLatin1String("color_edit_g") ||
                 name == QLatin1String("color_edit_b"))) {
         TakeEdits();
+        return;
+    } else if (msg.sType == ui::notify::kKillFocus && name == QLatin1String("color_edit_hex")) {
+        TakeHexEdit();
         return;
     } else if (msg.sType == ui::notify::kColorChanged && name == QLatin1String("Pallet")) {
         if (auto* palette = qobject_cast<ui::CColorPaletteUI*>(msg.pSender)) {
