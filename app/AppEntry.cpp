@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
@@ -23,6 +25,7 @@
 #include "core/base/InstanceLock.h"
 #include "core/base/RegisteredMessage.h"
 #include "core/hid/HidBackend.h"
+#include "editors/CLightControlUI.h"
 #include "editors/CMacroControlUI.h"
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/Paths.h"
@@ -32,6 +35,7 @@
 #include "platform/ui/StyleSheet.h"
 #if Q840_HAVE_SIM
 #include "core/sim/SimulatorSetup.h"
+#include "windows/CColorSelectWnd.h"
 #endif
 
 namespace q840 {
@@ -117,6 +121,11 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
             screenshotOnly = true;
             continue;
         }
+        if (arg == "--picker") {
+            options.screenshotPicker = true;
+            screenshotOnly = true;
+            continue;
+        }
         if (arg == "--simulate") {
             options.simulate = true;
         } else if (arg.startsWith("--simulate=")) {
@@ -138,7 +147,7 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
         }
     }
     if (screenshotOnly && options.screenshotPath.isEmpty() && !options.showHelp) {
-        options.error = "--tab, --lang, --macro and --profile-menu go with --screenshot";
+        options.error = "--tab, --lang, --macro, --profile-menu and --picker go with --screenshot";
     }
     return options;
 }
@@ -146,7 +155,7 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
 QString UsageText() {
     return QStringLiteral(
         "Usage: q840vex [--simulate[=STATE_FILE]] [--screenshot PATH [--tab NAME] [--lang en|cn]\n"
-        "               [--profile-menu] [--macro N]]\n"
+        "               [--profile-menu] [--macro N] [--picker]]\n"
         "  --simulate[=STATE_FILE]  use simulated devices instead of the HID bus; with a file,\n"
         "                           load their state from it and save it there on exit\n"
         "  --screenshot PATH        render the main window once start-up is complete, write\n"
@@ -155,7 +164,9 @@ QString UsageText() {
         "                           (lighting, buttons, macros, system, dpi, power)\n"
         "  --lang en|cn             with --screenshot: in that language (the stored choice stays)\n"
         "  --profile-menu           with --screenshot: with the profile menu open\n"
-        "  --macro N                with --screenshot: with macro N (0 the first) selected\n");
+        "  --macro N                with --screenshot: with macro N (0 the first) selected\n"
+        "  --picker                 with --screenshot: with the colour picker of the lighting\n"
+        "                           editor open over the window\n");
 }
 
 namespace {
@@ -217,10 +228,19 @@ constexpr int kScreenshotSettleMs = 700;
 constexpr int kInstanceLockTries = 10;
 constexpr int kInstanceLockPauseMs = 100;
 
-bool WriteScreenshot(QWidget& window, const QString& path) {
+bool WriteScreenshot(QWidget& window, const QString& path, QWidget* over = nullptr) {
     const QFileInfo info(path);
     QDir().mkpath(info.absolutePath());
-    return window.grab().save(path, "PNG");
+    QPixmap picture = window.grab();
+    if (over != nullptr) {
+        // A window of its own: drawn where it stands over the main window, which is dimmed as
+        // behind a modal window.
+        QPainter painter(&picture);
+        painter.fillRect(picture.rect(), QColor(0, 0, 0, 110));
+        const QPoint at = window.mapFromGlobal(over->geometry().topLeft());
+        painter.drawPixmap(at, over->grab());
+    }
+    return picture.save(path, "PNG");
 }
 
 }  // namespace
@@ -348,9 +368,27 @@ int RunApplication(const StartOptions& options) {
                     macros->SelectMacro(options.screenshotMacro);
                 }
             }
+            // The picker as the lighting editor's colour button opens it (not modally here, so
+            // that the picture can be taken).
+            QPointer<CColorSelectWnd> picker;
+            if (options.screenshotPicker) {
+                pages::COrvenixUSBDevice* page = mainWnd->CurrentPage();
+                editors::CLightControlUI* editor =
+                    page != nullptr ? page->GetLightEditor() : nullptr;
+                picker = CColorSelectWnd::Open(
+                    mainWnd.get(), mainWnd->UIScale(),
+                    editor != nullptr ? editor->GetPaletteColour() : 0xFFFF0000u, true);
+                if (picker != nullptr) {
+                    picker->show();
+                }
+            }
             // A few preview frames and one more turn of the loop, so the layout has settled.
-            QTimer::singleShot(kScreenshotSettleMs, mainWnd.get(), [&] {
-                const bool ok = WriteScreenshot(*mainWnd, options.screenshotPath);
+            QTimer::singleShot(kScreenshotSettleMs, mainWnd.get(), [&, picker] {
+                const bool ok = WriteScreenshot(*mainWnd, options.screenshotPath, picker.data());
+                if (picker != nullptr) {
+                    picker->Close();
+                    picker->deleteLater();
+                }
                 DebugLine("start-up to screenshot: %lld ms",
                           static_cast<long long>(startClock.elapsed()));
                 if (!ok) {

@@ -13,7 +13,9 @@
 #include <QSlider>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstring>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -529,8 +531,15 @@ void CMainWnd::InstallRouteHandlers() {
         // mouse gets it with its settings block.
         page->SetLightSyncFlag(false);
         page->SetLightSettings(record);
-        page->SaveProfile();
         page->LoadLightState();
+        if (IsLightSliderChange(msg)) {
+            // A slider sends a change per step (a drag, held arrow keys, the wheel): the preview
+            // takes each at once, the profile and the mouse the latest at the mouse's pace.
+            QueueLightWrite(*page);
+            return true;
+        }
+        FlushLightWrite();
+        page->SaveProfile();
         OnPageWrite(*page, WritePageSettings(*page));
         return true;
     });
@@ -541,6 +550,56 @@ void CMainWnd::InstallRouteHandlers() {
         }
         return m_devices->OnNotify(msg);
     });
+}
+
+bool CMainWnd::LightWriteWaiting() const {
+    return m_lightWritePage != nullptr;
+}
+
+bool CMainWnd::IsLightSliderChange(const ui::TNotifyUI& msg) {
+    if (msg.pSender == nullptr ||
+        (msg.sType != ui::notify::kValueChanged && msg.sType != ui::notify::kMoveValueChanged)) {
+        return false;
+    }
+    const QString name = msg.pSender->objectName();
+    return name.compare(QLatin1String("deng_light_slider"), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String("deng_speed_slider"), Qt::CaseInsensitive) == 0;
+}
+
+void CMainWnd::QueueLightWrite(pages::COrvenixUSBDevice& page) {
+    ++m_lightWrites.changes;
+    if (m_lightWritePage != nullptr && m_lightWritePage != &page) {
+        FlushLightWrite();  // another page's change goes to its device first
+    }
+    if (m_lightWritePage != nullptr) {
+        ++m_lightWrites.coalesced;  // the armed write takes this record instead
+        return;
+    }
+    m_lightWritePage = &page;
+    // The write holds the window while it lasts, so the picture gets its frame first; and the
+    // mouse is given the time the last write took before the next one.
+    qint64 wait = m_lightWriteMinGapMs;
+    if (m_lightWriteDone.isValid()) {
+        wait = std::max(wait, m_lightWritePaceMs - m_lightWriteDone.elapsed());
+    }
+    SetTimer(kTimerLightWrite, int(std::min<qint64>(wait, INT_MAX)));
+}
+
+void CMainWnd::FlushLightWrite() {
+    KillTimer(kTimerLightWrite);
+    QPointer<pages::COrvenixUSBDevice> page = m_lightWritePage;
+    m_lightWritePage = nullptr;
+    if (page == nullptr) {
+        return;
+    }
+    QElapsedTimer took;
+    took.start();
+    page->SaveProfile();
+    OnPageWrite(*page, WritePageSettings(*page));
+    ++m_lightWrites.writes;
+    m_lightWrites.lastWriteUs = took.nsecsElapsed() / 1000;
+    m_lightWritePaceMs = std::max<qint64>(m_lightWriteMinGapMs, took.elapsed());
+    m_lightWriteDone.start();
 }
 
 void CMainWnd::InstallGameLightHooks() {
@@ -737,6 +796,7 @@ void CMainWnd::CloseAuxiliaryWindows() {
 }
 
 void CMainWnd::OnDestroy() {
+    FlushLightWrite();
     m_tray.DeleteTrayIcon();
     ui::PostQuitMessage(0);
     OutputDebugLine("退出测试");
@@ -753,6 +813,9 @@ void CMainWnd::OnTimer(UINT id) {
             break;
         case kTimerTrayMenu:
             ShowTrayMenu();
+            break;
+        case kTimerLightWrite:
+            FlushLightWrite();
             break;
         case kTimerGameLightRestore:
             if (m_gameLight.restore) {
@@ -1049,6 +1112,12 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
 
 void CMainWnd::Notify(ui::TNotifyUI& msg) {
     const QString sender = msg.pSender ? msg.pSender->objectName() : QString();
+    // A light change still waiting for its write goes first: what follows may switch the
+    // profile or the page it belongs to.
+    if (m_lightWritePage != nullptr && msg.sType != ui::notify::kTimer &&
+        !IsLightSliderChange(msg)) {
+        FlushLightWrite();
+    }
     if (msg.sType != ui::notify::kTimer) {
         DebugLine("%s", msg.sType.toUtf8().constData());
         DebugLine("%s", sender.toUtf8().constData());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QPointer>
 #include <QSize>
@@ -123,6 +124,20 @@ public:
     int WritePageSettings(pages::COrvenixUSBDevice& page) override;
     // The notice of a change that has not reached its device yet.
     const WriteNotice& PendingWriteNotice() const { return m_writeNotice; }
+    // Light slider changes and the writes that carried them: at most one write waits at a time,
+    // holding the latest record, so `changes` - `writes` steps never reached the wire.
+    struct LightWriteCounts {
+        int changes = 0;    // slider steps taken by the page
+        int writes = 0;     // profile saves and settings writes they caused
+        int coalesced = 0;  // steps that replaced the record of a write already waiting
+        qint64 lastWriteUs = 0;
+    };
+    const LightWriteCounts& LightWrites() const { return m_lightWrites; }
+    bool LightWriteWaiting() const;
+    // How long a slider change waits for its write at least, and the shortest time between two
+    // such writes: a preview frame at the slowest speed (28 ms) and its push to the picture
+    // (5 ms), so the picture shows the step before the write holds the window; tests lengthen it.
+    void SetLightWriteMinGapMs(qint64 ms) { m_lightWriteMinGapMs = ms; }
 
     // The attached devices: device list, pages, selector.
     DeviceSwitching& Devices() { return *m_devices; }
@@ -182,6 +197,11 @@ private:
     void OpenAuxiliaryWindow(const std::function<void()>& opener, const char* what);
     void InstallRouteHandlers();
     void InstallGameLightHooks();
+    static bool IsLightSliderChange(const ui::TNotifyUI& msg);
+    // A slider's light change: written by kTimerLightWrite a frame later, or once the mouse has
+    // had its pause since the last write, with whatever record the page holds by then.
+    void QueueLightWrite(pages::COrvenixUSBDevice& page);
+    void FlushLightWrite();
     void InstallProfileCommands();
     void InstallMacroCommands();
     // The macro step menu at the cursor, or below `anchor`; one open at a time.
@@ -222,6 +242,11 @@ private:
     bool m_hookInstalled = false;
     int m_infoMessages = 0;
     WriteNotice m_writeNotice;
+    QPointer<pages::COrvenixUSBDevice> m_lightWritePage;  // a light write waiting
+    QElapsedTimer m_lightWriteDone;
+    qint64 m_lightWritePaceMs = 0;
+    qint64 m_lightWriteMinGapMs = 40;
+    LightWriteCounts m_lightWrites;
     std::unique_ptr<DeviceSwitching> m_devices;
     std::set<std::string> m_deniedNodes;  // nodes already reported as out of reach
 };

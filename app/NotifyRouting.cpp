@@ -101,6 +101,8 @@ const std::vector<RouteRow>& RouteTable() {
         {kSel, "deng_7color_check", false, A::LightingEditor},
         {kVal, "deng_light_slider", false, A::LightingEditor},
         {kVal, "deng_speed_slider", false, A::LightingEditor},
+        {kMove, "deng_light_slider", false, A::LightingEditor},
+        {kMove, "deng_speed_slider", false, A::LightingEditor},
         {kItem, "light_combo_modeSelect", false, A::LightingEditor},
         {kItem, "light_combo_custommodeSelect", false, A::LightingEditor},
         {kItem, "light_combo_ZZCCmodeSelect", false, A::LightingEditor},

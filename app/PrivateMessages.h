@@ -26,5 +26,6 @@ constexpr UINT kTimerScaleAdaptation = 1011;
 constexpr UINT kTimerTrayMenu = 1032;
 constexpr UINT kTimerProfileSwitch = 1055;
 constexpr UINT kTimerGameLightRestore = 1066;
+constexpr UINT kTimerLightWrite = 1077;  // a slider's light change, written at the mouse's pace
 
 }  // namespace q840

@@ -391,11 +391,14 @@ bool CLightControlUI::ApplyNotification(const ui::TNotifyUI& msg, profile::Light
         record.effect = uint8_t(effect);
         return true;
     }
-    if (type == ui::notify::kValueChanged && is("deng_light_slider")) {
+    // A drag notifies each step as it moves, the release once more.
+    const bool sliderMoved =
+        type == ui::notify::kValueChanged || type == ui::notify::kMoveValueChanged;
+    if (sliderMoved && is("deng_light_slider")) {
         record.brightness = uint8_t(GetBrightness());
         return true;
     }
-    if (type == ui::notify::kValueChanged && is("deng_speed_slider")) {
+    if (sliderMoved && is("deng_speed_slider")) {
         record.speed = uint8_t(GetSpeed());
         return true;
     }

@@ -2,8 +2,8 @@
 # Makes every screenshot of docs/screenshots/ again, against the simulated devices:
 #   tools/screenshots.sh [OUT_FOLDER]        (default docs/screenshots)
 # The pictures of the window are taken offscreen by the program itself (--screenshot, with
-# --tab, --lang and --profile-menu); the two of the window on an X display with its tray need
-# xvfb, trayer and imagemagick and are skipped without them. Each run starts from a fresh user
+# --tab, --lang, --profile-menu, --macro and --picker); the two of the window on an X display
+# with its tray need xvfb, trayer and imagemagick and are skipped without them. Each run starts from a fresh user
 # folder; the profile bar pictures get four profiles first.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -68,6 +68,8 @@ done
 fresh page-zh-dpi;   shot mouse-page-zh-dpi.png --simulate --tab dpi --lang cn
 fresh page-en-light; shot mouse-page-en-lighting.png --simulate --tab lighting --lang en
 fresh page-zh-light; shot mouse-page-zh-lighting.png --simulate --tab lighting --lang cn
+fresh picker-en; shot colour-picker-en.png --simulate --tab lighting --lang en --picker
+fresh picker-zh; shot colour-picker-zh.png --simulate --tab lighting --lang cn --picker
 fresh page-zh-power; shot mouse-page-zh-power.png --simulate --tab power --lang cn
 with_macros macros-en "copy + click" "burst"; shot mouse-page-en-macros.png --simulate --tab macros --lang en --macro 0
 with_macros macros-zh "复制并点击" "连发"; shot mouse-page-zh-macros.png --simulate --tab macros --lang cn --macro 0

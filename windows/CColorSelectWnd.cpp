@@ -46,19 +46,28 @@ QString CColorSelectWnd::ColourText(uint32_t argb) {
     return QStringLiteral("%1").arg(argb, 8, 16, QLatin1Char('0')).toUpper();
 }
 
-int CColorSelectWnd::Pick(QWidget* owner, int dpi, uint32_t initial, bool sevenColourOption,
-                          uint32_t* chosen, bool* sevenColour) {
+CColorSelectWnd* CColorSelectWnd::Open(QWidget* owner, int dpi, uint32_t initial,
+                                       bool sevenColourOption) {
     auto* wnd = new CColorSelectWnd();
     if (!wnd->Create(owner, QStringLiteral("PalletDialog"))) {
         DebugLine("colour picker layout missing");
         delete wnd;
-        return 0;
+        return nullptr;
     }
     wnd->SetDialogDpi(dpi);
     wnd->resize(wnd->PaintManager().Scale(kWidth), wnd->PaintManager().Scale(kHeight));
     wnd->SetInitialColour(initial);
     wnd->ShowSevenColourOption(sevenColourOption);
     wnd->CenterWindow();
+    return wnd;
+}
+
+int CColorSelectWnd::Pick(QWidget* owner, int dpi, uint32_t initial, bool sevenColourOption,
+                          uint32_t* chosen, bool* sevenColour) {
+    CColorSelectWnd* wnd = Open(owner, dpi, initial, sevenColourOption);
+    if (wnd == nullptr) {
+        return 0;
+    }
     QPointer<CColorSelectWnd> guard(wnd);
     const int result = wnd->ShowModal();
     if (guard) {
@@ -134,6 +143,33 @@ void CColorSelectWnd::ShowComponents() {
             edit->setText(QString::number(parts[i]));
         }
     }
+    if (auto* hex = qobject_cast<QLineEdit*>(FindControl(QStringLiteral("color_edit_hex")))) {
+        hex->setText(ColourText(m_colour).mid(2));
+    }
+}
+
+void CColorSelectWnd::TakeHexEdit() {
+    auto* hex = qobject_cast<QLineEdit*>(FindControl(QStringLiteral("color_edit_hex")));
+    if (hex == nullptr) {
+        return;
+    }
+    // Six hexadecimal digits, with or without "#"; anything else shows the colour as it was.
+    QString text = hex->text().trimmed();
+    if (text.startsWith(QLatin1Char('#'))) {
+        text.remove(0, 1);
+    }
+    bool ok = text.size() == 6;
+    const uint32_t rgb = ok ? text.toUInt(&ok, 16) : 0;
+    if (!ok) {
+        ShowComponents();
+        return;
+    }
+    m_colour = 0xFF000000u | rgb;
+    if (auto* palette = qobject_cast<ui::CColorPaletteUI*>(FindControl(QStringLiteral("Pallet")))) {
+        palette->SetSelectColor(m_colour);
+    }
+    Propagate();
+    ShowComponents();
 }
 
 void CColorSelectWnd::SetInitialColour(uint32_t argb) {
@@ -142,6 +178,7 @@ void CColorSelectWnd::SetInitialColour(uint32_t argb) {
         ui::CDialogBuilder::SetAttribute(preview, QStringLiteral("bkimage"), QString(), &m_pm);
         SetButtonColour(preview, m_colour);
     }
+    SetButtonColour(FindControl(QStringLiteral("color_old_show")), m_colour);
     if (auto* palette = qobject_cast<ui::CColorPaletteUI*>(FindControl(QStringLiteral("Pallet")))) {
         palette->SetSelectColor(m_colour);
     }
@@ -309,6 +346,7 @@ void CColorSelectWnd::TakeEdits() {
         palette->SetSelectColor(m_colour);
     }
     Propagate();
+    ShowComponents();
 }
 
 void CColorSelectWnd::Notify(ui::TNotifyUI& msg) {
@@ -369,6 +407,9 @@ void CColorSelectWnd::Notify(ui::TNotifyUI& msg) {
                (name == QLatin1String("color_edit_r") || name == QLatin1String("color_edit_g") ||
                 name == QLatin1String("color_edit_b"))) {
         TakeEdits();
+        return;
+    } else if (msg.sType == ui::notify::kKillFocus && name == QLatin1String("color_edit_hex")) {
+        TakeHexEdit();
         return;
     } else if (msg.sType == ui::notify::kColorChanged && name == QLatin1String("Pallet")) {
         if (auto* palette = qobject_cast<ui::CColorPaletteUI*>(msg.pSender)) {

@@ -13,6 +13,7 @@ namespace q840 {
 // folder (made from the installed copy in DefaultData when it is missing). The layout
 // ("XML/PalletDialog.xml") provides "Pallet", "color_show_btn" (the result), "color_edit_r/g/b",
 // "color_option_N" and "collect_color_option_N" (N = 0-19), "7color" in "7color_layout",
+// "color_edit_hex" (the colour as RRGGBB) and "color_old_show" (the colour it opened with),
 // "7color_collect", "okbtn", "closebtn", "laterbtn", "minbtn", "maxbtn", "restorebtn", "menubtn".
 class CColorSelectWnd : public ui::WindowImplBase {
     Q_OBJECT
@@ -25,6 +26,10 @@ public:
     // seven-colour option offered, *sevenColour (may be null) says whether the user chose it.
     static int Pick(QWidget* owner, int dpi, uint32_t initial, bool sevenColourOption,
                     uint32_t* chosen, bool* sevenColour = nullptr);
+
+    // Makes the picker over owner at the owner's scale, sized and centred, not yet shown (null
+    // when its layout is missing). Pick runs it modally; the caller may show it as it is.
+    static CColorSelectWnd* Open(QWidget* owner, int dpi, uint32_t initial, bool sevenColourOption);
 
     CColorSelectWnd();
 
@@ -56,6 +61,8 @@ private:
     void ChoosePreset(int n);
     void ChooseCollected(int n);
     void TakeEdits();
+    // "color_edit_hex": the colour typed as RRGGBB.
+    void TakeHexEdit();
     void ShowComponents();
     // The current colour goes to the selected collected slot (when it is selected) and the preview.
     void Propagate();

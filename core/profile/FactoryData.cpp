@@ -482,7 +482,9 @@ Json::Value Palette() {
         preset["color"] = presets[i];
         info["palletDialogcoloroption"].append(preset);
         Json::Value slot = Object();
-        slot["color"] = "FFFFFFFF";
+        // An empty slot has the colour of a raised control, so that it reads as empty (not as
+        // a kept white) on the dark window.
+        slot["color"] = "FF272B34";
         slot["UserData"] = "0";
         info["palletDialogcollectcoloroption"].append(slot);
     }

@@ -3,9 +3,10 @@
 //   bench_app                       also: a profile switch, from the switch timer to the last
 //                                   write, against the floor of the writes' pauses (20 ms a
 //                                   command, 10 ms more for each End)
-//   bench_app --idle=SECONDS [--receiver] [--visible]
+//   bench_app --idle=SECONDS [--receiver] [--visible] [--tab=NAME]
 //                                   CPU share, resident memory and wake-ups per second of every
-//                                   thread while the program sits hidden in the tray (or shown)
+//                                   thread while the program sits hidden in the tray (or shown),
+//                                   with that editor tab of the page (lighting, dpi, ...)
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -16,6 +17,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -30,12 +32,13 @@
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
 #include "controls/CDeviceProfileUI.h"
-#include "entry/CDeviceOptionUI.h"
 #include "core/hid/HidBackend.h"
+#include "core/sim/DemoDevices.h"
+#include "entry/CDeviceOptionUI.h"
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/AppSettings.h"
 #include "platform/Paths.h"
-#include "core/sim/DemoDevices.h"
+#include "platform/ui/CPaintManagerUI.h"
 #include "tests/support/WaitFor.h"
 
 using namespace q840;
@@ -125,6 +128,71 @@ void BM_ProfileSwitch(benchmark::State& state) {
 }
 BENCHMARK(BM_ProfileSwitch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
+// A brightness step of the Lighting tab, as the user makes it: the time until the picture's
+// LED shows it (preview_ms), until the mouse has it (to_written_ms) and of the settings write
+// itself (write_ms). Then a burst of 200 steps at once: how many
+// writes went to the mouse (burst_writes) and how long the burst kept the window busy.
+void RunLoopFor(int ms);
+
+void BM_LightSliderStep(benchmark::State& state) {
+    Program program;
+    program.bus->Plug(program.bus->Find(sim::kCableChannel));
+    if (!WaitFor([&] { return program.MouseShown(); }, 10000)) {
+        state.SkipWithError("the mouse page did not show");
+        return;
+    }
+    pages::COrvenixUSBDevice* page = program.wnd->CurrentPage();
+    page->ShowFunctionPanel(1);
+    auto* slider = page->findChild<QSlider*>("deng_light_slider");
+    QWidget* led = page->GetLedButton(0);
+    if (slider == nullptr || led == nullptr) {
+        state.SkipWithError("no brightness slider or LED");
+        return;
+    }
+    auto step = [&](int value) {
+        slider->setValue(value);
+        program.wnd->PaintManager().SendNotify(slider, ui::notify::kValueChanged, quint64(value));
+    };
+    double previewMs = 0;
+    double writeMs = 0;
+    double writtenMs = 0;
+    int steps = 0;
+    int value = 1;
+    for (auto _ : state) {
+        value = value == 1 ? 4 : 1;
+        const QVariant before = led->property("ledValue");
+        QElapsedTimer clock;
+        clock.start();
+        step(value);
+        if (!WaitFor([&] { return led->property("ledValue") != before; }, 5000)) {
+            state.SkipWithError("the preview did not change");
+            break;
+        }
+        previewMs += clock.nsecsElapsed() / 1e6;
+        WaitFor([&] { return !program.wnd->LightWriteWaiting(); }, 5000);
+        writtenMs += clock.nsecsElapsed() / 1e6;
+        writeMs += program.wnd->LightWrites().lastWriteUs / 1000.0;
+        ++steps;
+        state.PauseTiming();
+        RunLoopFor(150);  // the user pauses: the next step is not held back by this write
+        state.ResumeTiming();
+    }
+    const CMainWnd::LightWriteCounts before = program.wnd->LightWrites();
+    QElapsedTimer burst;
+    burst.start();
+    for (int i = 0; i < 200; ++i) {
+        step(i % 5);
+    }
+    const double busyMs = burst.nsecsElapsed() / 1e6;
+    WaitFor([&] { return !program.wnd->LightWriteWaiting(); }, 5000);
+    state.counters["preview_ms"] = steps > 0 ? previewMs / steps : 0;
+    state.counters["write_ms"] = steps > 0 ? writeMs / steps : 0;
+    state.counters["to_written_ms"] = steps > 0 ? writtenMs / steps : 0;
+    state.counters["burst_writes"] = program.wnd->LightWrites().writes - before.writes;
+    state.counters["burst_busy_ms"] = busyMs;
+}
+BENCHMARK(BM_LightSliderStep)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
 // The program's own event loop, as in normal running: no polling of ours adds wake-ups.
 void RunLoopFor(int ms) {
     QEventLoop loop;
@@ -172,12 +240,15 @@ double CpuSeconds() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-int MeasureIdle(int seconds, bool receiver, bool visible) {
+int MeasureIdle(int seconds, bool receiver, bool visible, int tab) {
     Program program;
     program.bus->Plug(program.bus->Find(receiver ? sim::kReceiverChannel : sim::kCableChannel));
     if (!WaitFor([&] { return program.MouseShown(); }, 10000)) {
         std::fprintf(stderr, "the mouse page did not show\n");
         return 1;
+    }
+    if (tab != 0) {
+        program.wnd->CurrentPage()->ShowFunctionPanel(tab);
     }
     // Into the tray, as a user leaves it (or left open, showing the page).
     if (!visible) {
@@ -224,11 +295,17 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg.rfind("--idle=", 0) == 0) {
             bool receiver = false, visible = false;
+            int tab = 0;
             for (int j = i + 1; j < argc; ++j) {
                 receiver = receiver || std::string(argv[j]) == "--receiver";
                 visible = visible || std::string(argv[j]) == "--visible";
+                for (const ScreenshotTab& t : kScreenshotTabs) {
+                    if (std::string(argv[j]) == std::string("--tab=") + t.name) {
+                        tab = t.tab;
+                    }
+                }
             }
-            return MeasureIdle(std::stoi(arg.substr(7)), receiver, visible);
+            return MeasureIdle(std::stoi(arg.substr(7)), receiver, visible, tab);
         }
     }
     benchmark::Initialize(&argc, argv);

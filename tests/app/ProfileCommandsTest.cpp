@@ -245,6 +245,8 @@ TEST_F(ProfileCommandsTest, LightingEditorChangesReachTheMouseAndTheProfile) {
         slider->setValue(value);
         m_wnd->PaintManager().SendNotify(slider, ui::notify::kValueChanged, quint64(value));
     }
+    // The second step follows the first at the mouse's pace.
+    ASSERT_TRUE(WaitFor([&] { return !m_wnd->LightWriteWaiting(); }));
     EXPECT_EQ(MouseSettings()[2], 2);
     EXPECT_EQ(MouseSettings()[3], 4 - 1);
     effects->setCurrentIndex(0);
@@ -256,6 +258,68 @@ TEST_F(ProfileCommandsTest, LightingEditorChangesReachTheMouseAndTheProfile) {
     EXPECT_EQ(info["SelectItem"].asInt(), 0);
     EXPECT_EQ(info["Red"].asInt(), 255);
     EXPECT_EQ(info["Green"].asInt(), 0);
+    EXPECT_TRUE(m_messages.isEmpty());
+}
+
+TEST_F(ProfileCommandsTest, SliderStepsReachThePreviewAtOnceAndTheMouseAtItsPace) {
+    editors::CLightControlUI* editor = Page()->GetLightEditor();
+    ASSERT_NE(editor, nullptr);
+    auto* effects = editor->findChild<QComboBox*>("light_combo_modeSelect");
+    effects->setCurrentIndex(1);  // breathing: brightness and speed both apply
+    m_wnd->PaintManager().SendNotify(effects, ui::notify::kItemSelect, 1);
+    auto* brightness = editor->findChild<QSlider*>("deng_light_slider");
+    auto* speed = editor->findChild<QSlider*>("deng_speed_slider");
+    const std::string profilePath = Page()->ProfilePath().toStdString();
+    auto stored = [&](const char* key) {
+        profile::JsonFileStore store;
+        return store.ReadJsonFile(profilePath)["Device"][0]["LightInfo"][key].asInt();
+    };
+    // 200 steps as fast as the loop goes: drag moves, releases and arrow keys mixed, both
+    // sliders. Every step is in the preview before the next one; only a few reach the wire.
+    const int beginsBefore = m_mouse->GetStats().begins;
+    for (int i = 0; i < 200; ++i) {
+        QSlider* slider = i % 3 == 0 ? speed : brightness;
+        const int value = (i * 7) % 5;
+        slider->setValue(value);
+        m_wnd->PaintManager().SendNotify(
+            slider, i % 2 == 0 ? ui::notify::kMoveValueChanged : ui::notify::kValueChanged,
+            quint64(value));
+        const profile::LightSetting shown = Page()->GetLightSettingsRecord();
+        ASSERT_EQ(slider == speed ? shown.speed : shown.brightness, value) << "step " << i;
+    }
+    const int lastBrightness = brightness->value();
+    const int lastSpeed = speed->value();
+    ASSERT_TRUE(WaitFor([&] { return !m_wnd->LightWriteWaiting(); }));
+    const int writes = m_mouse->GetStats().begins - beginsBefore;
+    EXPECT_GE(writes, 1);
+    EXPECT_LE(writes, 4);
+    EXPECT_EQ(MouseSettings()[2], lastBrightness);
+    EXPECT_EQ(MouseSettings()[3], 4 - lastSpeed);
+    EXPECT_EQ(stored("Light"), lastBrightness);
+    EXPECT_EQ(stored("Speed"), lastSpeed);
+
+    // With the mouse given a minute between writes, the waiting write goes out before anything
+    // else the user does...
+    m_wnd->SetLightWriteMinGapMs(60000);
+    for (int value : {1, 0, 1, 2}) {
+        brightness->setValue(value);
+        m_wnd->PaintManager().SendNotify(brightness, ui::notify::kValueChanged, quint64(value));
+    }
+    ASSERT_TRUE(m_wnd->LightWriteWaiting());
+    m_wnd->PaintManager().SendNotify(editor->findChild<QWidget*>("deng_FXL_check"),
+                                     ui::notify::kClick);
+    EXPECT_FALSE(m_wnd->LightWriteWaiting());
+    EXPECT_EQ(MouseSettings()[2], 2);
+    EXPECT_EQ(stored("Light"), 2);
+    // ... and before the window goes.
+    for (int value : {3, 4}) {
+        brightness->setValue(value);
+        m_wnd->PaintManager().SendNotify(brightness, ui::notify::kValueChanged, quint64(value));
+    }
+    ASSERT_TRUE(m_wnd->LightWriteWaiting());
+    m_wnd->Close();
+    EXPECT_EQ(MouseSettings()[2], 4);
+    EXPECT_EQ(stored("Light"), 4);
     EXPECT_TRUE(m_messages.isEmpty());
 }
 

@@ -150,6 +150,9 @@ TEST(StartOptions, ParsesTheTwoOptionsAndRefusesAnythingElse) {
                      .error.isEmpty());
     EXPECT_FALSE(ParseStartOptions({"q840vex", "--screenshot", "a.png", "--tab"}).error.isEmpty());
     EXPECT_FALSE(ParseStartOptions({"q840vex", "--tab", "dpi"}).error.isEmpty());  // no picture
+    EXPECT_TRUE(
+        ParseStartOptions({"q840vex", "--screenshot", "a.png", "--picker"}).screenshotPicker);
+    EXPECT_FALSE(ParseStartOptions({"q840vex", "--picker"}).error.isEmpty());
 }
 
 TEST(RegisteredMessages, AdmissionListLeavesOutRequestsAudioAndGameMessages) {

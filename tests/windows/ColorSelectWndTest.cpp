@@ -5,6 +5,7 @@
 #include "core/profile/JsonFileStore.h"
 #include "platform/Paths.h"
 #include "platform/ui/CColorPaletteUI.h"
+#include "platform/ui/CDialogBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/windows/WindowsTestSupport.h"
 #include "windows/CColorSelectWnd.h"
@@ -89,6 +90,40 @@ TEST_F(ColorSelectWndTest, EditsClampAndAnEmptySlotKeepsTheNextColourInTheFile) 
                   [&] { return CColorSelectWnd::Pick(nullptr, 96, 0xFFFFFFFF, false, &chosen); }),
               0);
     EXPECT_EQ(chosen, 0u);
+}
+
+TEST_F(ColorSelectWndTest, TheHexEditTakesSixDigitsAndTheOpeningColourStaysBeside) {
+    uint32_t chosen = 0;
+    EXPECT_EQ(AnswerModal<CColorSelectWnd>(
+                  [&](CColorSelectWnd& w) {
+                      auto* hex = Find<QLineEdit>(w, "color_edit_hex");
+                      EXPECT_EQ(hex->text(), "123456");
+                      hex->setText("#12ab00");
+                      Send(w, hex, ui::notify::kKillFocus);
+                      EXPECT_EQ(w.GetResultColour(), 0xFF12AB00u);
+                      EXPECT_EQ(hex->text(), "12AB00");
+                      EXPECT_EQ(Find<QLineEdit>(w, "color_edit_g")->text(), "171");
+                      // Not a colour: the edit shows the colour as it was.
+                      for (const char* wrong : {"12ab0", "12ab00ff", "ghijkl", ""}) {
+                          hex->setText(wrong);
+                          Send(w, hex, ui::notify::kKillFocus);
+                          EXPECT_EQ(hex->text(), "12AB00") << wrong;
+                          EXPECT_EQ(w.GetResultColour(), 0xFF12AB00u) << wrong;
+                      }
+                      // Typed components show in hexadecimal too; the opening colour stays.
+                      auto* red = Find<QLineEdit>(w, "color_edit_r");
+                      red->setText("300");
+                      Send(w, red, ui::notify::kKillFocus);
+                      EXPECT_EQ(hex->text(), "FFAB00");
+                      auto* old = w.FindControl("color_old_show");
+                      EXPECT_EQ(ui::CDialogBuilder::StylePieceColour(old, "background-color"),
+                                QColor(0x12, 0x34, 0x56));
+                      Send(w, w.FindControl("okbtn"), ui::notify::kClick);
+                      return 1;
+                  },
+                  [&] { return CColorSelectWnd::Pick(nullptr, 96, 0xFF123456, false, &chosen); }),
+              1);
+    EXPECT_EQ(chosen, 0xFFFFAB00u);
 }
 
 TEST(ColorSelectWnd, TextsAndScales) {
