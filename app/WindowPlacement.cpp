@@ -1,5 +1,7 @@
 #include "app/WindowPlacement.h"
 
+#include "windows/WindowSupport.h"
+
 namespace q840 {
 
 int ChooseWindowScale(QSize monitor) {
@@ -7,18 +9,8 @@ int ChooseWindowScale(QSize monitor) {
 }
 
 bool IsSupportedScale(int scale) {
-    switch (scale) {
-        case 48:
-        case 72:
-        case 96:
-        case 120:
-        case 144:
-        case 168:
-        case 192:
-            return true;
-        default:
-            return false;
-    }
+    // One list of scales for every window: the auxiliary windows' own.
+    return windows::IsSupportedScale(scale);
 }
 
 MenuPlacement PlaceTrayMenu(QPoint cursor, QRect screen, QRect available) {
