@@ -116,6 +116,19 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
             screenshotOnly = true;
             continue;
         }
+        if (TakeValue(arguments, i, "--key", &value, &options.error)) {
+            if (!options.error.isEmpty()) {
+                return options;
+            }
+            bool number = false;
+            options.screenshotKey = value.toInt(&number);
+            if (!number || options.screenshotKey < 0) {
+                options.error = "--key takes the number of a key button (0 is the first)";
+                return options;
+            }
+            screenshotOnly = true;
+            continue;
+        }
         if (arg == "--profile-menu") {
             options.screenshotProfileMenu = true;
             screenshotOnly = true;
@@ -147,7 +160,8 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
         }
     }
     if (screenshotOnly && options.screenshotPath.isEmpty() && !options.showHelp) {
-        options.error = "--tab, --lang, --macro, --profile-menu and --picker go with --screenshot";
+        options.error =
+            "--tab, --lang, --macro, --key, --profile-menu and --picker go with --screenshot";
     }
     return options;
 }
@@ -155,7 +169,7 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
 QString UsageText() {
     return QStringLiteral(
         "Usage: q840vex [--simulate[=STATE_FILE]] [--screenshot PATH [--tab NAME] [--lang en|cn]\n"
-        "               [--profile-menu] [--macro N] [--picker]]\n"
+        "               [--profile-menu] [--macro N] [--key N] [--picker]]\n"
         "  --simulate[=STATE_FILE]  use simulated devices instead of the HID bus; with a file,\n"
         "                           load their state from it and save it there on exit\n"
         "  --screenshot PATH        render the main window once start-up is complete, write\n"
@@ -165,6 +179,8 @@ QString UsageText() {
         "  --lang en|cn             with --screenshot: in that language (the stored choice stays)\n"
         "  --profile-menu           with --screenshot: with the profile menu open\n"
         "  --macro N                with --screenshot: with macro N (0 the first) selected\n"
+        "  --key N                  with --screenshot: with key button N (0 the first) picked\n"
+        "                           in the key assignment editor\n"
         "  --picker                 with --screenshot: with the colour picker of the lighting\n"
         "                           editor open over the window\n");
 }
@@ -366,6 +382,9 @@ int RunApplication(const StartOptions& options) {
                 if (editors::CMacroControlUI* macros = page->GetMacroEditor();
                     macros != nullptr && options.screenshotMacro >= 0) {
                     macros->SelectMacro(options.screenshotMacro);
+                }
+                if (options.screenshotKey >= 0) {
+                    page->SelectKey(options.screenshotKey);
                 }
             }
             // The picker as the lighting editor's colour button opens it (not modally here, so

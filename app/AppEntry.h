@@ -14,6 +14,7 @@ struct StartOptions {
     QString screenshotLanguage;  // --lang en|cn: the language file shown, not stored
     bool screenshotProfileMenu = false;  // --profile-menu: the profile menu shown open
     int screenshotMacro = -1;            // --macro N: macro N selected in the macro editor
+    int screenshotKey = -1;              // --key N: key button N picked in the key editor
     bool screenshotPicker = false;       // --picker: the colour picker open over the window
     bool showHelp = false;
     QString error;  // unknown option or missing value

@@ -110,6 +110,7 @@ CMainWnd::CMainWnd() : m_devices(std::make_unique<DeviceSwitching>(*this)) {
     InstallGameLightHooks();
     InstallProfileCommands();
     InstallMacroCommands();
+    InstallKeyCommands();
     m_launcher = [](const QString& program, const QStringList& arguments, const QString& folder) {
         return QProcess::startDetached(program, arguments, folder);
     };
@@ -707,6 +708,22 @@ void CMainWnd::InstallMacroCommands() {
     m_macroMenu = [this](const QString& command) { m_macroCommands->HandleMenu(command); };
     m_router.SetHandler(RouteArea::MacroEditor, [this](ui::TNotifyUI& msg, const IndexedName&) {
         return m_macroCommands->HandleEditor(msg);
+    });
+}
+
+void CMainWnd::InstallKeyCommands() {
+    KeyCommands::Host host;
+    host.currentPage = [this] { return CurrentPage(); };
+    host.onWrite = [this](pages::COrvenixUSBDevice& page, int result) {
+        OnPageWrite(page, result);
+    };
+    host.reportUpload = [this](pages::COrvenixUSBDevice& page, int result) {
+        m_profileCommands->ReportUpload(page, result);
+    };
+    host.setCapture = [this](bool on) { SendMessageW(GetHWND(), kMsgInputHook, on ? 1 : 0, 0); };
+    m_keyCommands = std::make_unique<KeyCommands>(std::move(host));
+    m_router.SetHandler(RouteArea::KeyEditor, [this](ui::TNotifyUI& msg, const IndexedName& name) {
+        return m_keyCommands->Handle(msg, name);
     });
 }
 

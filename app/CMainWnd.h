@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/DeviceSwitching.h"
+#include "app/KeyCommands.h"
 #include "app/MacroCommands.h"
 #include "app/MainThreads.h"
 #include "app/NotifyRouting.h"
@@ -204,6 +205,7 @@ private:
     void FlushLightWrite();
     void InstallProfileCommands();
     void InstallMacroCommands();
+    void InstallKeyCommands();
     // The macro step menu at the cursor, or below `anchor`; one open at a time.
     void OpenMacroStepMenu(QWidget* anchor);
 
@@ -225,6 +227,7 @@ private:
     FileChooser m_chooseProfileFile;
     FileChooser m_chooseMacroFile;
     std::unique_ptr<MacroCommands> m_macroCommands;
+    std::unique_ptr<KeyCommands> m_keyCommands;
     QPointer<QMenu> m_stepMenu;
     QString m_languageOverride;
     bool m_colourPickerOpen = false;

@@ -12,6 +12,7 @@
 #include "controls/CRedioMacroButtonUI.h"
 #include "controls/CSelectPanelUI.h"
 #include "controls/CWndUI.h"
+#include "editors/CKeySetControlUI.h"
 #include "editors/CLightControlUI.h"
 #include "editors/CMacroControlUI.h"
 #include "entry/CDeviceOptionUI.h"
@@ -40,7 +41,7 @@ const std::array<FactoryEntry, 24> kFactoryControls = {{
     {"CAudioRecordUI", &controls::CAudioRecordUI::Create},
     {"CLightControlUI", &editors::CLightControlUI::Create},
     {"CMacroControlUI", &editors::CMacroControlUI::Create},
-    {"CKeySetControlUI", nullptr},
+    {"CKeySetControlUI", &editors::CKeySetControlUI::Create},
     {"CDeviceProfileUI", &controls::CDeviceProfileUI::Create},
     {"CShootControlUI", nullptr},
     {"CMagicControlUI", nullptr},
@@ -67,7 +68,7 @@ const std::array<MainTagEntry, 26> kMainWindowTags = {{
     {"LightControl", &editors::CLightControlUI::Create, nullptr},
     {"MagicControl", nullptr, nullptr},
     {"Voice6533Control", nullptr, nullptr},
-    {"KeySetControl", nullptr, nullptr},
+    {"KeySetControl", &editors::CKeySetControlUI::Create, nullptr},
     {"ShootControl", nullptr, nullptr},
     {"DeviceProfileUI", nullptr, "XML/CustomControlXML/DeviceProfile.xml"},
     {"LightSetControlUI", nullptr, "XML/CustomControlXML/LightControl.xml"},

@@ -302,6 +302,9 @@ void COrvenixMouseDevice::SetPending(profile::PendingArea area, bool pending) {
         DebugLine(pending ? "write %d pending until the mouse is back" : "pending write %d done",
                   int(area));
         emit pendingWritesChanged();
+        if (area == profile::PendingArea::KeyTable) {
+            UpdateKeyEditorButtons();
+        }
     }
 }
 

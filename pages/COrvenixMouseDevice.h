@@ -101,7 +101,10 @@ public:
     void SaveProfile() override;
     void SetLightListIndex(int index) override;
     void SetLightSettings(const profile::LightSetting& settings) override;
+    // Opens the key editor on key button `index` (its assignment pair and name) and marks the
+    // button on the picture; the picture's other key buttons lose the mark.
     void SelectKey(int index) override;
+    void HandleCapturedKey(unsigned virtualKey, bool extended) override;
     void RenderFrame(int effect) override;
 
     // --- operations of the mouse page ---------------------------------------------------------
@@ -152,6 +155,16 @@ public:
     // "tooltipTitle" and "tooltipText".
     void RefreshKeyList();
     profile::CMouseProfiledata* MouseProfile() const;
+
+    // --- the key assignment editor (COrvenixMouseDeviceKeyEditor.cpp) ---------------------------
+    // Stores the code the key editor builds at the selected key: in the key list, the profile's
+    // "KeyList" and its file, with the key list and tool tips refreshed. The key table waits for
+    // the editor's send ("key_butt_prosave"); until then it is marked as not yet on the mouse,
+    // which writes it on its next arrival if it is not sent before. False without an editor or a
+    // selected key.
+    bool ApplyKeyAssignment();
+    // After the key table went to the mouse (or did not): the editor's send button follows.
+    void UpdateKeyEditorButtons();
 
     // The DPI number stage `index` shows with the current sensor.
     int DpiNumber(int index) const;
@@ -212,6 +225,9 @@ private:
     std::vector<profile::DpiStage> Stages() const;
     void PaintSecondRow();
     void SeedLedPattern();
+    // The key editor shows the selected key's pair as the profile has it now (after a profile
+    // switch, a reset or a renumbering); an unchanged pair leaves the editor as it is.
+    void ShowSelectedKeyAgain();
     // Reads the macro names of the macro list file into m_macroNames.
     void ReadMacroNames();
     // The name of the current lighting effect, for the logo's tool tip; empty when the effect is

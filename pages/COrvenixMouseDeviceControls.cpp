@@ -33,7 +33,6 @@ namespace {
 constexpr std::array<const char*, 5> kEditorNames = {"DeviceProfileItem", "LightControlItem",
                                                      "MacroControlItem", "KeySetControlItem",
                                                      "ShootControlItem"};
-constexpr int kKeySetEditor = 3;
 
 // Option 4 of the layout has no rate of its own.
 constexpr int kReportRateOptions = int(profile::kReportRatesHz.size());
@@ -149,6 +148,7 @@ void COrvenixMouseDevice::BuildPage() {
     InitLightPreview();
     BindLightEditor();
     BindMacroEditor();
+    BindKeyEditor(m_macroNames);
     ShowFunctionPanel(2);
 }
 
@@ -156,17 +156,6 @@ void COrvenixMouseDevice::ShowFunctionPanel(int type) {
     COrvenixUSBDevice::ShowFunctionPanel(type);
     if (QWidget* tip = Control(QStringLiteral("device_tishi_info"))) {
         tip->setVisible(false);
-    }
-}
-
-void COrvenixMouseDevice::SelectKey(int index) {
-    COrvenixUSBDevice::SelectKey(index);
-    const auto& pairs = MouseProfile()->GetKeyAssignments();
-    const uint32_t code =
-        index >= 0 && size_t(index) < pairs.size() ? pairs[size_t(index)].current.Code() : 0;
-    if (m_editors[kKeySetEditor] == nullptr) {
-        DebugLine("鼠标页面：无按键编辑器，按键 %d 功能 %06X 接收器 %d", index, code,
-                  OnReceiverChannel() ? 1 : 0);
     }
 }
 
@@ -378,6 +367,7 @@ void COrvenixMouseDevice::RefreshControls() {
     UpdateDpiStageControls();
     ShowSystemControls();
     RefreshKeyList();
+    ShowSelectedKeyAgain();
 }
 
 bool COrvenixMouseDevice::StoreStageEnabled(int n, bool enabled) {

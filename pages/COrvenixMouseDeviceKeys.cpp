@@ -9,6 +9,8 @@
 #include "core/keys/KeyTables.h"
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/JsonAccess.h"
+#include "editors/CKeySetControlUI.h"
+#include "editors/KeyNameText.h"
 #include "pages/COrvenixMouseDevice.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
@@ -30,18 +32,6 @@ constexpr const char* kKeyListRow =
 
 QString Text(const char* key) {
     return ui::CResourceManager::GetInstance().Resolve(QString::fromUtf8(key));
-}
-
-// The text of a code's name: language texts joined with "+", or the literal as it is.
-QString Shown(const keys::CodeName& name) {
-    if (name.isLiteral) {
-        return QString::fromStdString(name.literal);
-    }
-    QStringList parts;
-    for (const std::string& key : name.keys) {
-        parts << Text(key.c_str());
-    }
-    return parts.join(QLatin1Char('+'));
 }
 
 // A tool tip of a title over a text. Rich text, so that the title stands out and the parts are
@@ -115,7 +105,7 @@ void COrvenixMouseDevice::RefreshKeyList() {
         }
         const QString title =
             size_t(i) < keys::kKeyButtonNames.size() ? Text(keys::kKeyButtonNames[size_t(i)]) : "";
-        const QString text = Shown(name);
+        const QString text = editors::CodeNameText(name);
         SetTitledToolTip(button, title, text);
         if (list == nullptr) {
             continue;
@@ -147,6 +137,10 @@ void COrvenixMouseDevice::RefreshKeyList() {
     if (list != nullptr) {
         list->show();
         list->update();
+    }
+    // The key editor offers the macros as they are now.
+    if (editors::CKeySetControlUI* editor = GetKeyEditor()) {
+        editor->ReplaceMacroNames(m_macroNames);
     }
 }
 

@@ -10,11 +10,12 @@
 
 #include "controls/CDeviceKeyButtonUI.h"
 #include "controls/CDeviceProfileUI.h"
-#include "editors/CLightControlUI.h"
-#include "editors/CMacroControlUI.h"
 #include "core/base/DebugLine.h"
 #include "core/profile/CBasicProfiledata.h"
 #include "core/profile/JsonAccess.h"
+#include "editors/CKeySetControlUI.h"
+#include "editors/CLightControlUI.h"
+#include "editors/CMacroControlUI.h"
 #include "pages/LedButtonPaint.h"
 #include "platform/Paths.h"
 
@@ -393,6 +394,18 @@ editors::CMacroControlUI* COrvenixUSBDevice::GetMacroEditor() const {
     return findChild<editors::CMacroControlUI*>(QStringLiteral("MacroControlItem"));
 }
 
+editors::CKeySetControlUI* COrvenixUSBDevice::GetKeyEditor() const {
+    return findChild<editors::CKeySetControlUI*>(QStringLiteral("KeySetControlItem"));
+}
+
+void COrvenixUSBDevice::BindKeyEditor(const QStringList& macroNames) {
+    if (editors::CKeySetControlUI* editor = GetKeyEditor()) {
+        editor->InitControls();
+        editor->ApplyDeviceType(GetTypeCode());
+        editor->ReplaceMacroNames(macroNames);
+    }
+}
+
 void COrvenixUSBDevice::BindMacroEditor() {
     if (editors::CMacroControlUI* editor = GetMacroEditor()) {
         editor->SetDataFolder(DeviceFolder());
@@ -415,8 +428,9 @@ void COrvenixUSBDevice::BindLightEditor() {
     editor->SetLightDeviceType(GetTypeCode());
     std::vector<editors::CLightControlUI::EffectEntry> effects;
     for (const Json::Value& e : LightConfigList(0)) {
-        effects.push_back({QString::fromStdString(profile::json::String(profile::json::Member(e, "LightName"))),
-                           profile::json::Flag(profile::json::Member(e, "visible"))});
+        effects.push_back(
+            {QString::fromStdString(profile::json::String(profile::json::Member(e, "LightName"))),
+             profile::json::Flag(profile::json::Member(e, "visible"))});
     }
     editor->SetEffectList(effects, 4, 4);
     editor->SetSameModeAllowed(m_multiDevice);

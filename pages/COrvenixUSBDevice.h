@@ -20,6 +20,7 @@
 #include <json/value.h>
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <atomic>
@@ -45,6 +46,7 @@ class CDeviceProfileUI;
 }
 
 namespace q840::editors {
+class CKeySetControlUI;
 class CLightControlUI;
 class CMacroControlUI;
 }  // namespace q840::editors
@@ -145,6 +147,8 @@ public:
     editors::CLightControlUI* GetLightEditor() const;
     // The page's macro editor ("MacroControlItem"), null when the layout has none.
     editors::CMacroControlUI* GetMacroEditor() const;
+    // The page's key assignment editor ("KeySetControlItem"), null when the layout has none.
+    editors::CKeySetControlUI* GetKeyEditor() const;
     QString GetDeviceKindName() const { return m_setup.deviceKindName; }
     QWidget* GetBatteryControl() const { return m_setup.batteryControl; }
     const catalogue::DeviceListEntry& GetInterfaceRecord() const { return m_setup.interfaceRecord; }
@@ -214,6 +218,9 @@ public:
     // Asks the lighting editor, stores and returns its values.
     virtual AudioLightValues GetAudioLightValues();
     virtual void SelectKey(int index) { m_selectedKey = index; }
+    // A key press captured while single-key capture is on (mode 1 of the input hook); a page
+    // with a key assignment editor hands it to the editor.
+    virtual void HandleCapturedKey(unsigned /*virtualKey*/, bool /*extended*/) {}
     virtual void SetAudioLevels(const int* /*levels*/, int /*count*/) {}
     virtual void SetAudioColours(const uint32_t* /*colours*/, int /*count*/) {}
 
@@ -352,6 +359,9 @@ protected:
     void BindLightEditor();
     // Sets up the macro editor of the layout on the device folder and loads its macro list.
     void BindMacroEditor();
+    // Sets up the key assignment editor of the layout: its controls, the device type and the
+    // macro names it offers.
+    void BindKeyEditor(const QStringList& macroNames);
     bool OnReceiverChannel() const { return m_session.OnReceiverChannel(); }
     void SetProfileData(std::unique_ptr<profile::CBasicProfiledata> data);
     // The 34-byte device information record (filled by the derived page's identity read).

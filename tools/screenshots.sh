@@ -2,7 +2,7 @@
 # Makes every screenshot of docs/screenshots/ again, against the simulated devices:
 #   tools/screenshots.sh [OUT_FOLDER]        (default docs/screenshots)
 # The pictures of the window are taken offscreen by the program itself (--screenshot, with
-# --tab, --lang, --profile-menu, --macro and --picker); the two of the window on an X display
+# --tab, --lang, --profile-menu, --macro, --key and --picker); the two of the window on an X display
 # with its tray need xvfb, trayer and imagemagick and are skipped without them. Each run starts from a fresh user
 # folder; the profile bar pictures get four profiles first.
 set -euo pipefail
@@ -49,6 +49,20 @@ with_macros() {
     "$steps" "$2" >"$folder/2026_01_01_12_00_00_000.mac"
 }
 
+# A user whose keys do more than they did from the factory: the macros of with_macros ($2, $3),
+# the forward button on "copy" (Ctrl+C), the back button on the first macro three times and the
+# DPI shift key on a wheel swing ($1: a name for the run).
+with_keys() {
+  with_macros "$1" "$2" "$3"
+  local folder="$XDG_DATA_HOME/$title/mouse" id="2026_01_01_12_00_00_100"
+  # Key N's "Assignment" is the (N+1)-th of the file; the defaults stay.
+  awk 'BEGIN { split("3=2101254 4=7405571 9=1193462", m, " "); for (i in m) { split(m[i], kv, "="); code[kv[1]] = kv[2] } }
+       /"Assignment" :/ { if (n in code) sub(/: [0-9]+/, ": " code[n]); n++ } { print }' \
+    "$here/DefaultData/mouse.Json" >"$folder/$id.Json"
+  printf '{"profilelist":[{"profilename":"Profile1","profileUUID":"%s","profileislink":0,"profilelinkmame":""}],"profileselect":0}' \
+    "$id" >"$folder/ProfileList.ini"
+}
+
 # A state file with nothing plugged in.
 nothing=$work/nothing.json
 printf '{"mouse":{"cablePlugged":false,"receiverPlugged":false},"mousePad":{"plugged":false},"headset":{"plugged":false}}' >"$nothing"
@@ -62,9 +76,16 @@ shot() {  # output name, program options...
 
 fresh empty-en;  shot main-empty-en.png --simulate="$nothing" --lang en
 fresh empty-zh;  shot main-empty-zh.png --simulate="$nothing" --lang cn
-for tab in dpi buttons; do
-  fresh "page-en-$tab"; shot "mouse-page-en-$tab.png" --simulate --tab "$tab" --lang en
-done
+fresh page-en-dpi; shot mouse-page-en-dpi.png --simulate --tab dpi --lang en
+# The Buttons tab as it opens, and with a key picked on each of the pages most used.
+fresh page-en-buttons; shot mouse-page-en-buttons.png --simulate --tab buttons --lang en
+with_keys keys-en "copy + click" "burst"
+shot mouse-page-en-buttons-shortcut.png --simulate --tab buttons --lang en --key 3
+shot mouse-page-en-buttons-macro.png --simulate --tab buttons --lang en --key 4
+with_keys keys-zh "复制并点击" "连发"
+shot mouse-page-zh-buttons.png --simulate --tab buttons --lang cn --key 3
+shot mouse-page-zh-buttons-macro.png --simulate --tab buttons --lang cn --key 4
+shot mouse-page-zh-buttons-swing.png --simulate --tab buttons --lang cn --key 9
 fresh page-zh-dpi;   shot mouse-page-zh-dpi.png --simulate --tab dpi --lang cn
 fresh page-en-light; shot mouse-page-en-lighting.png --simulate --tab lighting --lang en
 fresh page-zh-light; shot mouse-page-zh-lighting.png --simulate --tab lighting --lang cn

@@ -3,6 +3,9 @@
 //   bench_app                       also: a profile switch, from the switch timer to the last
 //                                   write, against the floor of the writes' pauses (20 ms a
 //                                   command, 10 ms more for each End)
+//   bench_app                       also: a key clicked on the picture until the key editor has
+//                                   shown and painted its function (two keys on different
+//                                   pages, in turn)
 //   bench_app --idle=SECONDS [--receiver] [--visible] [--tab=NAME]
 //                                   CPU share, resident memory and wake-ups per second of every
 //                                   thread while the program sits hidden in the tray (or shown),
@@ -33,7 +36,9 @@
 #include "app/RegisteredMessages.h"
 #include "controls/CDeviceProfileUI.h"
 #include "core/hid/HidBackend.h"
+#include "core/profile/CBasicProfiledata.h"
 #include "core/sim/DemoDevices.h"
+#include "editors/CKeySetControlUI.h"
 #include "entry/CDeviceOptionUI.h"
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/AppSettings.h"
@@ -45,7 +50,6 @@ using namespace q840;
 using q840::test::WaitFor;
 
 namespace {
-
 
 struct Program {
     std::shared_ptr<sim::VirtualBus> bus;
@@ -127,6 +131,36 @@ void BM_ProfileSwitch(benchmark::State& state) {
     state.counters["commands"] = switches > 0 ? double(transcript->Commands().size()) : 0;
 }
 BENCHMARK(BM_ProfileSwitch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+void BM_KeyClickToEditorShown(benchmark::State& state) {
+    Program program;
+    program.bus->Plug(program.bus->Find(sim::kCableChannel));
+    if (!WaitFor([&] { return program.MouseShown(); }, 10000)) {
+        state.SkipWithError("the mouse page did not show");
+        return;
+    }
+    pages::COrvenixUSBDevice* page = program.wnd->CurrentPage();
+    editors::CKeySetControlUI* editor = page->GetKeyEditor();
+    // Two keys whose functions show on different pages: a shortcut and a wheel swing.
+    auto pairs = page->GetProfileData()->GetKeyAssignments();
+    pairs.at(3).current.SetCode(0x201006);
+    pairs.at(9).current.SetCode(0x1235F6);
+    page->GetProfileData()->WriteKeyAssignments(pairs);
+    QWidget* keys[2] = {page->GetKeyButton(3), page->GetKeyButton(9)};
+    int n = 0;
+    for (auto _ : state) {
+        program.wnd->PaintManager().SendNotify(keys[n % 2], ui::notify::kClick);
+        // Shown: laid out and painted.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        editor->repaint();
+        ++n;
+        if (editor->GetKeyAssignment().current.Code() != (n % 2 ? 0x201006u : 0x1235F6u)) {
+            state.SkipWithError("the editor did not open on the clicked key");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_KeyClickToEditorShown)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(50);
 
 // A brightness step of the Lighting tab, as the user makes it: the time until the picture's
 // LED shows it (preview_ms), until the mouse has it (to_written_ms) and of the settings write

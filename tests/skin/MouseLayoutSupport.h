@@ -12,6 +12,7 @@
 #include "controls/CDeviceKeyButtonUI.h"
 #include "controls/CDeviceProfileUI.h"
 #include "controls/CSelectPanelUI.h"
+#include "editors/CKeySetControlUI.h"
 #include "editors/CLightControlUI.h"
 #include "editors/CMacroControlUI.h"
 #include "platform/ui/CDialogBuilder.h"
@@ -65,6 +66,14 @@ public:
             return nested.Create(QString::fromLatin1(editors::CMacroControlUI::kLayoutFile), this,
                                  manager);
         }
+        if (tag == "CKeySetControlUI") {
+            return editors::CKeySetControlUI::Create();
+        }
+        if (tag == "KeySetControlUI") {
+            ui::CDialogBuilder nested;
+            return nested.Create(QString::fromLatin1(editors::CKeySetControlUI::kLayoutFile), this,
+                                 manager);
+        }
         if (tag == "CDeviceProfileUI") {
             return controls::CDeviceProfileUI::Create();
         }
@@ -101,7 +110,8 @@ struct MousePage {
         pm.AttachRoot(root.get());
         // The page's own looks (and its editors') come after the global sheet, scaled the same
         // way, as res.xml lists them.
-        QString sheet = ReadSkinFile("mouse/mouse.qss") + ReadSkinFile("macro/macro.qss");
+        QString sheet = ReadSkinFile("mouse/mouse.qss") + ReadSkinFile("macro/macro.qss") +
+                        ReadSkinFile("keyset/keyset.qss");
         sheet.replace("url(", "url(" + SourceSkin());
         root->setStyleSheet(ui::ScaleStyleSheet(sheet, dpi));
         root->setAttribute(Qt::WA_DontShowOnScreen);

@@ -66,7 +66,7 @@ bool IsKind(QWidget* w, Kind kind) {
         case Kind::Box:
             return tag == "VerticalLayout" || tag == "HorizontalLayout" || tag == "Container" ||
                    tag == "DeviceProfileUI" || tag == "LightSetControlUI" ||
-                   tag == "MacroSetControlUI";
+                   tag == "MacroSetControlUI" || tag == "KeySetControlUI";
         case Kind::Label:
             return qobject_cast<QLabel*>(w) != nullptr;
         case Kind::List:

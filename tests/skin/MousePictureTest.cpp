@@ -99,67 +99,86 @@ TEST_P(MouseTextsFit, EveryTextFitsItsControl) {
     page.Find("polling_rate_option_4")->show();
     auto* function = page.Find<QStackedWidget>("device_function_switch");
     auto* keys = page.Find<QStackedWidget>("device_key_function_switch");
+    // The key editor on a key of each of its function pages, so that every page is looked at.
+    auto* keyEditor = page.Find<editors::CKeySetControlUI>("KeySetControlItem");
+    ASSERT_NE(keyEditor, nullptr);
+    keyEditor->InitControls();
+    keyEditor->SetMacroNames({"copy + click"});
+    const std::vector<uint32_t> editorCodes = {0x100100, 0x100400, 0x11358A, 0x1235F6,
+                                               0x130200, 0x147802, 0x200204, 0x30CD00,
+                                               0x400200, 0x710003, 0x720100, 0x201006};
     for (int tab = 0; tab < function->count(); ++tab) {
         function->setCurrentIndex(tab);
         for (int key = 0; key < (tab == 0 ? 2 : 1); ++key) {
-            keys->setCurrentIndex(key);
-            MousePage::Settle();
-            for (QWidget* w : page.root->findChildren<QWidget*>()) {
-                if (!w->isVisible()) {
-                    continue;
+            const bool editorTab = tab == 0 && key == 1;
+            for (size_t code = 0; code < (editorTab ? editorCodes.size() : 1); ++code) {
+                if (editorTab) {
+                    profile::KeyAssignmentPair pair;
+                    pair.current.SetCode(editorCodes[code]);
+                    pair.defaults.SetCode(editorCodes[0]);
+                    keyEditor->SetKeyName("mouse_key_M8_key");
+                    keyEditor->SetKeyAssignment(pair);
                 }
-                const QFontMetrics metrics(w->font());
-                const std::string where = w->objectName().toStdString() + " (" +
-                                          ui::CResourceManager::RawText(w).toStdString() +
-                                          ") on tab " + std::to_string(tab);
-                if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap()) {
-                    EXPECT_LE(metrics.horizontalAdvance(label->text()),
-                              label->contentsRect().width())
-                        << where;
-                    EXPECT_LE(metrics.height(), label->height()) << where;
-                } else if (auto* label = qobject_cast<QLabel*>(w)) {
-                    const QRect need = metrics.boundingRect(label->contentsRect(), Qt::TextWordWrap,
-                                                            label->text());
-                    EXPECT_LE(need.height(), label->contentsRect().height()) << where;
-                } else if (auto* button = qobject_cast<QPushButton*>(w);
-                           button && !button->text().isEmpty() &&
-                           qobject_cast<CDeviceKeyButtonUI*>(w) == nullptr) {
-                    // The text inside the style's border and padding; options are measured
-                    // bold, as some look when selected.
-                    QStyleOptionButton option;
-                    option.initFrom(button);
-                    const QRect contents = button->style()->subElementRect(
-                        QStyle::SE_PushButtonContents, &option, button);
-                    QFont font = button->font();
-                    if (button->isCheckable()) {
-                        font.setWeight(QFont::DemiBold);
+                keys->setCurrentIndex(key);
+                MousePage::Settle();
+                for (QWidget* w : page.root->findChildren<QWidget*>()) {
+                    if (!w->isVisible()) {
+                        continue;
                     }
-                    EXPECT_LE(QFontMetrics(font).horizontalAdvance(button->text()),
-                              contents.width())
-                        << where;
-                } else if (auto* key = qobject_cast<CDeviceKeyButtonUI*>(w);
-                           key && !key->text().isEmpty()) {
-                    // Key markers draw their text centred over the whole marker.
-                    EXPECT_LE(metrics.horizontalAdvance(key->text()) + page.pm.Scale(4),
-                              key->width())
-                        << where;
-                } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-                    int widest = 0;
-                    for (int i = 0; i < combo->count(); ++i) {
-                        widest = qMax(widest, metrics.horizontalAdvance(combo->itemText(i)));
+                    const QFontMetrics metrics(w->font());
+                    const std::string where = w->objectName().toStdString() + " (" +
+                                              ui::CResourceManager::RawText(w).toStdString() +
+                                              ") on tab " + std::to_string(tab) + " view " +
+                                              std::to_string(code);
+                    if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap()) {
+                        EXPECT_LE(metrics.horizontalAdvance(label->text()),
+                                  label->contentsRect().width())
+                            << where;
+                        EXPECT_LE(metrics.height(), label->height()) << where;
+                    } else if (auto* label = qobject_cast<QLabel*>(w)) {
+                        const QRect need = metrics.boundingRect(label->contentsRect(),
+                                                                Qt::TextWordWrap, label->text());
+                        EXPECT_LE(need.height(), label->contentsRect().height()) << where;
+                    } else if (auto* button = qobject_cast<QPushButton*>(w);
+                               button && !button->text().isEmpty() &&
+                               qobject_cast<CDeviceKeyButtonUI*>(w) == nullptr) {
+                        // The text inside the style's border and padding; options are measured
+                        // bold, as some look when selected.
+                        QStyleOptionButton option;
+                        option.initFrom(button);
+                        const QRect contents = button->style()->subElementRect(
+                            QStyle::SE_PushButtonContents, &option, button);
+                        QFont font = button->font();
+                        if (button->isCheckable()) {
+                            font.setWeight(QFont::DemiBold);
+                        }
+                        EXPECT_LE(QFontMetrics(font).horizontalAdvance(button->text()),
+                                  contents.width())
+                            << where;
+                    } else if (auto* key = qobject_cast<CDeviceKeyButtonUI*>(w);
+                               key && !key->text().isEmpty()) {
+                        // Key markers draw their text centred over the whole marker.
+                        EXPECT_LE(metrics.horizontalAdvance(key->text()) + page.pm.Scale(4),
+                                  key->width())
+                            << where;
+                    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+                        int widest = 0;
+                        for (int i = 0; i < combo->count(); ++i) {
+                            widest = qMax(widest, metrics.horizontalAdvance(combo->itemText(i)));
+                        }
+                        // Text, padding and the drop-down arrow.
+                        EXPECT_LE(widest + page.pm.Scale(36), combo->width()) << where;
                     }
-                    // Text, padding and the drop-down arrow.
-                    EXPECT_LE(widest + page.pm.Scale(36), combo->width()) << where;
                 }
-            }
-            if (QString(language) != "lan_en.xml") {
-                // The other language's pictures, for looking at.
-                page.root->grab().toImage().save(BuildDir() +
-                                                 QString("/mouse-page-%1-%2-tab%3-%4.png")
-                                                     .arg(dpi)
-                                                     .arg(QString(language).mid(4, 2))
-                                                     .arg(tab)
-                                                     .arg(key));
+                if (QString(language) != "lan_en.xml") {
+                    // The other language's pictures, for looking at.
+                    page.root->grab().toImage().save(BuildDir() +
+                                                     QString("/mouse-page-%1-%2-tab%3-%4.png")
+                                                         .arg(dpi)
+                                                         .arg(QString(language).mid(4, 2))
+                                                         .arg(tab)
+                                                         .arg(key + int(code)));
+                }
             }
         }
     }
