@@ -333,6 +333,9 @@ void CKeySetControlUI::SetKeyAssignment(const profile::KeyAssignmentPair& pair) 
     if (QWidget* hint = Find(QStringLiteral("keyset_select_hint"))) {
         hint->setVisible(false);
     }
+    if (QWidget* buttons = Find(QStringLiteral("keyset_buttons_layout"))) {
+        buttons->setVisible(true);
+    }
     ShowCurrent();
 }
 
