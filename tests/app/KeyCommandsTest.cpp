@@ -10,6 +10,7 @@
 #include <array>
 
 #include "controls/CDeviceKeyButtonUI.h"
+#include "controls/CDeviceProfileUI.h"
 #include "core/keys/KeyEditorCodes.h"
 #include "core/profile/CBasicProfiledata.h"
 #include "core/protocol/codecs/EventArea.h"
@@ -176,6 +177,21 @@ TEST_F(KeyCommandsTest, AMacroBoundToAKeyIsSentAndTheKeyNamesItsPlaceInTheArea) 
     Pick("keyset_macro_over_combo", 1);
     EXPECT_FALSE(Control("keyset_macro_cycle_layout")->isVisibleTo(Editor()));
     EXPECT_EQ(ProfileCode(4), 0x700101u);
+
+    // Another profile (the factory one) and back: the editor shows each profile's function.
+    auto* bar = Page()->GetProfileBar();
+    auto* profiles = bar->findChild<QComboBox*>("device_profile_combo");
+    Send(bar->findChild<QWidget*>("device_add_btn"), ui::notify::kClick);
+    ASSERT_EQ(profiles->count(), 2);
+    profiles->setCurrentIndex(1);
+    m_wnd->Profiles().SwitchProfile();
+    EXPECT_EQ(Page()->GetSelectedKey(), 4);
+    EXPECT_EQ(Editor()->ShownPage(), keys::kPageDefault);
+    EXPECT_EQ(MouseSlot(4), (std::array<uint8_t, 3>{0x10, 0x08, 0x00}));
+    profiles->setCurrentIndex(0);
+    m_wnd->Profiles().SwitchProfile();
+    EXPECT_EQ(Editor()->ShownPage(), keys::kPageMacro);
+    EXPECT_EQ(MouseSlot(4), (std::array<uint8_t, 3>{0x70, 0x00, 0x01}));
 
     // The macro is renamed: the editor's choice and heading follow.
     macros->SelectMacro(1);
