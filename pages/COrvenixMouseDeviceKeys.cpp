@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/CDeviceKeyButtonUI.h"
 #include "core/keys/KeyNames.h"
 #include "core/keys/KeyTables.h"
 #include "core/profile/CMouseProfiledata.h"
@@ -100,6 +101,10 @@ void COrvenixMouseDevice::RefreshKeyList() {
     for (int i = 0; i < int(pairs.size()) && i < GetKeyButtonCount(); ++i) {
         const keys::CodeName name = keys::NameOfCode(pairs[size_t(i)].current.Code(), macroNames);
         QWidget* button = GetKeyButton(i);
+        // A key that does something else than from the factory carries the picture's mark.
+        if (auto* key = qobject_cast<controls::CDeviceKeyButtonUI*>(button)) {
+            key->SetKeySet(pairs[size_t(i)].current.Code() == pairs[size_t(i)].defaults.Code());
+        }
         if (!name.HasName() || button == nullptr) {
             continue;
         }

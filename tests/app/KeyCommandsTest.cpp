@@ -115,6 +115,7 @@ TEST_F(KeyCommandsTest, AShortcutForAClickedKeyReachesTheMouseAndTheProfileFile)
               Text("keyboard_key_RCtrl") + "+" + Text("keyboard_key_C"));
     EXPECT_EQ(Page()->GetKeyButton(3)->property("tooltipText").toString(),
               Text("keyboard_key_RCtrl") + "+" + Text("keyboard_key_C"));
+    EXPECT_FALSE(marked->IsKeySet()) << "the picture marks a key that is not as from the factory";
 
     // Save: the mouse's key table holds the bytes, the buttons rest, nothing is left to send.
     Click("key_butt_prosave");
@@ -141,6 +142,7 @@ TEST_F(KeyCommandsTest, AShortcutForAClickedKeyReachesTheMouseAndTheProfileFile)
     EXPECT_EQ(ProfileCode(3), forward);
     EXPECT_EQ(FileCode(3), forward);
     EXPECT_EQ(MouseSlot(3), (std::array<uint8_t, 3>{0x10, 0x10, 0x00}));
+    EXPECT_TRUE(marked->IsKeySet());
 }
 
 TEST_F(KeyCommandsTest, AMacroBoundToAKeyIsSentAndTheKeyNamesItsPlaceInTheArea) {
