@@ -319,9 +319,9 @@ int COrvenixMouseDevice::WritePendingAreas() {
     // The macro area before the key table, whose macro keys name positions in it. The mouse has
     // no command to read the area back: its mark goes once the mouse has answered every packet.
     const int macros = WritePendingMacroArea();
+    const int shoot = WritePendingShootArea();
     const int keys = WritePendingKeyTable();
-    // The shoot upload joins here once the page has it.
-    return settings == 1 && macros == 1 && keys == 1 && !m_pending.Any() ? 1 : 0;
+    return settings == 1 && macros == 1 && shoot == 1 && keys == 1 && !m_pending.Any() ? 1 : 0;
 }
 
 int COrvenixMouseDevice::WritePendingSettings() {

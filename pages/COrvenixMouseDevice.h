@@ -92,6 +92,11 @@ public:
     // mouse); k > 0 when it was refused before anything was sent: k is the step count of a macro
     // with more than 64 steps, or (area size - capacity) / 4 + 1 for an area that does not fit.
     int UploadMacros(const std::vector<int>& macros) override;
+    // Sends the four shoot patterns of the device folder as the shoot area, whole. 1 when the
+    // mouse took every packet; 0 when it did not (or there is no mouse to take it), and the area
+    // is then marked as not yet on the mouse. A pattern file that is missing or not a pattern
+    // goes as a record without steps.
+    int UploadShootPatterns() override;
     int WriteSettingsBlock(int profile, int value) override;
     bool HasPendingWrites() const override { return m_pending.Any(); }
     void InitLightPreview() override;
@@ -196,6 +201,7 @@ private:
     int WritePendingSettings();
     int WritePendingKeyTable();
     int WritePendingMacroArea();
+    int WritePendingShootArea();
     // A control of this page by name: first among the page's own children (two pages may carry
     // the same names), then through the paint manager. Null when missing.
     QWidget* Control(const QString& name) const;
