@@ -110,6 +110,7 @@ CMainWnd::CMainWnd() : m_devices(std::make_unique<DeviceSwitching>(*this)) {
     InstallGameLightHooks();
     InstallProfileCommands();
     InstallMacroCommands();
+    InstallShootCommands();
     m_launcher = [](const QString& program, const QStringList& arguments, const QString& folder) {
         return QProcess::startDetached(program, arguments, folder);
     };
@@ -677,7 +678,8 @@ void CMainWnd::InstallProfileCommands() {
                 OpenStageColourPicker(msg.pSender, name.index);
                 return true;
             }
-            return m_macroCommands->HandleCommand(msg) || m_profileCommands->Handle(msg);
+            return m_macroCommands->HandleCommand(msg) || m_shootCommands->HandleCommand(msg) ||
+                   m_profileCommands->Handle(msg);
         });
 }
 
@@ -707,6 +709,29 @@ void CMainWnd::InstallMacroCommands() {
     m_macroMenu = [this](const QString& command) { m_macroCommands->HandleMenu(command); };
     m_router.SetHandler(RouteArea::MacroEditor, [this](ui::TNotifyUI& msg, const IndexedName&) {
         return m_macroCommands->HandleEditor(msg);
+    });
+}
+
+void CMainWnd::InstallShootCommands() {
+    ShootCommands::Host host;
+    host.currentPage = [this] { return CurrentPage(); };
+    host.showMessage = [this](const QString& key, int buttons) {
+        return CMsgWnd::ShowMessage(this, QString(), key, m_uiScale, 1, buttons);
+    };
+    host.chooseFile = [this](bool save) {
+        if (m_chooseShootFile) {
+            return m_chooseShootFile(save);
+        }
+        const QString filter = QString::fromLatin1(ShootCommands::kFileFilter);
+        return save ? QFileDialog::getSaveFileName(this, QString(), QString(), filter)
+                    : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+    };
+    host.onWrite = [this](pages::COrvenixUSBDevice& page, int result) {
+        OnPageWrite(page, result);
+    };
+    m_shootCommands = std::make_unique<ShootCommands>(std::move(host));
+    m_router.SetHandler(RouteArea::ShootEditor, [this](ui::TNotifyUI& msg, const IndexedName&) {
+        return m_shootCommands->HandleEditor(msg);
     });
 }
 

@@ -15,6 +15,7 @@
 #include "app/NotifyRouting.h"
 #include "app/ProfileCommands.h"
 #include "app/ProgramLink.h"
+#include "app/ShootCommands.h"
 #include "app/WorkToolLink.h"
 #include "app/WriteNotice.h"
 #include "platform/ui/CMenuWnd.h"
@@ -99,6 +100,8 @@ public:
     // The macro file dialogs (open: save false); tests answer them instead of the user.
     void SetMacroFileChooser(FileChooser chooser) { m_chooseMacroFile = std::move(chooser); }
     MacroCommands& Macros() { return *m_macroCommands; }
+    // The shoot file dialogs (open: save false); tests answer them instead of the user.
+    void SetShootFileChooser(FileChooser chooser) { m_chooseShootFile = std::move(chooser); }
     // The text of a language key, read back through the hidden label "str_test".
     QString LanguageText(const QString& key);
     // A language file ("lan_en.xml") shown instead of the stored choice, which stays as it is
@@ -204,6 +207,7 @@ private:
     void FlushLightWrite();
     void InstallProfileCommands();
     void InstallMacroCommands();
+    void InstallShootCommands();
     // The macro step menu at the cursor, or below `anchor`; one open at a time.
     void OpenMacroStepMenu(QWidget* anchor);
 
@@ -225,6 +229,8 @@ private:
     FileChooser m_chooseProfileFile;
     FileChooser m_chooseMacroFile;
     std::unique_ptr<MacroCommands> m_macroCommands;
+    FileChooser m_chooseShootFile;
+    std::unique_ptr<ShootCommands> m_shootCommands;
     QPointer<QMenu> m_stepMenu;
     QString m_languageOverride;
     bool m_colourPickerOpen = false;

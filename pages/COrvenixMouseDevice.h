@@ -31,6 +31,10 @@ namespace q840::profile {
 class CMouseProfiledata;
 }
 
+namespace q840::editors {
+class CShootControlUI;
+}
+
 namespace q840::pages {
 
 // LED groups of the wave and ripple previews: 7 groups of up to three LEDs, -1 an empty place.
@@ -164,6 +168,8 @@ public:
 
     // Editors of the layout (null until they exist in the layout).
     QWidget* GetEditor(const char* name) const;
+    // The shoot pattern editor ("ShootControlItem"), null when the layout has none.
+    editors::CShootControlUI* GetShootEditor() const;
 
 protected:
     void OnKeyPressEvent() override;
@@ -202,6 +208,8 @@ private:
     int WritePendingKeyTable();
     int WritePendingMacroArea();
     int WritePendingShootArea();
+    // Gives the shoot editor its folders and shows gun 0, bullet 0.
+    void BindShootEditor();
     // A control of this page by name: first among the page's own children (two pages may carry
     // the same names), then through the paint manager. Null when missing.
     QWidget* Control(const QString& name) const;

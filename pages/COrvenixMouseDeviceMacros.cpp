@@ -10,6 +10,7 @@
 #include "core/profile/CMouseProfiledata.h"
 #include "core/protocol/codecs/EventArea.h"
 #include "core/protocol/codecs/InfoRecord.h"
+#include "editors/CShootControlUI.h"
 #include "pages/COrvenixMouseDevice.h"
 
 namespace q840::pages {
@@ -189,6 +190,20 @@ int COrvenixMouseDevice::UploadShootPatterns() {
         return 0;
     }
     return 1;
+}
+
+editors::CShootControlUI* COrvenixMouseDevice::GetShootEditor() const {
+    return qobject_cast<editors::CShootControlUI*>(GetEditor("ShootControlItem"));
+}
+
+void COrvenixMouseDevice::BindShootEditor() {
+    if (editors::CShootControlUI* editor = GetShootEditor()) {
+        editor->SetWorkFolder(DeviceFolder());
+        editor->SetDefaultFolder(DefaultDataFolder());
+        editor->InitShootEditor();
+        editor->SelectGun(0);
+        editor->SelectBullet(0);
+    }
 }
 
 int COrvenixMouseDevice::WritePendingShootArea() {

@@ -14,6 +14,7 @@
 #include "controls/CSelectPanelUI.h"
 #include "editors/CLightControlUI.h"
 #include "editors/CMacroControlUI.h"
+#include "editors/CShootControlUI.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
@@ -63,6 +64,14 @@ public:
         if (tag == "MacroSetControlUI") {
             ui::CDialogBuilder nested;
             return nested.Create(QString::fromLatin1(editors::CMacroControlUI::kLayoutFile), this,
+                                 manager);
+        }
+        if (tag == "CShootControlUI") {
+            return editors::CShootControlUI::Create();
+        }
+        if (tag == "ShootKeySetControlUI") {
+            ui::CDialogBuilder nested;
+            return nested.Create(QString::fromLatin1(editors::CShootControlUI::kLayoutFile), this,
                                  manager);
         }
         if (tag == "CDeviceProfileUI") {
