@@ -113,9 +113,9 @@ void ProfileCommands::ApplyCurrentProfile(pages::COrvenixUSBDevice& page,
 
 void ProfileCommands::WriteShootArea(pages::COrvenixUSBDevice& page) {
     // The mouse gets its shoot patterns with the rest of the profile: after the macro area and
-    // before the key table whose fire keys play them.
+    // before the key table whose fire keys play them (not again when it holds them already).
     if (page.GetDeviceKind() == kMouseKind) {
-        m_host.onWrite(page, page.UploadShootPatterns());
+        m_host.onWrite(page, page.UploadShootPatterns(false));
     }
 }
 

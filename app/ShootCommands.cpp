@@ -128,7 +128,7 @@ void ShootCommands::SendPatterns() {
     // About fifty packets (through the receiver a link check before each step): the pointer
     // says the window is busy.
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    const int result = page->UploadShootPatterns();
+    const int result = page->UploadShootPatterns(true);
     QGuiApplication::restoreOverrideCursor();
     if (m_host.onWrite) {
         m_host.onWrite(*page, result);

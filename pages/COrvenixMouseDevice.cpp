@@ -158,6 +158,8 @@ int COrvenixMouseDevice::ReadSettingsBlock() {
 }
 
 void COrvenixMouseDevice::ReadDevice() {
+    // Whatever the mouse held before is not known for this arrival.
+    m_shootAreaHeld.clear();
     const bool identified = ReadIdentity() == 1;
     LoadProfile();
     // A change that never reached the mouse wins over what the mouse holds, which may be half

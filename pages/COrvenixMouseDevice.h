@@ -99,8 +99,10 @@ public:
     // Sends the four shoot patterns of the device folder as the shoot area, whole. 1 when the
     // mouse took every packet; 0 when it did not (or there is no mouse to take it), and the area
     // is then marked as not yet on the mouse. A pattern file that is missing or not a pattern
-    // goes as a record without steps.
-    int UploadShootPatterns() override;
+    // goes as a record without steps. With `always` false an area the mouse took whole since
+    // its arrival is not sent again (the patterns belong to the device, not to a profile, and a
+    // profile switch need not wait a second for them).
+    int UploadShootPatterns(bool always) override;
     int WriteSettingsBlock(int profile, int value) override;
     bool HasPendingWrites() const override { return m_pending.Any(); }
     void InitLightPreview() override;
@@ -254,6 +256,9 @@ private:
     bool m_logoPainted = false;
 
     std::array<QPointer<QWidget>, 5> m_editors;
+
+    // The shoot area the mouse took whole since it was last identified (empty: none).
+    std::vector<uint8_t> m_shootAreaHeld;
 
     // Areas of the profile the mouse has not got yet (kept beside the profile file).
     profile::PendingWrites m_pending;

@@ -151,7 +151,7 @@ int COrvenixMouseDevice::WritePendingMacroArea() {
     return m_pending.Has(profile::PendingArea::MacroArea) ? 0 : 1;
 }
 
-int COrvenixMouseDevice::UploadShootPatterns() {
+int COrvenixMouseDevice::UploadShootPatterns(bool always) {
     auto& proto = CommandProtocol();
     if (proto.IsMuted()) {
         return 0;
@@ -180,6 +180,10 @@ int COrvenixMouseDevice::UploadShootPatterns() {
         SetPending(profile::PendingArea::ShootArea, true);
         return 0;
     }
+    if (!always && area == m_shootAreaHeld && !m_pending.Has(profile::PendingArea::ShootArea)) {
+        return 1;
+    }
+    m_shootAreaHeld.clear();
     // Every answer counts: a cut area would leave a gun playing another gun's pull.
     const bool sent = LinkReady() && proto.Begin() == protocol::kResultOk && LinkReady() &&
                       proto.WriteShootArea(area.data(), int(area.size())) == protocol::kResultOk &&
@@ -189,6 +193,7 @@ int COrvenixMouseDevice::UploadShootPatterns() {
         DebugLine("shoot area not taken whole by the mouse");
         return 0;
     }
+    m_shootAreaHeld = area;
     return 1;
 }
 
@@ -213,7 +218,7 @@ int COrvenixMouseDevice::WritePendingShootArea() {
     if (CommandProtocol().IsMuted()) {
         return 0;
     }
-    return UploadShootPatterns();
+    return UploadShootPatterns(true);
 }
 
 }  // namespace q840::pages

@@ -55,7 +55,7 @@ protected:
         page->RefreshControls();
         page->WriteSettingsBlock(0, 0);
         page->UploadMacros(page->GetMacroUseList());
-        page->UploadShootPatterns();
+        page->UploadShootPatterns(false);
         page->ApplyKeys(0);
     }
     void Reopen(bool receiver) {
@@ -107,6 +107,20 @@ TEST_P(ShootUploadChannels, TheMouseHoldsTheFourPatternsAfterAProfileSwitch) {
               }));
     EXPECT_EQ(std::find(codes.begin(), codes.end(), kCmdWriteMacroArea), codes.end())
         << "no key plays a macro: no macro area";
+
+    // The patterns belong to the mouse, not to a profile: the next switch does not send them
+    // again unless they changed, and a new arrival forgets what the mouse held.
+    bus->GetTranscript()->Clear();
+    SwitchProfile();
+    EXPECT_EQ(0, Count(kCmdWriteShootArea));
+    ASSERT_TRUE(macro::ShootFile::SetBullet(patterns[3], 29, {1, false, 2, true, 3}));
+    ASSERT_EQ(0, profile::JsonFileStore().WriteJsonFile(Path(3), patterns[3]));
+    SwitchProfile();
+    EXPECT_EQ(Expected(), AreaOnMouse(expected.size()));
+    page->ReadDevice();
+    bus->GetTranscript()->Clear();
+    SwitchProfile();
+    EXPECT_EQ(Expected(), Payload(kCmdWriteShootArea));
 }
 
 INSTANTIATE_TEST_SUITE_P(CableAndReceiver, ShootUploadChannels, ::testing::Bool(),
@@ -124,7 +138,7 @@ TEST_F(ShootUploadTest, AFileThatIsNotAPatternGoesAsNoStepsAndNoMouseMarksTheAre
     ASSERT_EQ(0, profile::JsonFileStore().WriteJsonFile(Path(3), wide));
     patterns[0] = patterns[2] = patterns[3] = Json::Value();
     bus->GetTranscript()->Clear();
-    EXPECT_EQ(1, page->UploadShootPatterns());
+    EXPECT_EQ(1, page->UploadShootPatterns(true));
     EXPECT_EQ(kCmdReadInfo, Codes().front());
     const std::vector<uint8_t> expected = Expected();
     EXPECT_EQ(protocol::EventAreaSize({0, 180, 0, 0}), expected.size());
@@ -132,7 +146,7 @@ TEST_F(ShootUploadTest, AFileThatIsNotAPatternGoesAsNoStepsAndNoMouseMarksTheAre
 
     // No mouse: nothing sent, and the area goes at the next arrival.
     page->CommandProtocol().SetOpen(false);
-    EXPECT_EQ(0, page->UploadShootPatterns());
+    EXPECT_EQ(0, page->UploadShootPatterns(true));
     EXPECT_TRUE(page->GetPendingWrites().Has(profile::PendingArea::ShootArea));
     mouse->SetShootArea(std::vector<uint8_t>(expected.size(), 0));
     page->CommandProtocol().SetOpen(true);
@@ -154,7 +168,7 @@ TEST_P(ShootUploadCut, AnUploadCutAnywhereFailsAndIsSentWholeAtTheNextArrival) {
     std::ifstream in(Path(1), std::ios::binary);
     const std::string patternBytes{std::istreambuf_iterator<char>(in), {}};
     bus->GetTranscript()->Clear();
-    ASSERT_EQ(1, page->UploadShootPatterns());
+    ASSERT_EQ(1, page->UploadShootPatterns(true));
     const std::vector<uint8_t> whole = Payload(kCmdWriteShootArea);
     ASSERT_EQ(Expected(), whole);
     const int commands = int(Commands().size());
@@ -180,7 +194,7 @@ TEST_P(ShootUploadCut, AnUploadCutAnywhereFailsAndIsSentWholeAtTheNextArrival) {
         SCOPED_TRACE("cut after " + std::to_string(k) + " of " + std::to_string(commands));
         mouse->SetShootArea(std::vector<uint8_t>(whole.size(), 0));
         device->UnplugOnCommand(k);
-        EXPECT_EQ(0, page->UploadShootPatterns());
+        EXPECT_EQ(0, page->UploadShootPatterns(true));
         ASSERT_FALSE(device->IsPlugged());
         EXPECT_TRUE(page->GetPendingWrites().Has(profile::PendingArea::ShootArea));
         std::ifstream again(Path(1), std::ios::binary);

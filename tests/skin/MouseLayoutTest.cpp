@@ -357,7 +357,7 @@ QSet<QString> KeysOf(const QString& file) {
 }
 
 TEST(MouseTexts, BothLanguagesCarryTheSameKeys) {
-    for (const char* file : {"mouse.xml", "keys.xml"}) {
+    for (const char* file : {"mouse.xml", "keys.xml", "shoot.xml"}) {
         const QSet<QString> en = KeysOf(QString("lan_en.d/") + file);
         const QSet<QString> cn = KeysOf(QString("lan_cn.d/") + file);
         EXPECT_FALSE(en.isEmpty()) << file;
