@@ -1,5 +1,6 @@
 #include "app/AppEntry.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -40,8 +41,9 @@
 
 namespace q840 {
 
-const ScreenshotTab kScreenshotTabs[6] = {
-    {"lighting", 1}, {"buttons", 2}, {"macros", 3}, {"system", 4}, {"dpi", 5}, {"power", 9},
+const ScreenshotTab kScreenshotTabs[7] = {
+    {"lighting", 1}, {"buttons", 2}, {"macros", 3}, {"shoot", 3, "mouse_shoot_panel_op"},
+    {"system", 4},   {"dpi", 5},     {"power", 9},
 };
 
 namespace {
@@ -82,6 +84,7 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
                 names << QString::fromLatin1(tab.name);
                 if (value == QLatin1String(tab.name)) {
                     options.screenshotTab = tab.tab;
+                    options.screenshotPanel = QString::fromLatin1(tab.panelOption);
                 }
             }
             if (options.screenshotTab == 0) {
@@ -175,7 +178,7 @@ QString UsageText() {
         "  --screenshot PATH        render the main window once start-up is complete, write\n"
         "                           it as PNG to PATH and exit\n"
         "  --tab NAME               with --screenshot: show that editor tab of the device page\n"
-        "                           (lighting, buttons, macros, system, dpi, power)\n"
+        "                           (lighting, buttons, macros, shoot, system, dpi, power)\n"
         "  --lang en|cn             with --screenshot: in that language (the stored choice stays)\n"
         "  --profile-menu           with --screenshot: with the profile menu open\n"
         "  --macro N                with --screenshot: with macro N (0 the first) selected\n"
@@ -375,6 +378,10 @@ int RunApplication(const StartOptions& options) {
             if (pages::COrvenixUSBDevice* page = mainWnd->CurrentPage()) {
                 if (options.screenshotTab != 0) {
                     page->ShowFunctionPanel(options.screenshotTab);
+                }
+                if (auto* panel = page->findChild<QAbstractButton*>(options.screenshotPanel);
+                    panel != nullptr && !options.screenshotPanel.isEmpty()) {
+                    panel->click();
                 }
                 if (controls::CDeviceProfileUI* bar = page->GetProfileBar()) {
                     bar->ShowProfileMenu(options.screenshotProfileMenu);

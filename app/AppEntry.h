@@ -15,6 +15,7 @@ struct StartOptions {
     bool screenshotProfileMenu = false;  // --profile-menu: the profile menu shown open
     int screenshotMacro = -1;            // --macro N: macro N selected in the macro editor
     int screenshotKey = -1;              // --key N: key button N picked in the key editor
+    QString screenshotPanel;             // --tab: the option that shows a panel of the tab
     bool screenshotPicker = false;       // --picker: the colour picker open over the window
     bool showHelp = false;
     QString error;  // unknown option or missing value
@@ -25,8 +26,10 @@ StartOptions ParseStartOptions(const QStringList& arguments);
 struct ScreenshotTab {
     const char* name;
     int tab;
+    // A panel of that tab shown through its option (the tab's bar), or null.
+    const char* panelOption = nullptr;
 };
-extern const ScreenshotTab kScreenshotTabs[6];
+extern const ScreenshotTab kScreenshotTabs[7];
 QString UsageText();
 
 // Points the UI layer at the program's skin folder, reads the resource index and registers the

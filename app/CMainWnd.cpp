@@ -111,6 +111,7 @@ CMainWnd::CMainWnd() : m_devices(std::make_unique<DeviceSwitching>(*this)) {
     InstallProfileCommands();
     InstallMacroCommands();
     InstallKeyCommands();
+    InstallShootCommands();
     m_launcher = [](const QString& program, const QStringList& arguments, const QString& folder) {
         return QProcess::startDetached(program, arguments, folder);
     };
@@ -678,7 +679,8 @@ void CMainWnd::InstallProfileCommands() {
                 OpenStageColourPicker(msg.pSender, name.index);
                 return true;
             }
-            return m_macroCommands->HandleCommand(msg) || m_profileCommands->Handle(msg);
+            return m_macroCommands->HandleCommand(msg) || m_shootCommands->HandleCommand(msg) ||
+                   m_profileCommands->Handle(msg);
         });
 }
 
@@ -724,6 +726,29 @@ void CMainWnd::InstallKeyCommands() {
     m_keyCommands = std::make_unique<KeyCommands>(std::move(host));
     m_router.SetHandler(RouteArea::KeyEditor, [this](ui::TNotifyUI& msg, const IndexedName& name) {
         return m_keyCommands->Handle(msg, name);
+    });
+}
+
+void CMainWnd::InstallShootCommands() {
+    ShootCommands::Host host;
+    host.currentPage = [this] { return CurrentPage(); };
+    host.showMessage = [this](const QString& key, int buttons) {
+        return CMsgWnd::ShowMessage(this, QString(), key, m_uiScale, 1, buttons);
+    };
+    host.chooseFile = [this](bool save) {
+        if (m_chooseShootFile) {
+            return m_chooseShootFile(save);
+        }
+        const QString filter = QString::fromLatin1(ShootCommands::kFileFilter);
+        return save ? QFileDialog::getSaveFileName(this, QString(), QString(), filter)
+                    : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+    };
+    host.onWrite = [this](pages::COrvenixUSBDevice& page, int result) {
+        OnPageWrite(page, result);
+    };
+    m_shootCommands = std::make_unique<ShootCommands>(std::move(host));
+    m_router.SetHandler(RouteArea::ShootEditor, [this](ui::TNotifyUI& msg, const IndexedName&) {
+        return m_shootCommands->HandleEditor(msg);
     });
 }
 

@@ -16,6 +16,7 @@
 #include "app/NotifyRouting.h"
 #include "app/ProfileCommands.h"
 #include "app/ProgramLink.h"
+#include "app/ShootCommands.h"
 #include "app/WorkToolLink.h"
 #include "app/WriteNotice.h"
 #include "platform/ui/CMenuWnd.h"
@@ -100,6 +101,8 @@ public:
     // The macro file dialogs (open: save false); tests answer them instead of the user.
     void SetMacroFileChooser(FileChooser chooser) { m_chooseMacroFile = std::move(chooser); }
     MacroCommands& Macros() { return *m_macroCommands; }
+    // The shoot file dialogs (open: save false); tests answer them instead of the user.
+    void SetShootFileChooser(FileChooser chooser) { m_chooseShootFile = std::move(chooser); }
     // The text of a language key, read back through the hidden label "str_test".
     QString LanguageText(const QString& key);
     // A language file ("lan_en.xml") shown instead of the stored choice, which stays as it is
@@ -206,6 +209,7 @@ private:
     void InstallProfileCommands();
     void InstallMacroCommands();
     void InstallKeyCommands();
+    void InstallShootCommands();
     // The macro step menu at the cursor, or below `anchor`; one open at a time.
     void OpenMacroStepMenu(QWidget* anchor);
 
@@ -228,6 +232,8 @@ private:
     FileChooser m_chooseMacroFile;
     std::unique_ptr<MacroCommands> m_macroCommands;
     std::unique_ptr<KeyCommands> m_keyCommands;
+    FileChooser m_chooseShootFile;
+    std::unique_ptr<ShootCommands> m_shootCommands;
     QPointer<QMenu> m_stepMenu;
     QString m_languageOverride;
     bool m_colourPickerOpen = false;

@@ -15,6 +15,7 @@
 #include "editors/CKeySetControlUI.h"
 #include "editors/CLightControlUI.h"
 #include "editors/CMacroControlUI.h"
+#include "editors/CShootControlUI.h"
 #include "entry/CDeviceOptionUI.h"
 #include "pages/COrvenixMouseDevice.h"
 #include "pages/COrvenixUSBDevice.h"
@@ -43,7 +44,7 @@ const std::array<FactoryEntry, 24> kFactoryControls = {{
     {"CMacroControlUI", &editors::CMacroControlUI::Create},
     {"CKeySetControlUI", &editors::CKeySetControlUI::Create},
     {"CDeviceProfileUI", &controls::CDeviceProfileUI::Create},
-    {"CShootControlUI", nullptr},
+    {"CShootControlUI", &editors::CShootControlUI::Create},
     {"CMagicControlUI", nullptr},
     {"CVoice6533ControlUI", nullptr},
     {"COrvenixUSBDevice", [] { return static_cast<QWidget*>(new pages::COrvenixUSBDevice()); }},
@@ -69,7 +70,7 @@ const std::array<MainTagEntry, 26> kMainWindowTags = {{
     {"MagicControl", nullptr, nullptr},
     {"Voice6533Control", nullptr, nullptr},
     {"KeySetControl", &editors::CKeySetControlUI::Create, nullptr},
-    {"ShootControl", nullptr, nullptr},
+    {"ShootControl", &editors::CShootControlUI::Create, nullptr},
     {"DeviceProfileUI", nullptr, "XML/CustomControlXML/DeviceProfile.xml"},
     {"LightSetControlUI", nullptr, "XML/CustomControlXML/LightControl.xml"},
     {"Voice6533SetControlUI", nullptr, "XML/CustomControlXML/Voice6533Control.xml"},

@@ -107,7 +107,16 @@ void ProfileCommands::ApplyCurrentProfile(pages::COrvenixUSBDevice& page,
     m_host.onWrite(page, m_host.writeSettings(page));
     const int upload = page.UploadMacros(page.GetMacroUseList());
     ReportUpload(page, upload);
+    WriteShootArea(page);
     m_host.onWrite(page, page.ApplyKeys(0));
+}
+
+void ProfileCommands::WriteShootArea(pages::COrvenixUSBDevice& page) {
+    // The mouse gets its shoot patterns with the rest of the profile: after the macro area and
+    // before the key table whose fire keys play them (not again when it holds them already).
+    if (page.GetDeviceKind() == kMouseKind) {
+        m_host.onWrite(page, page.UploadShootPatterns(false));
+    }
 }
 
 void ProfileCommands::SwitchProfile() {
@@ -260,6 +269,7 @@ void ProfileCommands::ResetProfile() {
     if (page->GetDeviceKind() == kMouseKind || page->GetDeviceKind() == kKeyboardKind) {
         const int upload = page->UploadMacros(page->GetMacroUseList());
         ReportUpload(*page, upload);
+        WriteShootArea(*page);
         m_host.onWrite(*page, page->ApplyKeys(0));
     }
 }

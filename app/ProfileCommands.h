@@ -74,6 +74,8 @@ private:
     // The page takes the bar's current profile, loads it and writes it to the device.
     void ApplyCurrentProfile(pages::COrvenixUSBDevice& page, controls::CDeviceProfileUI& bar);
     void ReportRefusal(controls::CDeviceProfileUI& bar, int result);
+    // The mouse page's shoot patterns, between its macro area and its key table.
+    void WriteShootArea(pages::COrvenixUSBDevice& page);
     QString Format(const char* key, int number) const;
 
     Host m_host;

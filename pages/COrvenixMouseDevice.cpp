@@ -158,6 +158,8 @@ int COrvenixMouseDevice::ReadSettingsBlock() {
 }
 
 void COrvenixMouseDevice::ReadDevice() {
+    // Whatever the mouse held before is not known for this arrival.
+    m_shootAreaHeld.clear();
     const bool identified = ReadIdentity() == 1;
     LoadProfile();
     // A change that never reached the mouse wins over what the mouse holds, which may be half
@@ -322,9 +324,9 @@ int COrvenixMouseDevice::WritePendingAreas() {
     // The macro area before the key table, whose macro keys name positions in it. The mouse has
     // no command to read the area back: its mark goes once the mouse has answered every packet.
     const int macros = WritePendingMacroArea();
+    const int shoot = WritePendingShootArea();
     const int keys = WritePendingKeyTable();
-    // The shoot upload joins here once the page has it.
-    return settings == 1 && macros == 1 && keys == 1 && !m_pending.Any() ? 1 : 0;
+    return settings == 1 && macros == 1 && shoot == 1 && keys == 1 && !m_pending.Any() ? 1 : 0;
 }
 
 int COrvenixMouseDevice::WritePendingSettings() {

@@ -31,6 +31,10 @@ namespace q840::profile {
 class CMouseProfiledata;
 }
 
+namespace q840::editors {
+class CShootControlUI;
+}
+
 namespace q840::pages {
 
 // LED groups of the wave and ripple previews: 7 groups of up to three LEDs, -1 an empty place.
@@ -92,6 +96,13 @@ public:
     // mouse); k > 0 when it was refused before anything was sent: k is the step count of a macro
     // with more than 64 steps, or (area size - capacity) / 4 + 1 for an area that does not fit.
     int UploadMacros(const std::vector<int>& macros) override;
+    // Sends the four shoot patterns of the device folder as the shoot area, whole. 1 when the
+    // mouse took every packet; 0 when it did not (or there is no mouse to take it), and the area
+    // is then marked as not yet on the mouse. A pattern file that is missing or not a pattern
+    // goes as a record without steps. With `always` false an area the mouse took whole since
+    // its arrival is not sent again (the patterns belong to the device, not to a profile, and a
+    // profile switch need not wait a second for them).
+    int UploadShootPatterns(bool always) override;
     int WriteSettingsBlock(int profile, int value) override;
     bool HasPendingWrites() const override { return m_pending.Any(); }
     void InitLightPreview() override;
@@ -172,6 +183,8 @@ public:
 
     // Editors of the layout (null until they exist in the layout).
     QWidget* GetEditor(const char* name) const;
+    // The shoot pattern editor ("ShootControlItem"), null when the layout has none.
+    editors::CShootControlUI* GetShootEditor() const;
 
 protected:
     void OnKeyPressEvent() override;
@@ -209,6 +222,9 @@ private:
     int WritePendingSettings();
     int WritePendingKeyTable();
     int WritePendingMacroArea();
+    int WritePendingShootArea();
+    // Gives the shoot editor its folders and shows gun 0, bullet 0.
+    void BindShootEditor();
     // A control of this page by name: first among the page's own children (two pages may carry
     // the same names), then through the paint manager. Null when missing.
     QWidget* Control(const QString& name) const;
@@ -256,6 +272,9 @@ private:
     bool m_logoPainted = false;
 
     std::array<QPointer<QWidget>, 5> m_editors;
+
+    // The shoot area the mouse took whole since it was last identified (empty: none).
+    std::vector<uint8_t> m_shootAreaHeld;
 
     // Areas of the profile the mouse has not got yet (kept beside the profile file).
     profile::PendingWrites m_pending;

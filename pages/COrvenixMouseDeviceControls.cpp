@@ -136,6 +136,18 @@ void COrvenixMouseDevice::BuildPage() {
             }
         }
     }
+    // The macros tab shows the macro editor or the shoot pattern editor, as its bar says.
+    if (auto* panels =
+            scope->findChild<QStackedWidget*>(QStringLiteral("mouse_macro_shoot_switch"))) {
+        const std::pair<const char*, int> turns[] = {{"mouse_macro_panel_op", 0},
+                                                     {"mouse_shoot_panel_op", 1}};
+        for (const auto& [name, panel] : turns) {
+            if (auto* option = scope->findChild<QAbstractButton*>(QLatin1String(name))) {
+                connect(option, &QAbstractButton::clicked, panels,
+                        [panels, panel = panel] { panels->setCurrentIndex(panel); });
+            }
+        }
+    }
     // Key names follow the language, and the list's rows the scale.
     connect(&ui::CResourceManager::GetInstance(), &ui::CResourceManager::languageChanged, this,
             &COrvenixMouseDevice::RefreshKeyList, Qt::UniqueConnection);
@@ -149,6 +161,7 @@ void COrvenixMouseDevice::BuildPage() {
     BindLightEditor();
     BindMacroEditor();
     BindKeyEditor(m_macroNames);
+    BindShootEditor();
     ShowFunctionPanel(2);
 }
 

@@ -1,13 +1,16 @@
 // The mouse plays macros from its own memory: the macros the keys use are packed into one image,
 // the macro area, and sent whole; the key table then names each macro by its position there.
+// The four shoot patterns go the same way into the shoot area.
 
 #include <algorithm>
 
 #include "core/base/DebugLine.h"
 #include "core/macro/MacroStore.h"
+#include "core/macro/ShootFile.h"
 #include "core/profile/CMouseProfiledata.h"
 #include "core/protocol/codecs/EventArea.h"
 #include "core/protocol/codecs/InfoRecord.h"
+#include "editors/CShootControlUI.h"
 #include "pages/COrvenixMouseDevice.h"
 
 namespace q840::pages {
@@ -146,6 +149,76 @@ int COrvenixMouseDevice::WritePendingMacroArea() {
         SetPending(profile::PendingArea::MacroArea, false);
     }
     return m_pending.Has(profile::PendingArea::MacroArea) ? 0 : 1;
+}
+
+int COrvenixMouseDevice::UploadShootPatterns(bool always) {
+    auto& proto = CommandProtocol();
+    if (proto.IsMuted()) {
+        return 0;
+    }
+    const bool open = proto.IsOpen();
+    if (open && (!LinkReady() || !RefreshMacroCapacity())) {
+        // Asleep or out of range behind the receiver: the area goes at the next arrival.
+        SetPending(profile::PendingArea::ShootArea, true);
+        return 0;
+    }
+    // Each file is read once, as it is now. A file that is missing or not a pattern goes as a
+    // record without steps: the mouse then plays nothing for that gun rather than steps nobody
+    // chose.
+    std::vector<std::vector<protocol::MacroStep>> records;
+    for (int gun = 0; gun < macro::kShootGuns; ++gun) {
+        Json::Value root;
+        const macro::ShootCheck check =
+            macro::ShootFile::Read(ShootPatternPath(gun).toStdString(), &root);
+        if (check != macro::ShootCheck::Ok) {
+            DebugLine("shoot pattern %d not readable (%d): sent without steps", gun, int(check));
+        }
+        records.push_back(macro::ShootFile::Steps(root));
+    }
+    const std::vector<uint8_t> area = protocol::BuildEventArea(records);
+    if (!open) {
+        SetPending(profile::PendingArea::ShootArea, true);
+        return 0;
+    }
+    if (!always && area == m_shootAreaHeld && !m_pending.Has(profile::PendingArea::ShootArea)) {
+        return 1;
+    }
+    m_shootAreaHeld.clear();
+    // Every answer counts: a cut area would leave a gun playing another gun's pull.
+    const bool sent = LinkReady() && proto.Begin() == protocol::kResultOk && LinkReady() &&
+                      proto.WriteShootArea(area.data(), int(area.size())) == protocol::kResultOk &&
+                      LinkReady() && proto.End() == protocol::kResultOk;
+    SetPending(profile::PendingArea::ShootArea, !sent);
+    if (!sent) {
+        DebugLine("shoot area not taken whole by the mouse");
+        return 0;
+    }
+    m_shootAreaHeld = area;
+    return 1;
+}
+
+editors::CShootControlUI* COrvenixMouseDevice::GetShootEditor() const {
+    return qobject_cast<editors::CShootControlUI*>(GetEditor("ShootControlItem"));
+}
+
+void COrvenixMouseDevice::BindShootEditor() {
+    if (editors::CShootControlUI* editor = GetShootEditor()) {
+        editor->SetWorkFolder(DeviceFolder());
+        editor->SetDefaultFolder(DefaultDataFolder());
+        editor->InitShootEditor();
+        editor->SelectGun(0);
+        editor->SelectBullet(0);
+    }
+}
+
+int COrvenixMouseDevice::WritePendingShootArea() {
+    if (!m_pending.Has(profile::PendingArea::ShootArea)) {
+        return 1;
+    }
+    if (CommandProtocol().IsMuted()) {
+        return 0;
+    }
+    return UploadShootPatterns(true);
 }
 
 }  // namespace q840::pages

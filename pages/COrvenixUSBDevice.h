@@ -188,6 +188,9 @@ public:
     virtual int SendKeyTable(int /*bank*/, const std::vector<int>& /*keys*/) { return 0; }
     virtual int ApplyKeys(int /*bank*/) { return 0; }
     virtual int UploadMacros(const std::vector<int>& /*macros*/) { return 0; }
+    // Sends the shoot patterns to the device (the mouse); 1 when the device took them whole.
+    // `always` false: not when the device already holds exactly these since it arrived.
+    virtual int UploadShootPatterns(bool /*always*/) { return 0; }
     // Why the last UploadMacros returned a positive number: the same number means steps too many
     // in the area or a macro of that many steps, and the user is told which.
     enum class UploadRefusal { None, TooManySteps, AreaTooLarge };

@@ -95,6 +95,8 @@ fresh page-zh-power; shot mouse-page-zh-power.png --simulate --tab power --lang 
 with_macros macros-en "copy + click" "burst"; shot mouse-page-en-macros.png --simulate --tab macros --lang en --macro 0
 with_macros macros-zh "复制并点击" "连发"; shot mouse-page-zh-macros.png --simulate --tab macros --lang cn --macro 0
 fresh macros-empty; shot mouse-page-en-macros-empty.png --simulate --tab macros --lang en
+fresh shoot-en; shot mouse-page-en-shoot.png --simulate --tab shoot --lang en
+fresh shoot-zh; shot mouse-page-zh-shoot.png --simulate --tab shoot --lang cn
 for lang in en cn; do
   suffix=$lang; [ "$lang" = cn ] && suffix=zh
   with_profiles "bar-$lang"; shot "profile-bar-$suffix.png" --simulate --tab system --lang "$lang"

@@ -48,6 +48,7 @@ protected:
         });
         m_wnd->SetProfileFileChooser([this](bool save) { return save ? m_saveAs : m_open; });
         m_wnd->SetMacroFileChooser([this](bool save) { return save ? m_saveAs : m_open; });
+        m_wnd->SetShootFileChooser([this](bool save) { return save ? m_saveAs : m_open; });
         ASSERT_TRUE(WaitFor([&] {
             return m_wnd->CurrentPage() != nullptr && Page()->CommandProtocol().IsOpen() &&
                    m_wnd->FirstReadsDone();

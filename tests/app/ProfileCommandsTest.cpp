@@ -399,6 +399,10 @@ public:
         calls << QString("ApplyKeys:%1").arg(bank);
         return 1;
     }
+    int UploadShootPatterns(bool always) override {
+        calls << QString("UploadShootPatterns:%1").arg(always ? 1 : 0);
+        return 1;
+    }
     QStringList calls;
     int upload = 0;
     UploadRefusal refusal = UploadRefusal::None;
@@ -429,9 +433,9 @@ TEST(ProfileSwitch, RunsThePagesStepsInOrderAndReportsTheUpload) {
     commands.SwitchProfile();
     const QString id = page.GetProfileBar()->GetCurrentProfileId();
     EXPECT_EQ(id.toStdString(), page.GetProfileBar()->List().Entries()[1].id);
-    EXPECT_EQ(page.calls,
-              (QStringList{"LoadProfile:" + id, "DropStaleMacroKeys", "RefreshControls",
-                           "WriteSettings", "GetMacroUseList", "UploadMacros:2", "ApplyKeys:0"}));
+    EXPECT_EQ(page.calls, (QStringList{"LoadProfile:" + id, "DropStaleMacroKeys", "RefreshControls",
+                                       "WriteSettings", "GetMacroUseList", "UploadMacros:2",
+                                       "UploadShootPatterns:0", "ApplyKeys:0"}));
     EXPECT_EQ(shown, QStringList{"key:message_text_7"});
 
     page.upload = 300;  // 300 x 4 bytes against 256: (300 - 256) / 4 + 1 = 12 too many

@@ -144,7 +144,7 @@ TEST(StartOptions, ParsesTheTwoOptionsAndRefusesAnythingElse) {
     EXPECT_TRUE(o.screenshotProfileMenu);
     EXPECT_EQ(ParseStartOptions({"q840vex", "--screenshot=a.png", "--tab=power"}).screenshotTab, 9);
     o = ParseStartOptions({"q840vex", "--screenshot", "a.png", "--tab", "colours"});
-    EXPECT_TRUE(o.error.contains("lighting, buttons, macros, system, dpi, power"))
+    EXPECT_TRUE(o.error.contains("lighting, buttons, macros, shoot, system, dpi, power"))
         << o.error.toStdString();
     EXPECT_FALSE(ParseStartOptions({"q840vex", "--screenshot", "a.png", "--lang", "de"})
                      .error.isEmpty());

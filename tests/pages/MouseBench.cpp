@@ -206,6 +206,52 @@ void BM_MouseMacroUpload(benchmark::State& state) {
 }
 BENCHMARK(BM_MouseMacroUpload)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The shoot area of the four factory patterns (180 steps each, 2920 bytes) by cable and through
+// the receiver, 56-byte packets on both, with the protocol's real pauses; counters as above.
+void BM_MouseShootUpload(benchmark::State& state) {
+    App();
+    const bool receiver = state.range(0) != 0;
+    q840::sim::DemoOptions options;
+    options.cable = true;
+    options.receiver = true;
+    auto bus = q840::sim::MakeDemoBus(options);
+    q840::hid::SetHidBackend(bus);
+    {
+        LaidOutPage p;
+        auto& proto = p.page.CommandProtocol();
+        if (receiver) {
+            proto.ReceiverChannel().Open("sim:vid_320f&pid_226f&mi_01&col02", true, true, true,
+                                         false);
+        } else {
+            proto.PrimaryChannel().Open("sim:vid_320f&pid_226e&mi_01&col02", true, true, true,
+                                        false);
+        }
+        proto.SetChannel(receiver ? 2 : 1);
+        proto.SetOpen(true);
+        p.page.ReadIdentity();
+        const QString source = qEnvironmentVariable("Q840_SOURCE_DIR", Q840_BENCH_SOURCE_DIR);
+        QDir().mkpath(p.page.DeviceFolder());
+        for (int gun = 0; gun < 4; ++gun) {
+            QFile::copy(source + QStringLiteral("/DefaultData/ShootData_%1.Shoot").arg(gun),
+                        p.page.ShootPatternPath(gun));
+        }
+        bus->GetTranscript()->Clear();
+        if (p.page.UploadShootPatterns(true) != 1) {
+            state.SkipWithError("shoot area not sent");
+        }
+        const double packets = double(bus->GetTranscript()->Commands().size());
+        bus->GetTranscript()->SetEnabled(false);
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(p.page.UploadShootPatterns(true));
+        }
+        state.counters["packets"] = packets;
+        state.counters["floor_ms"] = packets * 2 * proto.GetTiming().pauseMs;
+        p.page.StopThreads();
+    }
+    q840::hid::SetHidBackend(nullptr);
+}
+BENCHMARK(BM_MouseShootUpload)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
 
 BENCHMARK_MAIN();

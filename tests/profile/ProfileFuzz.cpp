@@ -1,6 +1,6 @@
 // Fuzz target: arbitrary bytes as a stored file, fed to the JSON file store, to every reader and
-// writer of the profile data classes and to the macro store. Nothing may crash, throw or hang,
-// and what the store writes must read back to the same stored text.
+// writer of the profile data classes, to the macro store and to the shoot pattern reader. Nothing
+// may crash, throw or hang, and what the store writes must read back to the same stored text.
 //
 // Built with clang and -DQ840_LIBFUZZER=ON this is a libFuzzer target. Otherwise
 // tests/support/FuzzDriver.cpp supplies main(): it runs a seed corpus and then a fixed number of
@@ -17,6 +17,7 @@
 #include <string>
 
 #include "core/macro/MacroStore.h"
+#include "core/macro/ShootFile.h"
 #include "core/profile/CKeyboardProfiledata.h"
 #include "core/profile/CMouseProfiledata.h"
 #include "core/profile/CVa6533Profiledata.h"
@@ -168,6 +169,51 @@ void ExerciseMacros(const std::filesystem::path& dir, const uint8_t* data, size_
     std::filesystem::remove_all(folder, ignored);
 }
 
+// The bytes as a shoot pattern file: a file is taken whole or refused, what is taken has 180
+// steps that each fit their device record, and a bullet written into it reads back as written
+// (within what a step carries).
+void ExerciseShoot(const std::filesystem::path& dir, const uint8_t* data, size_t size,
+                   uint8_t selector) {
+    using namespace q840::macro;
+    const auto file = dir / "ShootData_0.Shoot";
+    WriteRaw(file, data, size);
+    Json::Value root;
+    std::string bytes;
+    const ShootCheck check = ShootFile::Read(file, &root, &bytes);
+    const std::vector<q840::protocol::MacroStep> steps = ShootFile::Steps(root);
+    if (check == ShootCheck::Ok) {
+        Check(size <= kMaxShootFileBytes, "small files only");
+        Check(bytes.size() == size, "bytes kept whole");
+        Check(steps.size() == size_t(kShootFileSteps), "a pattern has 180 steps");
+        for (int b = 0; b < kShootBullets; ++b) {
+            const ShootBullet shown = ShootFile::GetBullet(root, b);
+            const auto& y = steps[size_t(b * kShootStepsPerBullet + 3)];
+            Check(shown.y == y.button && shown.delay == y.delay && shown.up == y.down,
+                  "what is shown is what is sent");
+        }
+    } else {
+        Check(root.isNull() && steps.empty(), "a refused file gives nothing");
+    }
+    // A bullet saved into whatever was read (a refused file starts a blank pattern).
+    const int bullet = selector % kShootBullets;
+    const ShootBullet typed{selector * 3, (selector & 1) != 0, selector * 2 - 100,
+                            (selector & 2) != 0, selector * 400 - 20000};
+    Json::Value edited =
+        JsonFileStore::ParseText(std::string_view(reinterpret_cast<const char*>(data), size));
+    Check(ShootFile::SetBullet(edited, bullet, typed), "bullet written");
+    Check(ShootFile::Check(edited) == ShootCheck::Ok, "a saved pattern is a pattern");
+    const ShootBullet back = ShootFile::GetBullet(edited, bullet);
+    Check(back.x == std::clamp(typed.x, 0, kMaxShootMove) &&
+              back.y == std::clamp(typed.y, 0, kMaxShootMove) &&
+              back.delay == std::clamp(typed.delay, 0, kMaxStepDelay) && back.left == typed.left &&
+              back.up == typed.up,
+          "bullet reads back within its limits");
+    if (check == ShootCheck::Ok) {
+        Check(JsonFileStore().WriteJsonFile(file, edited) == 0, "pattern written");
+        Check(ShootFile::Read(file, nullptr) == ShootCheck::Ok, "written pattern reads");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -248,5 +294,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::filesystem::remove_all(folder, ignored);
 
     ExerciseMacros(dir, data, size);
+    ExerciseShoot(dir, data, size, selector);
     return 0;
 }

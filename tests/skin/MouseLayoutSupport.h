@@ -15,6 +15,7 @@
 #include "editors/CKeySetControlUI.h"
 #include "editors/CLightControlUI.h"
 #include "editors/CMacroControlUI.h"
+#include "editors/CShootControlUI.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
@@ -72,6 +73,14 @@ public:
         if (tag == "KeySetControlUI") {
             ui::CDialogBuilder nested;
             return nested.Create(QString::fromLatin1(editors::CKeySetControlUI::kLayoutFile), this,
+                                 manager);
+        }
+        if (tag == "CShootControlUI") {
+            return editors::CShootControlUI::Create();
+        }
+        if (tag == "ShootKeySetControlUI") {
+            ui::CDialogBuilder nested;
+            return nested.Create(QString::fromLatin1(editors::CShootControlUI::kLayoutFile), this,
                                  manager);
         }
         if (tag == "CDeviceProfileUI") {

@@ -66,7 +66,8 @@ bool IsKind(QWidget* w, Kind kind) {
         case Kind::Box:
             return tag == "VerticalLayout" || tag == "HorizontalLayout" || tag == "Container" ||
                    tag == "DeviceProfileUI" || tag == "LightSetControlUI" ||
-                   tag == "MacroSetControlUI" || tag == "KeySetControlUI";
+                   tag == "MacroSetControlUI" || tag == "KeySetControlUI" ||
+                   tag == "ShootKeySetControlUI";
         case Kind::Label:
             return qobject_cast<QLabel*>(w) != nullptr;
         case Kind::List:
@@ -117,9 +118,9 @@ std::vector<std::pair<QString, Kind>> BoundControls() {
         {"double_click_slider", Kind::Slider},
         {"windowdeviceset_1", Kind::Button},
     };
-    for (const char* tab : {"cursor_Op_tab", "deng_Op_tab", "key_Op_tab", "macro_Op_tab",
-                            "system_Op_tab", "otherset_Op_tab", "6533_voice_Op_tab", "magic_Op_tab",
-                            "Virtual7.1_Op_tab"}) {
+    for (const char* tab :
+         {"cursor_Op_tab", "deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab",
+          "otherset_Op_tab", "6533_voice_Op_tab", "magic_Op_tab", "Virtual7.1_Op_tab"}) {
         names.emplace_back(tab, Kind::Option);
     }
     for (int n = 0; n < 11; ++n) {
@@ -303,7 +304,7 @@ TEST_F(MouseLayout, FunctionPanelTabsShowTheirEditors) {
         {0, 0, {"LightControlItem"}},
         {0, 1, {"KeySetControlItem"}},
         {0, 2, {}},
-        // The shoot pattern editor stays hidden until it is built; the macro editor has the tab.
+        // The macro editor shows first; the bar above it turns to the shoot pattern editor.
         {1, -1, {"MacroControlItem"}},
         {2,
          -1,
@@ -357,7 +358,7 @@ QSet<QString> KeysOf(const QString& file) {
 }
 
 TEST(MouseTexts, BothLanguagesCarryTheSameKeys) {
-    for (const char* file : {"mouse.xml", "keys.xml", "keyset.xml"}) {
+    for (const char* file : {"mouse.xml", "keys.xml", "keyset.xml", "shoot.xml"}) {
         const QSet<QString> en = KeysOf(QString("lan_en.d/") + file);
         const QSet<QString> cn = KeysOf(QString("lan_cn.d/") + file);
         EXPECT_FALSE(en.isEmpty()) << file;
