@@ -214,6 +214,9 @@ public:
     // Asks the lighting editor, stores and returns its values.
     virtual AudioLightValues GetAudioLightValues();
     virtual void SelectKey(int index) { m_selectedKey = index; }
+    // A key pressed while the key capture is on (its virtual key and extended flag): the page's
+    // key assignment takes it.
+    virtual void HandleCapturedKey(unsigned virtualKey, bool extended) {}
     virtual void SetAudioLevels(const int* /*levels*/, int /*count*/) {}
     virtual void SetAudioColours(const uint32_t* /*colours*/, int /*count*/) {}
 
