@@ -21,7 +21,11 @@ std::unique_ptr<IInputSource> CreateInputSource(std::string* why) {
     if (choice == "window" || (choice.empty() && platform.startsWith(QLatin1String("wayland")))) {
         return std::make_unique<CWindowInputSource>();
     }
-    if (choice == "x11" || hasDisplay) {
+    // Offscreen (screenshots, tests) there is no window to record for: a desktop that happens
+    // to be at $DISPLAY is not captured unless asked for.
+    const bool windowSystem = platform != QLatin1String("offscreen") &&
+                              platform != QLatin1String("minimal");
+    if (choice == "x11" || (hasDisplay && windowSystem)) {
         return std::make_unique<CX11InputSource>();
     }
     *why = "there is no X server or Wayland session to record from";
