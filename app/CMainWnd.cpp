@@ -27,6 +27,7 @@
 #include "app/PrivateMessages.h"
 #include "app/RegisteredMessages.h"
 #include "app/WindowPlacement.h"
+#include "controls/CDeviceProfileUI.h"
 #include "core/base/DebugLine.h"
 #include "core/base/RegisteredMessage.h"
 #include "editors/CLightControlUI.h"
@@ -34,6 +35,7 @@
 #include "pages/COrvenixMouseDevice.h"
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/Paths.h"
+#include "platform/input/HookRecords.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CResourceManager.h"
 #include "platform/ui/StyleSheet.h"
@@ -112,6 +114,17 @@ CMainWnd::CMainWnd() : m_devices(std::make_unique<DeviceSwitching>(*this)) {
     InstallMacroCommands();
     InstallKeyCommands();
     InstallShootCommands();
+    m_inputHook.singleKey = [this](WPARAM wParam, LPARAM lParam) {
+        // A press of the key capture: the current page's key assignment takes it.
+        pages::COrvenixUSBDevice* page = CurrentPage();
+        if (page != nullptr && lParam != 0 && input::IsKeyPress(wParam)) {
+            const auto& record = *reinterpret_cast<const input::KeyHookRecord*>(lParam);
+            page->HandleCapturedKey(record.vkCode, record.Extended());
+        }
+    };
+    m_inputHook.macro = [this](UINT msg, WPARAM wParam, LPARAM lParam) {
+        m_macroCommands->HandleHookMessage(msg, wParam, lParam);
+    };
     m_launcher = [](const QString& program, const QStringList& arguments, const QString& folder) {
         return QProcess::startDetached(program, arguments, folder);
     };
@@ -398,6 +411,9 @@ void CMainWnd::ForEachPage(const std::function<void(pages::COrvenixUSBDevice&)>&
 }
 
 void CMainWnd::HideToTray() {
+    // Keys stay captured while recording: the window and its stop button go nowhere the user
+    // cannot reach them without stopping first.
+    m_macroCommands->StopRecording(true);
     // Asked each time: a tray can appear or go away while the program runs.
     if (m_trayAvailable ? m_trayAvailable() : true) {
         hide();
@@ -706,6 +722,16 @@ void CMainWnd::InstallMacroCommands() {
         m_profileCommands->ReportUpload(page, result);
     };
     host.openStepMenu = [this](QWidget* anchor) { OpenMacroStepMenu(anchor); };
+    host.startHook = [this](int mode, QString* why, bool* ownWindowOnly) {
+        const bool started = m_hook.Start(mode, GetHWND(), true, true);
+        *why = QString::fromStdString(m_hook.Error());
+        *ownWindowOnly = started && m_hook.Reach() == input::InputReach::OwnWindows;
+        return started;
+    };
+    host.stopHook = [this] { m_hook.Stop(); };
+    host.lockWindow = [this](pages::COrvenixUSBDevice& page, bool locked) {
+        LockForRecording(page, locked);
+    };
     m_macroCommands = std::make_unique<MacroCommands>(std::move(host));
     m_macroMenu = [this](const QString& command) { m_macroCommands->HandleMenu(command); };
     m_router.SetHandler(RouteArea::MacroEditor, [this](ui::TNotifyUI& msg, const IndexedName&) {
@@ -750,6 +776,46 @@ void CMainWnd::InstallShootCommands() {
     m_router.SetHandler(RouteArea::ShootEditor, [this](ui::TNotifyUI& msg, const IndexedName&) {
         return m_shootCommands->HandleEditor(msg);
     });
+}
+
+void CMainWnd::LockForRecording(pages::COrvenixUSBDevice& page, bool locked) {
+    QWidget* parts[] = {FindControl("device_select_layout"), page.GetProfileBar(),
+                        page.findChild<QWidget*>(QStringLiteral("KeySetControlItem"))};
+    for (QWidget* part : parts) {
+        if (part != nullptr) {
+            part->setEnabled(!locked);
+        }
+    }
+}
+
+bool CMainWnd::IsInputHookInstalled() const {
+    return m_hook.IsInstalled() || m_macroCommands->IsRecording();
+}
+
+void CMainWnd::StopInputHook() {
+    if (m_macroCommands->IsRecording()) {
+        // The device is going: what was recorded is kept, nothing is written.
+        m_macroCommands->StopRecording(false);
+    }
+    m_hook.Stop();
+}
+
+void CMainWnd::OnKeyCaptureMessage(WPARAM wParam) {
+    // A recording's hook is never taken over or removed by the key capture (the key editor
+    // loses the focus when the recording disables it).
+    const bool recording =
+        m_macroCommands->IsRecording() ||
+        (m_hook.IsInstalled() && m_hook.GetMode() != input::CDeviceHook::kSingleKey);
+    if (recording) {
+        return;
+    }
+    if (wParam != 0) {
+        if (!m_hook.Start(input::CDeviceHook::kSingleKey, GetHWND(), true, false)) {
+            DebugLine("key capture: %s", m_hook.Error().c_str());
+        }
+    } else {
+        m_hook.Stop();
+    }
 }
 
 void CMainWnd::OpenMacroStepMenu(QWidget* anchor) {
@@ -839,6 +905,9 @@ void CMainWnd::CloseAuxiliaryWindows() {
 
 void CMainWnd::OnDestroy() {
     FlushLightWrite();
+    // A recording ends with the window: its steps are kept, the keyboard is given back.
+    m_macroCommands->StopRecording(false);
+    m_hook.Stop();
     m_tray.DeleteTrayIcon();
     ui::PostQuitMessage(0);
     OutputDebugLine("退出测试");
@@ -1043,8 +1112,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
             m_devices->OnEntryReachable(static_cast<int>(wParam), lParam != 0);
             return 0;
         case kMsgInputHook:
-            m_hookInstalled = wParam != 0;
-            DebugLine("input hook %s: no input source installed", wParam ? "install" : "removal");
+            OnKeyCaptureMessage(wParam);
             return 0;
         case WM_DPICHANGED: {
             const int dpi = static_cast<int>(wParam & 0xFFFF);

@@ -19,6 +19,7 @@
 #include "app/ShootCommands.h"
 #include "app/WorkToolLink.h"
 #include "app/WriteNotice.h"
+#include "platform/input/CDeviceHook.h"
 #include "platform/ui/CMenuWnd.h"
 #include "platform/ui/CTrayIcon.h"
 #include "platform/ui/WindowImplBase.h"
@@ -118,7 +119,12 @@ public:
     HWND WindowHandle() override { return GetHWND(); }
     void RunActivation() override { OnActivate(); }
     void CloseAuxiliaryWindows() override;
-    bool IsInputHookInstalled() const override { return m_hookInstalled; }
+    // The input hook is in (key capture or a recording), or a recording holds the window
+    // locked although its hook could not start.
+    bool IsInputHookInstalled() const override;
+    void StopInputHook() override;
+    // The process's input hook (tests give it a source of their own).
+    input::CDeviceHook& InputHook() { return m_hook; }
     void OnPageWrite(pages::COrvenixUSBDevice& page, int result) override;
     void OnPendingWritesChanged() override;
     // A node that cannot be opened: one line on stderr per node, and the empty state's hint says
@@ -176,6 +182,9 @@ private:
     void OnLightOwnerRequest(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnWorkToolQuery(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnSingleKeyCaptured(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Private message 1054: the key capture of the key assignment editor on (1) or off (0).
+    void OnKeyCaptureMessage(WPARAM wParam);
+    void LockForRecording(pages::COrvenixUSBDevice& page, bool locked);
     void OnMacroInput(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnIgnoredMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {}
     void OnGameMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -248,7 +257,7 @@ private:
     int m_noDeviceShown = -1;  // whether the empty state shows; -1 before the first decision
     int m_activeFlags = 0;
     int m_languageIndex = -1;
-    bool m_hookInstalled = false;
+    input::CDeviceHook m_hook;
     int m_infoMessages = 0;
     WriteNotice m_writeNotice;
     QPointer<pages::COrvenixUSBDevice> m_lightWritePage;  // a light write waiting

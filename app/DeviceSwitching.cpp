@@ -556,8 +556,8 @@ void DeviceSwitching::HideEntry(int index) {
     if (entry->IsEntryVisible() && entry->IsEntrySelected()) {
         m_host.CloseAuxiliaryWindows();
         if (m_host.IsInputHookInstalled()) {
-            SendMessageW(m_host.WindowHandle(), kMsgInputHook, 0, 0);
-            // Macro recording stops with the hook; the strip is usable again.
+            // Key capture and a macro recording both end; the strip is usable again.
+            m_host.StopInputHook();
             if (QWidget* strip = Find(kEntryStrip)) {
                 strip->setEnabled(true);
             }

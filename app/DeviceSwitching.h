@@ -50,6 +50,8 @@ public:
     // Shows the empty state ("No_device_Link") in place of the pages, or the pages.
     virtual void ShowNoDevice(bool show) = 0;
     virtual bool IsInputHookInstalled() const = 0;
+    // Removes the input hook; a recording in progress stops (its steps are saved).
+    virtual void StopInputHook() = 0;
     // A write to the device of `page` ended with `result` (1: the device took it). A failed one
     // that left the page's change pending brings up the quiet notice.
     // Writes the current settings of `page` to its device with the arguments its kind takes;

@@ -1,8 +1,12 @@
 #include "app/MacroCommands.h"
 
+#include <QAbstractButton>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <chrono>
 
 #include "app/CommandSupport.h"
+#include "app/RegisteredMessages.h"
 #include "controls/CDeviceProfileUI.h"
 #include "core/base/DebugLine.h"
 #include "core/macro/MacroStore.h"
@@ -10,6 +14,7 @@
 #include "editors/CMacroControlUI.h"
 #include "pages/COrvenixMouseDevice.h"
 #include "pages/COrvenixUSBDevice.h"
+#include "platform/input/HookRecords.h"
 
 namespace q840 {
 
@@ -30,6 +35,51 @@ constexpr CommandRow kCommands[] = {
 
 bool Is(const QString& name, const char* control) {
     return name.compare(QLatin1String(control), Qt::CaseInsensitive) == 0;
+}
+
+// The recording items of the step menu: position and delay mode (0: constant when
+// "macro_check_time" is ticked, measured otherwise).
+struct RecordItem {
+    const char* item;
+    macro::RecordPosition position;
+    int delayMode;
+};
+using RP = macro::RecordPosition;
+constexpr RecordItem kRecordItems[] = {
+    {"redio_previous_record_time", RP::Before, 0},
+    {"redio_previous_constant_time", RP::Before, macro::kDelayConstant},
+    {"redio_previous_ignore_time", RP::Before, macro::kDelayIgnored},
+    {"redio_later_record_time", RP::After, 0},
+    {"redio_later_constant_time", RP::After, macro::kDelayConstant},
+    {"redio_later_ignore_time", RP::After, macro::kDelayIgnored},
+    {"macro_action_edit", RP::Replace, macro::kDelayIgnored},
+};
+
+// The hook's messages: which position they record in, and whether they carry a mouse event.
+struct HookRoute {
+    UINT RegisteredMessages::*message;
+    macro::RecordPosition position;
+    bool mouse;
+};
+constexpr HookRoute kHookRoutes[] = {
+    {&RegisteredMessages::WM_HOOK_KEY_KBMACRO_MSG, RP::Append, false},
+    {&RegisteredMessages::WM_HOOK_KEY_KBMACROPREVIOUS_MSG, RP::Before, false},
+    {&RegisteredMessages::WM_HOOK_KEY_KBMACROLATER_MSG, RP::After, false},
+    {&RegisteredMessages::WM_HOOK_KEY_KBMACROSINGLE_MSG, RP::Replace, false},
+    {&RegisteredMessages::WM_HOOK_KEY_MSMACRO_MSG, RP::Append, true},
+    {&RegisteredMessages::WM_HOOK_KEY_MSMACROPREVIOUS_MSG, RP::Before, true},
+    {&RegisteredMessages::WM_HOOK_KEY_MSMACROLATER_MSG, RP::After, true},
+    {&RegisteredMessages::WM_HOOK_KEY_MSMACROSINGLE_MSG, RP::Replace, true},
+};
+
+bool IsConstantTicked(editors::CMacroControlUI& editor) {
+    auto* check = editor.findChild<QAbstractButton*>(QStringLiteral("macro_check_time"));
+    return check != nullptr && check->isChecked();
+}
+
+uint32_t SystemTick() {
+    using namespace std::chrono;
+    return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 bool HasMacroEditorKind(const pages::COrvenixUSBDevice& page) {
@@ -72,6 +122,17 @@ bool MacroCommands::HandleEditor(ui::TNotifyUI& msg) {
         return false;
     }
     if (msg.sType == ui::notify::kClick && msg.pSender != nullptr &&
+        Is(msg.pSender->objectName(), "macro_btn_starredio")) {
+        StartRecording(macro::RecordPosition::Append,
+                       IsConstantTicked(*editor) ? macro::kDelayConstant : macro::kDelayRecorded);
+        return true;
+    }
+    if (msg.sType == ui::notify::kClick && msg.pSender != nullptr &&
+        Is(msg.pSender->objectName(), "macro_btn_stopredio")) {
+        StopRecording(true);
+        return true;
+    }
+    if (msg.sType == ui::notify::kClick && msg.pSender != nullptr &&
         Is(msg.pSender->objectName(), "macro_btn_insert")) {
         if (m_host.openStepMenu) {
             m_host.openStepMenu(msg.pSender);
@@ -108,9 +169,105 @@ void MacroCommands::HandleMenu(const QString& command) {
     }
     if (editor->InsertMenuSteps(command)) {
         SaveMacro();
+        return;
+    }
+    for (const RecordItem& item : kRecordItems) {
+        if (Is(command, item.item)) {
+            const int mode = item.delayMode != 0         ? item.delayMode
+                             : IsConstantTicked(*editor) ? macro::kDelayConstant
+                                                         : macro::kDelayRecorded;
+            StartRecording(item.position, mode);
+            return;
+        }
+    }
+}
+
+void MacroCommands::StartRecording(macro::RecordPosition position, int delayMode) {
+    pages::COrvenixUSBDevice* page = nullptr;
+    editors::CMacroControlUI* editor = nullptr;
+    if (m_recording || !Current(&page, &editor) || editor->GetSelectedMacro() < 0) {
+        return;
+    }
+    m_recording = true;
+    m_recordingPage = page;
+    m_recordingEditor = editor;
+    editor->BeginRecording(position, delayMode, m_host.tick ? m_host.tick() : SystemTick());
+    QString why;
+    bool ownWindowOnly = false;
+    const bool started =
+        m_host.startHook && m_host.startHook(macro::HookModeOf(position), &why, &ownWindowOnly);
+    if (m_host.lockWindow) {
+        m_host.lockWindow(*page, true);
+    }
+    if (!started) {
+        // The editor stays locked until the stop button, which saves as usual.
+        editor->SetRecordHint(QStringLiteral("macro_record_failed_hint"));
+        m_host.showMessage(
+            m_host.languageText(QStringLiteral("macro_record_failed")) + QStringLiteral("\n") + why,
+            false, 0);
+        return;
+    }
+    editor->SetRecordHint(ownWindowOnly ? QStringLiteral("macro_record_window_only")
+                                        : QStringLiteral("macro_record_desktop"));
+}
+
+void MacroCommands::StopRecording(bool write) {
+    if (!m_recording) {
+        return;
+    }
+    m_recording = false;
+    if (m_recordingEditor) {
+        m_recordingEditor->EndRecording();
+        m_recordingEditor->SetRecordHint(QString());
+    }
+    if (m_host.stopHook) {
+        m_host.stopHook();
+    }
+    pages::COrvenixUSBDevice* page = m_recordingPage;
+    if (page != nullptr && m_host.lockWindow) {
+        m_host.lockWindow(*page, false);
+    }
+    if (page == nullptr || m_recordingEditor == nullptr) {
+        return;
+    }
+    const int saved = m_recordingEditor->SaveMacroEvents();
+    if (saved > 0 && page->GetDeviceKind() == kMouseKind) {
+        m_host.showMessage(Format("message_text_26", saved), false, 0);
+    } else if (saved == -2) {
+        m_host.showMessage(QStringLiteral("macro_write_failed"), true, 0);
+    }
+    if (write) {
+        WriteToDevice(*page);
+    }
+}
+
+void MacroCommands::HandleHookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    editors::CMacroControlUI* editor = m_recordingEditor;
+    if (!m_recording || editor == nullptr || !editor->IsRecording() || lParam == 0) {
+        return;
+    }
+    const HookRoute* route = nullptr;
+    for (const HookRoute& row : kHookRoutes) {
+        if (Messages().*row.message == message) {
+            route = &row;
+        }
+    }
+    if (route == nullptr || route->position != editor->RecordingPosition()) {
+        return;
+    }
+    macro::RecordFilters& filters = macro::RecordFilters::Shared();
+    std::optional<macro::RecordedInput> input;
+    if (route->mouse) {
+        const auto& record = *reinterpret_cast<const input::MouseHookRecord*>(lParam);
+        const bool onStop = editor->StopButtonScreenRect().contains(record.x, record.y);
+        input = filters.Mouse(route->position, uint32_t(wParam), record.mouseData >> 16, onStop);
     } else {
-        // Recording before, after or into a step comes with the recorder.
-        DebugLine("macro menu command waiting: %s", command.toUtf8().constData());
+        const auto& record = *reinterpret_cast<const input::KeyHookRecord*>(lParam);
+        input = filters.Key(route->position, input::IsKeyPress(wParam), record.scanCode,
+                            record.Extended());
+    }
+    if (input) {
+        editor->PlaceRecordedStep(*input, m_host.tick ? m_host.tick() : SystemTick());
     }
 }
 

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <cstdint>
 #include <functional>
 
+#include "core/base/Win32Types.h"
+#include "core/macro/MacroRecorder.h"
 #include "core/macro/MacroStore.h"
 #include "platform/ui/UIDefs.h"
 
@@ -39,11 +43,23 @@ public:
         std::function<void(pages::COrvenixUSBDevice&, int result)> reportUpload;
         // Opens the macro step menu at the cursor (or below `anchor` when it is given).
         std::function<void(QWidget* anchor)> openStepMenu;
+        // Installs the input hook in `mode` for a recording; false, with the reason in *why,
+        // when it could not. `ownWindowOnly` tells whether it reaches only this program's
+        // windows.
+        std::function<bool(int mode, QString* why, bool* ownWindowOnly)> startHook;
+        std::function<void()> stopHook;
+        // Locks (or unlocks) what must not change while recording: the device strip, the
+        // page's profile list and key assignment editor.
+        std::function<void(pages::COrvenixUSBDevice&, bool locked)> lockWindow;
+        // The system tick count in milliseconds (the delays of recorded steps).
+        std::function<uint32_t()> tick;
     };
     // The file dialogs' filter.
     static const char* const kFileFilter;  // "Macro Files(*.mac)"
 
     explicit MacroCommands(Host host) : m_host(std::move(host)) {}
+    // The clock of recorded delays (tests set their own).
+    void SetTickSource(std::function<uint32_t()> tick) { m_host.tick = std::move(tick); }
 
     // A click of one of the main window's macro command buttons ("macro_btn_name_add", ...).
     // True when it was one.
@@ -61,6 +77,17 @@ public:
     void ImportMacro();
     void ExportMacro();
 
+    // Recording: started by the start button or a recording item of the step menu, in one
+    // position with one delay mode; stopped by the stop button (and when the page goes away or
+    // the window hides), which saves the steps and, with `write`, writes the macros and keys to
+    // the device.
+    void StartRecording(macro::RecordPosition position, int delayMode);
+    void StopRecording(bool write);
+    bool IsRecording() const { return m_recording; }
+    // A message of the input hook (keyboard or mouse, any position) with its wParam and the
+    // record lParam points to.
+    void HandleHookMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
 private:
     // The current page and its macro editor; false when either is missing.
     bool Current(pages::COrvenixUSBDevice** page, editors::CMacroControlUI** editor) const;
@@ -77,6 +104,9 @@ private:
     QString Format(const char* key, int number) const;
 
     Host m_host;
+    bool m_recording = false;
+    QPointer<pages::COrvenixUSBDevice> m_recordingPage;
+    QPointer<editors::CMacroControlUI> m_recordingEditor;
 };
 
 }  // namespace q840

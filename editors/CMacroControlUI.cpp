@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
 #include <QSignalBlocker>
+#include <QWindow>
 #include <algorithm>
 
 #include <json/writer.h>
@@ -27,9 +29,10 @@ constexpr int kDelayWidth = 72;
 
 // Controls that need a selected macro.
 // (Save and Revert as well: without a macro there is nothing to save or to go back to.)
+// (Recording as well: the steps it makes go into the selected macro.)
 constexpr const char* kMacroControls[] = {
     "macro_action_layout", "mouse_move_layout", "macro_btn_export", "macro_btn_name_sub",
-    "macro_btn_name_edit", "macro_btn_save",    "macro_btn_cancel"};
+    "macro_btn_name_edit", "macro_btn_save",    "macro_btn_cancel", "macro_btn_starredio"};
 
 // Mouse buttons of the macro action menu: the command's prefix and the button bits.
 struct MenuButton {
@@ -650,6 +653,149 @@ CMacroControlUI::Follow CMacroControlUI::ApplyNotification(const ui::TNotifyUI& 
         return Follow::Save;
     }
     return Follow::NotMine;
+}
+
+// --- recording -------------------------------------------------------------------------------
+
+void CMacroControlUI::BeginRecording(macro::RecordPosition position, int delayMode, uint32_t now) {
+    m_recordPosition = position;
+    m_delayMode = delayMode;
+    m_lastTick = now;
+    if (delayMode == kDelayConstant) {
+        if (auto* edit = qobject_cast<QLineEdit*>(Find("macro_fixed_time_edit"))) {
+            const qulonglong typed = edit->text().toULongLong();
+            if (typed != qulonglong(m_constantDelay)) {
+                m_constantDelay = int(std::min<qulonglong>(typed, macro::kMaxStepDelay));
+                edit->setText(QString::number(m_constantDelay));
+                edit->setCursorPosition(int(edit->text().size()));
+            }
+        }
+    }
+    m_recording = true;
+    LockForRecording(true);
+}
+
+void CMacroControlUI::EndRecording() {
+    m_recording = false;
+    LockForRecording(false);
+}
+
+void CMacroControlUI::LockForRecording(bool locked) {
+    for (const char* name : {"macro_name_tab", "macro_action_list"}) {
+        if (QWidget* area = Find(name)) {
+            area->setAttribute(Qt::WA_TransparentForMouseEvents, locked);
+            for (QWidget* child : area->findChildren<QWidget*>()) {
+                child->setAttribute(Qt::WA_TransparentForMouseEvents, locked);
+            }
+        }
+    }
+    for (const char* name : {"macro_tab_macroaction_edit", "macro_tab_macrodelay_edit"}) {
+        if (QWidget* area = Find(name)) {
+            area->setEnabled(!locked);
+        }
+    }
+    if (QWidget* start = Find("macro_btn_starredio")) {
+        start->setVisible(!locked);
+    }
+    if (QWidget* stop = Find("macro_btn_stopredio")) {
+        stop->setVisible(locked);
+    }
+}
+
+void CMacroControlUI::SetRecordHint(const QString& key) {
+    if (QWidget* hint = Find("macro_record_hint")) {
+        if (!key.isEmpty()) {
+            SetText(hint, key);
+        }
+        hint->setVisible(!key.isEmpty());
+    }
+}
+
+QRect CMacroControlUI::StopButtonScreenRect() const {
+    QWidget* stop = Find("macro_btn_stopredio");
+    if (stop == nullptr || !stop->isVisible()) {
+        return {};
+    }
+    // The hook reports the windowing system's pixels; the widgets count scaled ones.
+    const qreal ratio = stop->window()->windowHandle() != nullptr
+                            ? stop->window()->windowHandle()->devicePixelRatio()
+                            : stop->devicePixelRatioF();
+    const QRect logical(stop->mapToGlobal(QPoint(0, 0)), stop->size());
+    return QRect(QPoint(qRound(logical.x() * ratio), qRound(logical.y() * ratio)),
+                 QSize(qRound(logical.width() * ratio), qRound(logical.height() * ratio)));
+}
+
+void CMacroControlUI::SetRowDelay(int row, int delay) {
+    QListWidget* list = StepList();
+    if (list == nullptr || row < 0 || row >= list->count()) {
+        return;
+    }
+    MacroEvent step = StepAt(row);
+    step.delay = std::to_string(delay);
+    list->item(row)->setData(Qt::UserRole, StepText(step));
+    if (QLineEdit* edit = DelayEdit(row)) {
+        edit->setText(QString::number(delay));
+    }
+}
+
+bool CMacroControlUI::PlaceRecordedStep(const macro::RecordedInput& input, uint32_t now) {
+    QListWidget* list = StepList();
+    if (list == nullptr) {
+        return false;
+    }
+    const int delay = macro::RecordedDelay(m_delayMode, now, &m_lastTick, m_constantDelay);
+    const int rows = list->count();
+    const int selected = SelectedStep();
+    using macro::RecordPosition;
+    if (m_recordPosition == RecordPosition::Replace) {
+        if (selected < 0) {
+            return false;
+        }
+        // The step keeps its press or release and its delay; the key or button is the new one.
+        MacroEvent step = StepAt(selected);
+        step.button = input.step.button;
+        step.type = input.step.type;
+        const QString delayText = DelayTextAt(selected);
+        delete list->takeItem(selected);
+        const int row = AddStepRow(step, delayText, selected);
+        list->setCurrentRow(row);
+        return true;
+    }
+    if (rows >= macro::kMaxRecordedSteps) {
+        return false;
+    }
+    if (m_recordPosition != RecordPosition::Append && selected < 0) {
+        return false;
+    }
+    // The new step waits for the next input; the step before it takes the time that passed.
+    const int followingDelay = m_delayMode == kDelayConstant ? m_constantDelay : 0;
+    int position = rows;
+    int previous = rows - 1;
+    if (m_recordPosition == RecordPosition::Before) {
+        position = selected;
+        previous = selected - 1;
+    } else if (m_recordPosition == RecordPosition::After) {
+        position = selected + 1;
+        previous = selected;
+    }
+    MacroEvent step = input.step;
+    const int ownDelay = previous < 0 ? 0 : followingDelay;
+    step.delay = std::to_string(ownDelay);
+    list->clearSelection();
+    const int row = AddStepRow(step, QString::number(ownDelay), position);
+    if (m_recorded && previous >= 0) {
+        SetRowDelay(previous, delay);
+    }
+    if (m_recordPosition == RecordPosition::Before) {
+        // The step recorded before stays selected: the next one goes after this one.
+        list->setCurrentRow(row + 1);
+        list->setFocus();
+    } else {
+        list->setCurrentRow(row);
+    }
+    m_recorded = true;
+    ScrollToEndSoon();
+    return true;
 }
 
 }  // namespace q840::editors

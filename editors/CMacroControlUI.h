@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/macro/MacroRecorder.h"
 #include "core/macro/MacroStore.h"
 #include "platform/ui/UIDefs.h"
 
@@ -117,6 +118,26 @@ public:
     // Scrolls the step list to its last row 50 ms from now.
     void ScrollToEndSoon();
 
+    // --- recording ---------------------------------------------------------------------------
+    // Takes the delay mode (a constant-mode recording reads "macro_fixed_time_edit", at most
+    // 65535) and the start tick, and locks the editor: the name list and the step list take no
+    // mouse input, the step tools and the delay options are disabled, the stop button shows in
+    // place of the start button.
+    void BeginRecording(macro::RecordPosition position, int delayMode, uint32_t now);
+    // Unlocks the editor (the steps stay as recorded; the caller saves them).
+    void EndRecording();
+    bool IsRecording() const { return m_recording; }
+    macro::RecordPosition RecordingPosition() const { return m_recordPosition; }
+    // Places the step of one accepted input at the recording's position, with its delay (the
+    // delay is taken for every accepted input, placed or not). False when it was dropped: the
+    // list holds 58 steps, or the position needs a selected step and none is.
+    bool PlaceRecordedStep(const macro::RecordedInput& input, uint32_t now);
+    // Where the stop button is on the screen, in the pixels the input hook reports.
+    QRect StopButtonScreenRect() const;
+    // The line under the record buttons ("macro_record_hint"): a language key, or hidden when
+    // empty.
+    void SetRecordHint(const QString& key);
+
 private:
     QWidget* Find(const char* name) const;
     QListWidget* NameList() const;
@@ -133,6 +154,9 @@ private:
     std::vector<macro::MacroRow> Rows() const;
     void PutRows(const std::vector<macro::MacroRow>& rows);
     void ShowEmptyHint();
+    void LockForRecording(bool locked);
+    // The delay of `row` (its JSON and its field).
+    void SetRowDelay(int row, int delay);
 
     QString m_dataFolder;
     macro::MacroStore m_store;
@@ -143,6 +167,8 @@ private:
     bool m_recorded = false;
     int m_constantDelay = kDefaultConstantDelay;
     uint32_t m_lastTick = 0;
+    bool m_recording = false;
+    macro::RecordPosition m_recordPosition = macro::RecordPosition::Append;
     QTimer m_scrollTimer;
 };
 

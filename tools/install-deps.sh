@@ -9,7 +9,7 @@ PACKAGES=(
   libjsoncpp-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   dbus dbus-bin libglib2.0-bin systemd xvfb xauth
   fonts-noto-core fonts-noto-cjk
-  libxtst-dev
+  libx11-dev libxext-dev libxtst-dev
 )
 
 missing=()
