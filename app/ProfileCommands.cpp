@@ -124,6 +124,18 @@ void ProfileCommands::SwitchProfile() {
     ApplyCurrentProfile(*page, *bar);
 }
 
+void ProfileCommands::SwitchPageProfile(pages::COrvenixUSBDevice& page, int index) {
+    controls::CDeviceProfileUI* bar = page.GetProfileBar();
+    if (bar == nullptr || index < 0 || index >= bar->GetProfileCount()) {
+        return;
+    }
+    bar->SelectProfile(index, false);
+    if (bar->LastResult() == profile::ProfileResult::WriteFailed) {
+        DebugLine("profile selection not stored");
+    }
+    ApplyCurrentProfile(page, *bar);
+}
+
 void ProfileCommands::ReportRefusal(controls::CDeviceProfileUI& bar, int result) {
     if (result == 1) {
         m_host.showMessage(QStringLiteral("message_text_32"), true, 0);
