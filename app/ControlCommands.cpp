@@ -7,6 +7,7 @@
 #include "controls/CDeviceProfileUI.h"
 #include "core/base/ControlInterface.h"
 #include "core/catalogue/Catalogue.h"
+#include "core/session/DeviceSession.h"
 #include "core/session/MouseSettings.h"
 #include "ctl/CtlEffects.h"
 #include "ctl/CtlOutput.h"
@@ -40,9 +41,19 @@ std::string JsonText(const Json::Value& value) {
     return text;
 }
 
-Json::Value DeviceOf(const pages::COrvenixUSBDevice& page) {
+// The interface the page talks to now. The page's record keeps its device's identity (a mouse
+// through its receiver is still the cable's device there); the path names the interface bound.
+Json::Value DeviceOf(pages::COrvenixUSBDevice& page) {
     const catalogue::DeviceListEntry& r = page.GetInterfaceRecord();
-    return ctl::DeviceJson(r.typeCode, r.vendorId, r.productId, r.path);
+    uint16_t type = r.typeCode;
+    if (page.Session().OnReceiverChannel() &&
+        catalogue::CableTypeOf(type) == catalogue::kTypeMouse) {
+        type = session::kReceiverMouseType;
+    }
+    const uint32_t vendor = catalogue::PathVendorId(r.path);
+    const uint32_t product = catalogue::PathProductId(r.path);
+    return ctl::DeviceJson(type, vendor != 0 ? uint16_t(vendor) : r.vendorId,
+                           product != 0 ? uint16_t(product) : r.productId, r.path);
 }
 
 ctl::EffectNames MouseEffects() {
@@ -67,6 +78,12 @@ constexpr const char* kKeptForLater =
 pages::COrvenixMouseDevice* ControlCommands::Mouse(Answer* answer) const {
     for (pages::COrvenixUSBDevice* page : m_host.openPages()) {
         if (auto* mouse = qobject_cast<pages::COrvenixMouseDevice*>(page)) {
+            if (mouse->MouseProfile()->GetDeviceNode().isNull()) {
+                // Just arrived: its first read has not loaded its profile yet.
+                *answer = Error(control::kErrorBusy,
+                                "the program is still reading the mouse: try again in a moment");
+                return nullptr;
+            }
             return mouse;
         }
     }
