@@ -168,5 +168,42 @@ TEST_F(CtlProfileTest, BadNamesFilesAndTheLimitAreRefusedAndChangeNothing) {
     EXPECT_TRUE(Contains(Ctl({"profile", "list"}).out, "* 1  Profile1")) << "selection kept";
 }
 
+TEST_F(CtlProfileTest, AMousePulledOutInTheMiddleOfASwitchEndsItAndLeavesWholeFiles) {
+    int cutsBeforeTheSwitch = 0;
+    int cutsAfterIt = 0;
+    int n = 1;
+    for (; n < 60; ++n) {
+        SCOPED_TRACE(n);
+        fs::remove_all(user);
+        auto bus = Plug(true);
+        const fs::path file = temp / "second.json";
+        ASSERT_EQ(kExitOk, Ctl({"profile", "export", "1", file.string()}).code);
+        ASSERT_EQ(kExitOk, Ctl({"profile", "import", file.string()}).code);
+        Link(*bus, true)->UnplugOnCommand(n);
+        const CtlRun r = Ctl({"profile", "switch", "second"});
+        if (r.code == kExitOk) {
+            break;
+        }
+        EXPECT_TRUE(OneLine(r.err)) << r.err;
+        const bool switched = Contains(r.err, "is current");
+        EXPECT_TRUE(r.code == kExitDeviceError || (r.code == kExitNoDevice && !switched)) << r.err;
+        (switched ? cutsAfterIt : cutsBeforeTheSwitch)++;
+        // The list names the profile the command reached, and every file is whole.
+        profile::ProfileList list;
+        list.SetPaths(user / "mouse", fs::path(SourceDir()) / "DefaultData/mouse.Json");
+        list.Init();
+        EXPECT_EQ(switched ? 1 : 0, list.StoredSelection()) << r.err;
+        EXPECT_TRUE(profile::JsonFileStore().ReadJsonFile(list.ListFilePath()).isObject());
+        EXPECT_TRUE(profile::JsonFileStore().ReadJsonFile(ProfilePath()).isObject());
+        // What the mouse did not take is marked for the program's next arrival.
+        profile::PendingWrites pending;
+        pending.Load(ProfilePath());
+        EXPECT_EQ(switched, pending.Any()) << r.err;
+    }
+    EXPECT_LT(n, 60) << "the switch never got through";
+    EXPECT_GE(cutsBeforeTheSwitch, 3);
+    EXPECT_GE(cutsAfterIt, 3);
+}
+
 }  // namespace
 }  // namespace q840::ctl
