@@ -113,15 +113,9 @@ void ProfileCommands::ApplyCurrentProfile(pages::COrvenixUSBDevice& page,
 void ProfileCommands::SwitchProfile() {
     pages::COrvenixUSBDevice* page = nullptr;
     controls::CDeviceProfileUI* bar = nullptr;
-    if (!Current(&page, &bar) || bar->GetSelectedIndex() < 0) {
-        return;
+    if (Current(&page, &bar) && bar->GetSelectedIndex() >= 0) {
+        SwitchPageProfile(*page, bar->GetSelectedIndex());
     }
-    bar->SelectProfile(bar->GetSelectedIndex(), false);
-    if (bar->LastResult() == profile::ProfileResult::WriteFailed) {
-        // The switch itself works; only the next start would open the previous profile.
-        DebugLine("profile selection not stored");
-    }
-    ApplyCurrentProfile(*page, *bar);
 }
 
 void ProfileCommands::SwitchPageProfile(pages::COrvenixUSBDevice& page, int index) {
@@ -131,6 +125,7 @@ void ProfileCommands::SwitchPageProfile(pages::COrvenixUSBDevice& page, int inde
     }
     bar->SelectProfile(index, false);
     if (bar->LastResult() == profile::ProfileResult::WriteFailed) {
+        // The switch itself works; only the next start would open the previous profile.
         DebugLine("profile selection not stored");
     }
     ApplyCurrentProfile(page, *bar);
