@@ -31,6 +31,7 @@
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/Paths.h"
 #include "platform/ipc/CBusLink.h"
+#include "platform/ipc/ControlEndpoint.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
 #include "platform/ui/StyleSheet.h"
@@ -348,6 +349,8 @@ int RunApplication(const StartOptions& options) {
     if (!mainWnd->Create(nullptr, QString::fromLatin1(kProductTitle))) {
         DebugLine("main layout not loaded");
     }
+    // Other programs and q840ctl read and change the devices through the running program.
+    ipc::ControlEndpoint* control = ipc::ControlEndpoint::Attach(bus, &mainWnd->Control());
 
     int exitCode = 0;
     QObject::connect(mainWnd.get(), &CMainWnd::activated, mainWnd.get(), [&startClock] {
@@ -451,6 +454,9 @@ int RunApplication(const StartOptions& options) {
     }
 
     // Shut-down, in reverse.
+    if (control != nullptr) {
+        control->DetachHandler();
+    }
     mainWnd.reset();
 #if Q840_HAVE_SIM
     if (simulation) {

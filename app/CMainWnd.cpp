@@ -125,6 +125,7 @@ CMainWnd::CMainWnd() : m_devices(std::make_unique<DeviceSwitching>(*this)) {
     m_inputHook.macro = [this](UINT msg, WPARAM wParam, LPARAM lParam) {
         m_macroCommands->HandleHookMessage(msg, wParam, lParam);
     };
+    InstallControlCommands();
     m_launcher = [](const QString& program, const QStringList& arguments, const QString& folder) {
         return QProcess::startDetached(program, arguments, folder);
     };
@@ -698,6 +699,27 @@ void CMainWnd::InstallProfileCommands() {
             return m_macroCommands->HandleCommand(msg) || m_shootCommands->HandleCommand(msg) ||
                    m_profileCommands->Handle(msg);
         });
+}
+
+void CMainWnd::InstallControlCommands() {
+    ControlCommands::Host host;
+    host.openPages = [this] {
+        std::vector<pages::COrvenixUSBDevice*> open;
+        for (pages::COrvenixUSBDevice* page : m_devices->AllPages()) {
+            if (page->CommandProtocol().IsOpen()) {
+                open.push_back(page);
+            }
+        }
+        return open;
+    };
+    host.writeSettings = [this](pages::COrvenixUSBDevice& page) { return WritePageSettings(page); };
+    host.onWrite = [this](pages::COrvenixUSBDevice& page, int result) {
+        OnPageWrite(page, result);
+    };
+    host.switchProfile = [this](pages::COrvenixUSBDevice& page, int index) {
+        m_profileCommands->SwitchPageProfile(page, index);
+    };
+    m_controlCommands = std::make_unique<ControlCommands>(std::move(host));
 }
 
 void CMainWnd::InstallMacroCommands() {

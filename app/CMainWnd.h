@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "app/ControlCommands.h"
 #include "app/DeviceSwitching.h"
 #include "app/KeyCommands.h"
 #include "app/MacroCommands.h"
@@ -99,6 +100,8 @@ public:
     using FileChooser = std::function<QString(bool save)>;
     void SetProfileFileChooser(FileChooser chooser) { m_chooseProfileFile = std::move(chooser); }
     ProfileCommands& Profiles() { return *m_profileCommands; }
+    // What other programs and q840ctl ask of the running program (the control interface).
+    ControlCommands& Control() { return *m_controlCommands; }
     // The macro file dialogs (open: save false); tests answer them instead of the user.
     void SetMacroFileChooser(FileChooser chooser) { m_chooseMacroFile = std::move(chooser); }
     MacroCommands& Macros() { return *m_macroCommands; }
@@ -219,6 +222,7 @@ private:
     void InstallMacroCommands();
     void InstallKeyCommands();
     void InstallShootCommands();
+    void InstallControlCommands();
     // The macro step menu at the cursor, or below `anchor`; one open at a time.
     void OpenMacroStepMenu(QWidget* anchor);
 
@@ -247,6 +251,7 @@ private:
     QString m_languageOverride;
     bool m_colourPickerOpen = false;
     std::unique_ptr<ProfileCommands> m_profileCommands;
+    std::unique_ptr<ControlCommands> m_controlCommands;
     int m_gameLightRestoreMs = 5000;
     QSize m_screenSize;
     int m_lightControl = 1;

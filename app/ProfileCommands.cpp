@@ -122,15 +122,22 @@ void ProfileCommands::WriteShootArea(pages::COrvenixUSBDevice& page) {
 void ProfileCommands::SwitchProfile() {
     pages::COrvenixUSBDevice* page = nullptr;
     controls::CDeviceProfileUI* bar = nullptr;
-    if (!Current(&page, &bar) || bar->GetSelectedIndex() < 0) {
+    if (Current(&page, &bar) && bar->GetSelectedIndex() >= 0) {
+        SwitchPageProfile(*page, bar->GetSelectedIndex());
+    }
+}
+
+void ProfileCommands::SwitchPageProfile(pages::COrvenixUSBDevice& page, int index) {
+    controls::CDeviceProfileUI* bar = page.GetProfileBar();
+    if (bar == nullptr || index < 0 || index >= bar->GetProfileCount()) {
         return;
     }
-    bar->SelectProfile(bar->GetSelectedIndex(), false);
+    bar->SelectProfile(index, false);
     if (bar->LastResult() == profile::ProfileResult::WriteFailed) {
         // The switch itself works; only the next start would open the previous profile.
         DebugLine("profile selection not stored");
     }
-    ApplyCurrentProfile(*page, *bar);
+    ApplyCurrentProfile(page, *bar);
 }
 
 void ProfileCommands::ReportRefusal(controls::CDeviceProfileUI& bar, int result) {

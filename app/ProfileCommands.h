@@ -51,6 +51,8 @@ public:
     // The switch after a selection: the bar makes its selected profile current and the page
     // loads it and writes it to the device.
     void SwitchProfile();
+    // The same switch on `page`, to its profile at `index` (another program asked for it).
+    void SwitchPageProfile(pages::COrvenixUSBDevice& page, int index);
     // Reports the result of a macro upload (0 done, -1 failed, a positive overflow); `capacity`
     // is the device's macro memory in units of 128 bytes.
     void ReportUpload(int result, int capacity);

@@ -18,9 +18,13 @@
 #include "ctl/CtlDevice.h"
 #include "ctl/CtlEffects.h"
 #include "ctl/CtlHelp.h"
+#include "ctl/CtlMouseProfile.h"
 #include "ctl/CtlOutput.h"
+#include "ctl/CtlProfiles.h"
 #include "ctl/CtlReadings.h"
+#include "ctl/CtlReport.h"
 #include "ctl/CtlSet.h"
+#include "ctl/CtlThroughProgram.h"
 
 #ifndef Q840_VERSION
 #define Q840_VERSION "unknown"
@@ -83,26 +87,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::o
     return o;
 }
 
-Json::Value DeviceJson(Connection& c) {
+Json::Value DeviceOf(const Connection& c) {
     const InterfaceRow& r = catalogue::kInterfaceTable[size_t(c.row)];
-    Json::Value device(Json::objectValue);
-    const uint16_t cable = catalogue::CableTypeOf(r.typeCode);
-    device["kind"] = cable == catalogue::kTypeMouse      ? "mouse"
-                     : cable == catalogue::kTypeMousePad ? "pad"
-                     : cable == catalogue::kTypeHeadset  ? "headset"
-                                                         : "other";
-    device["name"] = TypeName(r.typeCode);
-    device["receiver"] = c.OnReceiver();
-    device["vendorId"] = r.vendorId;
-    device["productId"] = r.productId;
-    device["path"] = c.path;
-    return device;
-}
-
-void PrintHeader(const Connection& c, std::ostream& out) {
-    const InterfaceRow& r = catalogue::kInterfaceTable[size_t(c.row)];
-    out << "device: " << TypeName(r.typeCode) << " (" << Hex(r.vendorId, 4) << ":"
-        << Hex(r.productId, 4) << ") on " << c.path << "\n";
+    return DeviceJson(r.typeCode, r.vendorId, r.productId, c.path);
 }
 
 EffectNames EffectsOf(const Connection& c) {
@@ -218,38 +205,12 @@ int CmdInfo(const Options& o, std::ostream& out, std::ostream& err) {
         return Fail(err, kExitDeviceError,
                     "reading the information record failed: " + DescribeResult(result));
     }
-    const char* state = info.state == protocol::InfoRecord::kStateNew           ? "new"
-                        : info.state == protocol::InfoRecord::kStateInitialised ? "initialised"
-                                                                                : "unknown";
+    const Json::Value report = InfoReport(DeviceOf(*c), info);
     if (o.json) {
-        Json::Value root(Json::objectValue);
-        root["device"] = DeviceJson(*c);
-        root["signature"] = info.signature;
-        root["signatureValid"] = info.HasSignature();
-        root["state"] = info.state;
-        root["stateName"] = state;
-        root["keySlots"] = info.keySlots;
-        root["macroCapacityBytes"] = Json::UInt(info.MacroCapacityBytes());
-        root["sensor"] = info.sensorId;
-        root["dpiStep"] = info.dpiStep;
-        root["dpiSliderMaxPlus10"] = info.sliderMaxPlus10;
-        root["dpiBase"] = info.dpiBase;
-        root["bytes"] = HexBytes(info.raw.data(), info.raw.size(), false);
-        WriteJson(out, root);
-        return kExitOk;
+        WriteJson(out, report);
+    } else {
+        PrintInfoReport(report, out);
     }
-    PrintHeader(*c, out);
-    out << "signature: " << Hex(info.signature, 4) << (info.HasSignature() ? "" : " (invalid)")
-        << "\n";
-    out << "state: " << int(info.state) << " (" << state << ")\n";
-    out << "key slots: " << int(info.keySlots) << "\n";
-    out << "macro capacity: " << int(info.macroCapacity) << " x 128 = " << info.MacroCapacityBytes()
-        << " bytes\n";
-    out << "sensor: " << Hex(info.sensorId, 4) << "\n";
-    out << "DPI step: " << int(info.dpiStep) << "\n";
-    out << "DPI slider maximum + 10: " << info.sliderMaxPlus10 << "\n";
-    out << "DPI base: " << info.dpiBase << "\n";
-    out << "bytes: " << HexBytes(info.raw.data(), info.raw.size()) << "\n";
     return kExitOk;
 }
 
@@ -273,21 +234,11 @@ int MouseSettings(const Options& o, Connection& c, std::ostream& out, std::ostre
         return Fail(err, kExitDeviceError,
                     "reading the settings failed: " + DescribeResult(result));
     }
-    const EffectNames effects = EffectsOf(c);
+    const Json::Value report = MouseSettingsReport(DeviceOf(c), info, block, EffectsOf(c));
     if (o.json) {
-        Json::Value root = MouseSettingsJson(info, block, effects);
-        root["device"] = DeviceJson(c);
-        WriteJson(out, root);
-        return kExitOk;
-    }
-    PrintHeader(c, out);
-    const auto s = protocol::SettingsBlock::Decode(block.data(), block.size());
-    if (o.raw) {
-        out << "profile: " << int(block[0]) << "\n";
-        PrintRawMouseSettings(s, out);
-        out << "bytes: " << HexBytes(block.data(), block.size()) << "\n";
+        WriteJson(out, report);
     } else {
-        PrintLines(MouseSettingLines(info, s, effects), out);
+        PrintMouseSettingsReport(report, o.raw, EffectsOf(c), out);
     }
     return kExitOk;
 }
@@ -312,11 +263,11 @@ int ShortSettings(const Options& o, Connection& c, std::ostream& out, std::ostre
     const B block = B::FromDevice(read.data(), read.size(), index, effects.Codes());
     if (o.json) {
         Json::Value root = ShortSettingsJson(block, kept, effects);
-        root["device"] = DeviceJson(c);
+        root["device"] = DeviceOf(c);
         WriteJson(out, root);
         return kExitOk;
     }
-    PrintHeader(c, out);
+    PrintHeader(DeviceOf(c), out);
     if (o.raw) {
         out << "profile: " << int(index) << "\n";
         PrintRawShortSettings(kept, out);
@@ -348,23 +299,12 @@ int CmdBattery(const Options& o, std::ostream& out, std::ostream& err) {
     if (result != protocol::kResultOk) {
         return Fail(err, kExitDeviceError, "reading the battery failed: " + DescribeResult(result));
     }
-    static constexpr std::array<const char*, 3> kCharge = {"full", "charging", "on battery"};
-    const char* charge = status[1] < kCharge.size() ? kCharge[status[1]] : nullptr;
+    const Json::Value report = BatteryReport(DeviceOf(*c), status[0], status[1]);
     if (o.json) {
-        Json::Value root(Json::objectValue);
-        root["device"] = DeviceJson(*c);
-        root["percent"] = status[0];
-        Json::Value state(Json::objectValue);
-        state["state"] = charge != nullptr ? Json::Value(charge) : Json::Value();
-        state["raw"] = status[1];
-        root["charge"] = state;
-        WriteJson(out, root);
-        return kExitOk;
+        WriteJson(out, report);
+    } else {
+        PrintBatteryReport(report, out);
     }
-    PrintHeader(*c, out);
-    out << "battery: " << int(status[0]) << " %\n";
-    out << "charge: " << (charge != nullptr ? charge : "unknown") << " (" << int(status[1])
-        << ")\n";
     return kExitOk;
 }
 
@@ -399,13 +339,13 @@ int CmdRaw(const Options& o, std::ostream& out, std::ostream& err) {
         payload.data(), payload.size(), reply.data());
     if (o.json) {
         Json::Value root(Json::objectValue);
-        root["device"] = DeviceJson(*c);
+        root["device"] = DeviceOf(*c);
         root["result"] = result;
         root["resultText"] = DescribeResult(result);
         root["reply"] = HexBytes(reply.data(), reply.size(), false);
         WriteJson(out, root);
     } else {
-        PrintHeader(*c, out);
+        PrintHeader(DeviceOf(*c), out);
         out << "result: " << result << " (" << DescribeResult(result) << ")\n";
         out << "reply: " << HexBytes(reply.data(), reply.size()) << "\n";
     }
@@ -432,6 +372,9 @@ int Dispatch(const Options& o, std::ostream& out, std::ostream& err) {
     }
     if (command == "raw") {
         return CmdRaw(o, out, err);
+    }
+    if (command == "profile") {
+        return CmdProfile(o, out, err);
     }
     return CmdSet(o, out, err);
 }
@@ -492,12 +435,33 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!IsCommand(command)) {
         return Fail(err, kExitUsage, "unknown command \"" + command + "\"" + kSeeHelp);
     }
-    if (o.json && !IsReadingCommand(command)) {
+    if (o.json && !IsReadingCommand(command) && command != "profile") {
         return Fail(err, kExitUsage,
-                    "--json goes with the reading commands: list, info, settings, battery, raw");
+                    "--json goes with the reading commands: list, info, settings, battery, raw, "
+                    "profile list");
     }
     if (o.raw && command != "settings") {
         return Fail(err, kExitUsage, "--raw goes with settings");
+    }
+    // One writer at a time: while the program runs (it holds its instance lock), q840ctl opens
+    // no device and asks the program instead; otherwise it holds the lock itself, so that the
+    // program cannot start talking to the mouse in the middle of a command. Simulated devices
+    // are q840ctl's own, but the profiles it changes are the program's.
+    const bool writes = command == "set" || (command == "profile" && ProfileCommandWrites(o));
+    const bool opensDevice = command != "list" && command != "profile";
+    std::optional<ProgramLock> lock;
+    if (writes || (opensDevice && !o.simulate)) {
+        lock.emplace();
+        if (lock->ProgramRunning()) {
+            if (!o.simulate) {
+                return RunThroughProgram(o, out, err);
+            }
+            if (writes) {
+                return Fail(err, kExitDeviceError,
+                            "the Q840-VEX program is running: with --simulate q840ctl would "
+                            "change the program's profiles behind its back; quit it first");
+            }
+        }
     }
     std::shared_ptr<sim::VirtualBus> bus;
     if (o.simulate) {

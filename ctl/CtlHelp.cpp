@@ -20,7 +20,7 @@ struct CommandHelp {
 };
 
 // clang-format off
-constexpr std::array<CommandHelp, 8> kCommands = {{
+constexpr std::array<CommandHelp, 9> kCommands = {{
     {"list", "list", "every HID interface, and whether and why the program can use it",
      "Lists every HID interface with its numbers and the catalogue row it matches, or why not\n"
      "(\"permission denied on /dev/hidraw3\", \"not supported\", \"not one the program talks to\").\n"
@@ -36,6 +36,8 @@ constexpr std::array<CommandHelp, 8> kCommands = {{
      "Reads the battery level in percent and whether the device charges, is full or runs on its\n"
      "battery.\n", true},
     {"set", "set SETTING VALUE... [SETTING VALUE...]", "change settings of the mouse",
+     nullptr, false},
+    {"profile", "profile list|switch|export|import", "the mouse's named profiles",
      nullptr, false},
     {"raw", "raw CODE [ADDR LEN [BYTE...]]", "one command packet; the result and the reply in hex",
      "Sends one command packet (numbers in decimal or 0x hexadecimal; LEN and the bytes at most\n"
@@ -60,7 +62,7 @@ void PrintSetHelp(std::ostream& out) {
            "the program's profile bar shows), as the program stores it, and to the mouse, which\n"
            "is read back before q840ctl says done. Values the mouse does not offer are refused\n"
            "with the valid ones (exit code 2); nothing is changed then. While the Q840-VEX\n"
-           "program runs, change settings there: q840ctl refuses (exit code 1).\n\n"
+           "program runs, q840ctl asks it to make the change, and its window shows it.\n\n"
            "Settings (DPI stages are numbered 1 to 7, as on the program's DPI page):\n";
     for (const SettingRow& s : kSettings) {
         std::string left = std::string(s.name) + " " + s.arguments;
@@ -72,6 +74,25 @@ void PrintSetHelp(std::ostream& out) {
            "  q840ctl set dpi 3 800 1200      stage 3 at 800 DPI across, 1200 up and down\n"
            "  q840ctl set report-rate 500 debounce 4\n"
            "  q840ctl set light-effect breathing light-colour 00ff80\n";
+}
+
+void PrintProfileHelp(std::ostream& out) {
+    out << "usage: q840ctl profile list [--json]\n"
+           "       q840ctl profile switch NAME-OR-NUMBER\n"
+           "       q840ctl profile export NAME-OR-NUMBER FILE\n"
+           "       q840ctl profile import FILE\n\n"
+           "The mouse's named profiles, those of the program's profile bar (at most 50). A\n"
+           "profile is named by its name (letter case does not matter) or its number in the\n"
+           "list, 1 the first; a name wins over a number.\n\n"
+           "  list     the profiles in list order, the current one marked with *\n"
+           "  switch   makes the profile current and writes it to the mouse as the program does:\n"
+           "           settings, the macros its keys play, the key table\n"
+           "  export   writes the profile to FILE (\".json\" is added to a name without an\n"
+           "           extension)\n"
+           "  import   adds the profile of FILE to the list, named after the file (\"(1)\" added\n"
+           "           while the name is taken); a file that is not a profile is refused\n\n"
+           "While the Q840-VEX program runs, switch goes through it (the window shows the\n"
+           "profile at once); import is refused then: use the program's profile menu.\n";
 }
 
 void PrintEffects(std::ostream& out) {
@@ -117,6 +138,8 @@ void PrintUsage(std::ostream& out) {
            "  --raw                           settings: the indexes and codes the device holds\n"
            "  -h, --help                      this text (q840ctl help COMMAND: a command's)\n"
            "  --version                       the version\n\n"
+           "While the Q840-VEX program runs, q840ctl opens no device: it asks the program over\n"
+           "the session bus (raw, the mouse pad and the headset wait until it has ended).\n\n"
            "Exit codes: 0 done, 1 device error, 2 usage error, 3 no device.\n";
 }
 
@@ -127,6 +150,10 @@ bool PrintCommandHelp(const std::string& command, std::ostream& out) {
     }
     if (command == "set") {
         PrintSetHelp(out);
+        return true;
+    }
+    if (command == "profile") {
+        PrintProfileHelp(out);
         return true;
     }
     if (command == "help") {

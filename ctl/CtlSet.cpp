@@ -5,7 +5,6 @@
 #include <system_error>
 #include <vector>
 
-#include "core/base/InstanceLock.h"
 #include "core/base/UserFolders.h"
 #include "core/catalogue/Catalogue.h"
 #include "core/profile/CMouseProfiledata.h"
@@ -14,6 +13,7 @@
 #include "core/session/MouseSettings.h"
 #include "ctl/CtlCommands.h"
 #include "ctl/CtlDevice.h"
+#include "ctl/CtlMouseProfile.h"
 #include "ctl/CtlOutput.h"
 #include "ctl/CtlReadings.h"
 #include "ctl/CtlSettings.h"
@@ -34,59 +34,6 @@ int Fail(std::ostream& err, int code, const std::string& text) {
     return code;
 }
 
-// The mouse's folder of stored files and its factory profile, as the mouse page has them.
-struct MouseFolders {
-    fs::path device;
-    fs::path factoryProfile;
-};
-
-MouseFolders FoldersOf(const std::string& userFolder) {
-    const char* kind = "mouse";
-    for (const catalogue::DeviceTypeRow& row : catalogue::kDeviceTypeTable) {
-        if (row.typeCode == catalogue::kTypeMouse) {
-            kind = row.kindName;
-        }
-    }
-    return {fs::path(userFolder) / kind,
-            fs::path(ExecutableFolder()) / "DefaultData" / (std::string(kind) + ".Json")};
-}
-
-// The profile the program's profile bar shows for the mouse, loaded as the mouse page loads it.
-struct CurrentProfile {
-    profile::ProfileList list;
-    profile::CMouseProfiledata data;
-    profile::PendingWrites pending;
-
-    // False, with the reason, when there is no profile to change.
-    bool Load(const MouseFolders& folders, std::string* why) {
-        std::error_code error;
-        fs::create_directories(folders.device, error);
-        list.SetDeviceType(catalogue::kTypeMouse);
-        list.SetPaths(folders.device, folders.factoryProfile);
-        list.Init();
-        const fs::path file = list.ProfileFilePath(list.StoredSelection());
-        if (file.empty()) {
-            *why = "the mouse has no profile in " + folders.device.string();
-            return false;
-        }
-        data.SetDefaultProfilePath(folders.factoryProfile);
-        data.SetDeviceIndex(0);
-        data.SetProfilePath(file);
-        if (data.LoadDeviceNode(file).isNull()) {
-            // Without a node the block would be all zeros: every DPI stage switched off.
-            *why = "no settings to start from: neither " + file.string() +
-                   " nor the factory profile " + folders.factoryProfile.string() +
-                   " holds the mouse's";
-            return false;
-        }
-        data.ReadLightSetting();
-        data.ReadDpiStages();
-        data.ReadSystemSettings();
-        pending.Load(file);
-        return true;
-    }
-};
-
 }  // namespace
 
 int CmdSet(const Options& o, std::ostream& out, std::ostream& err) {
@@ -101,25 +48,15 @@ int CmdSet(const Options& o, std::ostream& out, std::ostream& err) {
         return Fail(err, kExitUsage, why);
     }
 
-    // Two processes must never interleave commands on the mouse, nor write the same profile.
+    // The caller holds the program's instance lock: two processes never interleave commands on
+    // the mouse, nor write the same profile.
     const std::string userFolder = DefaultUserDataFolder();
     if (userFolder.empty()) {
         return Fail(err, kExitDeviceError, "no folder for the profiles: set HOME or XDG_DATA_HOME");
     }
-    std::error_code error;
-    fs::create_directories(userFolder, error);
-    std::string lockFile = RuntimeInstanceLockFile();
-    if (lockFile.empty()) {
-        lockFile = userFolder + kInstanceLockInUserFolder;
-    }
-    InstanceLock lock(lockFile);
-    if (!lock.TryAcquire() && lock.Error().empty()) {
-        return Fail(err, kExitDeviceError,
-                    "the Q840-VEX program is running: change the setting there, or quit it first");
-    }
-
-    CurrentProfile current;
-    if (!current.Load(FoldersOf(userFolder), &why)) {
+    const MouseFolders folders = MouseFoldersOf(userFolder);
+    MouseProfiles current;
+    if (!current.LoadList(folders, &why) || !current.LoadCurrent(folders, &why)) {
         return Fail(err, kExitDeviceError, why);
     }
     // What the profile alone can refuse is refused before the mouse is asked anything.
@@ -210,11 +147,7 @@ int CmdSet(const Options& o, std::ostream& out, std::ostream& err) {
     for (const std::string& line : done) {
         out << line << "\n";
     }
-    const auto& entries = current.list.Entries();
-    const int selected = current.list.StoredSelection();
-    if (selected >= 0 && size_t(selected) < entries.size()) {
-        out << "profile: " << entries[size_t(selected)].name << "\n";
-    }
+    out << "profile: " << current.CurrentName() << "\n";
     return kExitOk;
 }
 

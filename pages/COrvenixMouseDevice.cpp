@@ -16,6 +16,7 @@
 #include "core/profile/JsonFileStore.h"
 #include "core/protocol/codecs/DeviceEvents.h"
 #include "core/protocol/codecs/MouseDpi.h"
+#include "core/session/MouseKeys.h"
 #include "core/session/MouseSettings.h"
 
 namespace q840::pages {
@@ -23,7 +24,6 @@ namespace q840::pages {
 namespace {
 
 using Info = protocol::InfoRecord;
-using protocol::KeyAssignment;
 using protocol::SettingsBlock;
 
 // The mouse's built-in effects come first in the select-item numbering; custom effects follow.
@@ -33,16 +33,10 @@ std::filesystem::path ToPath(const QString& path) {
     return std::filesystem::path(path.toStdString());
 }
 
-bool IsMacroCode(uint32_t code) {
-    return KeyAssignment::FromCode(code).IsMacro();
-}
-
 }  // namespace
 
 int ReadMacroCount(const QString& macroListPath) {
-    const Json::Value root = profile::JsonFileStore().ReadJsonFile(ToPath(macroListPath));
-    const Json::Value& list = profile::json::Member(root, "MacroInfo");
-    return list.isArray() ? int(list.size()) : 0;
+    return session::ReadMacroCount(ToPath(macroListPath));
 }
 
 COrvenixMouseDevice::COrvenixMouseDevice(QWidget* parent) : COrvenixUSBDevice(parent) {
@@ -193,6 +187,7 @@ void COrvenixMouseDevice::ReadBattery() {
     if (proto.ReadStatus(status, 2, 0) != protocol::kResultOk) {
         return;
     }
+    m_lastBatteryPercent = status[0];
     const auto record = protocol::MousePowerRecord(status, OnReceiverChannel());
     if (auto* power = qobject_cast<controls::CMpDevicePowerUI*>(GetBatteryControl())) {
         power->SetPowerInfo(record.data(), int(record.size()));
@@ -255,30 +250,8 @@ int COrvenixMouseDevice::WriteKeys(int bank, const std::vector<int>& keys,
     const size_t tableBytes = m_info.KeyTableBytes();
     std::array<uint8_t, protocol::kKeyTableBufferSize> table = m_keyTable;
 
-    const int macroCount = ReadMacroCount(MacroListPath());
-    const auto& pairs = MouseProfile()->GetKeyAssignments();
-    // Macros are uploaded in the order the keys first use them; a key's parameter 1 is the
-    // macro's position in that upload.
-    const std::vector<int> uploaded = MacroUseOrder(keys, macroCount);
-    for (int j = 0; j < kKeyButtons; ++j) {
-        const uint8_t slot = m_keySlotMap[size_t(j)];
-        if (slot == protocol::kNoSlot || size_t(j) >= keys.size()) {
-            continue;
-        }
-        KeyAssignment a = KeyAssignment::FromCode(uint32_t(keys[size_t(j)]));
-        if (a.IsMacro()) {
-            if (a.param1 < macroCount) {
-                const auto at = std::find(uploaded.begin(), uploaded.end(), int(a.param1));
-                a.param1 = uint8_t(at - uploaded.begin());
-            } else {
-                // The macro is gone: the key goes back to what it does from the factory.
-                a = size_t(j) < pairs.size()
-                        ? KeyAssignment::FromCode(pairs[size_t(j)].defaults.Code())
-                        : protocol::kMouseKeyIdentification[size_t(j)];
-            }
-        }
-        protocol::WriteKeySlot(table.data(), tableBytes, slot, a);
-    }
+    session::FillKeyTable(table, tableBytes, m_keySlotMap, keys,
+                          MouseProfile()->GetKeyAssignments(), ReadMacroCount(MacroListPath()));
     if (written != nullptr) {
         *written = table;
     }
@@ -286,11 +259,7 @@ int COrvenixMouseDevice::WriteKeys(int bank, const std::vector<int>& keys,
 }
 
 std::vector<int> COrvenixMouseDevice::ProfileKeyCodes() const {
-    std::vector<int> keys;
-    for (const auto& pair : MouseProfile()->GetKeyAssignments()) {
-        keys.push_back(int(pair.current.Code()));
-    }
-    return keys;
+    return session::ProfileKeyCodes(MouseProfile()->GetKeyAssignments());
 }
 
 int COrvenixMouseDevice::ApplyKeys(int bank) {
@@ -391,14 +360,7 @@ void COrvenixMouseDevice::DropStaleMacroKeys() {
     const int macroCount = ReadMacroCount(MacroListPath());
     auto* data = MouseProfile();
     std::vector<profile::KeyAssignmentPair> pairs = data->GetKeyAssignments();
-    bool changed = false;
-    for (auto& pair : pairs) {
-        const uint32_t code = pair.current.Code();
-        if (IsMacroCode(code) && pair.current.param1 >= macroCount) {
-            pair.current.SetCode(pair.defaults.Code());
-            changed = true;
-        }
-    }
+    const bool changed = session::DropStaleMacroKeys(pairs, macroCount);
     if (!changed) {
         return;
     }

@@ -148,6 +148,8 @@ public:
     std::array<uint8_t, protocol::SettingsBlock::kSize> GetSettingsCopy() const;
     int GetDeviceProfileIndex() const;
     uint16_t GetSensorId() const { return m_info.sensorId; }
+    // The battery percentage of the last status read; -1 before one.
+    int GetLastBatteryPercent() const { return m_lastBatteryPercent; }
     // The "value" of each "DefaultLightName" entry of the page's light list index.
     const std::vector<int>& GetEffectCodes() const { return m_effectCodes; }
     // DPI stage n takes the colour (0xFFRRGGBB) in the profile and on its colour button; true when
@@ -251,6 +253,7 @@ private:
     QString CurrentEffectName();
 
     protocol::InfoRecord m_info;
+    int m_lastBatteryPercent = -1;
     bool m_infoValid = false;
     std::array<uint8_t, protocol::kKeyTableBufferSize> m_keyTable{};
     bool m_keyTableRead = false;

@@ -10,6 +10,7 @@
 #include "core/profile/CMouseProfiledata.h"
 #include "core/protocol/codecs/EventArea.h"
 #include "core/protocol/codecs/InfoRecord.h"
+#include "core/session/MouseKeys.h"
 #include "editors/CShootControlUI.h"
 #include "pages/COrvenixMouseDevice.h"
 
@@ -22,18 +23,7 @@ constexpr size_t kCapacityUnit = 128;
 
 std::vector<int> COrvenixMouseDevice::MacroUseOrder(const std::vector<int>& keys,
                                                     int macroCount) const {
-    std::vector<int> order;
-    for (size_t j = 0; j < size_t(kKeyButtons) && j < keys.size(); ++j) {
-        if (m_keySlotMap[j] == protocol::kNoSlot) {
-            continue;
-        }
-        const auto a = protocol::KeyAssignment::FromCode(uint32_t(keys[j]));
-        if (a.IsMacro() && a.param1 < macroCount &&
-            std::find(order.begin(), order.end(), int(a.param1)) == order.end()) {
-            order.push_back(a.param1);
-        }
-    }
-    return order;
+    return session::MacroUseOrder(keys, m_keySlotMap, macroCount);
 }
 
 std::vector<int> COrvenixMouseDevice::GetMacroUseList() {
@@ -76,46 +66,23 @@ int COrvenixMouseDevice::UploadMacros(const std::vector<int>& macros) {
         }
     }
 
-    macro::MacroStore store;
-    store.SetFolder(DeviceFolder().toStdString());
-    const std::vector<macro::MacroEntry>& entries = store.LoadMacroIndex();
-    if (entries.empty() || macros.empty()) {
+    // Without a mouse ever read there is no capacity to hold the area against.
+    const bool capacityKnown = open || m_infoValid;
+    const session::MacroAreaImage image = session::BuildMacroAreaImage(
+        DeviceFolder().toStdString(), macros,
+        capacityKnown ? long(GetMacroCapacity()) * long(kCapacityUnit) : -1L);
+    if (image.empty) {
         // No key plays a macro: the mouse may keep whatever area it has.
         SetPending(profile::PendingArea::MacroArea, false);
         return 0;
     }
-
-    // Each file is read once: a macro saved between counting and packing cannot make the area
-    // disagree with the size checked. A macro whose file is missing, unreadable or without steps
-    // goes as a record of no steps, so that the positions of the others stay those the key table
-    // names.
-    std::vector<std::vector<protocol::MacroStep>> records;
-    std::vector<size_t> counts;
-    for (int number : macros) {
-        std::vector<protocol::MacroStep> steps;
-        if (number >= 0 && size_t(number) < entries.size()) {
-            for (const macro::MacroEvent& e : store.LoadMacroEvents(entries[size_t(number)].guid)) {
-                steps.push_back(macro::ToMacroStep(e));
-            }
-        }
-        if (steps.size() > protocol::kMaxMacroEvents) {
-            DebugLine("macro %d has %zu steps: not uploaded", number, steps.size());
-            SetUploadRefusal(UploadRefusal::TooManySteps);
-            return int(std::min<size_t>(steps.size(), 0x7FFFFFFF));
-        }
-        counts.push_back(steps.size());
-        records.push_back(std::move(steps));
+    if (image.refusal != session::MacroAreaImage::Refusal::None) {
+        SetUploadRefusal(image.refusal == session::MacroAreaImage::Refusal::TooManySteps
+                             ? UploadRefusal::TooManySteps
+                             : UploadRefusal::AreaTooLarge);
+        return image.excess;
     }
-    const size_t total = protocol::EventAreaSize(counts);
-    const size_t capacity = size_t(GetMacroCapacity()) * kCapacityUnit;
-    // Without a mouse ever read there is no capacity to hold the area against.
-    const bool capacityKnown = open || m_infoValid;
-    if (capacityKnown && total > capacity) {
-        DebugLine("macro area of %zu bytes against %zu: not uploaded", total, capacity);
-        SetUploadRefusal(UploadRefusal::AreaTooLarge);
-        return int((total - capacity) / 4 + 1);
-    }
-    const std::vector<uint8_t> area = protocol::BuildEventArea(records);
+    const std::vector<uint8_t>& area = image.area;
     if (!open) {
         // Built and checked, but there is no mouse to take it.
         SetPending(profile::PendingArea::MacroArea, true);

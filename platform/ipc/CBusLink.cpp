@@ -96,9 +96,10 @@ bool CBusLink::ConnectTo(const QString& address) {
     }
 
     m_endpoint = new BusEndpoint(this);
-    if (!bus.registerObject(
-            QString::fromLatin1(kObjectPath), m_endpoint,
-            QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals)) {
+    if (!bus.registerObject(QString::fromLatin1(kObjectPath), m_endpoint,
+                            QDBusConnection::ExportScriptableSlots |
+                                QDBusConnection::ExportScriptableSignals |
+                                QDBusConnection::ExportAdaptors)) {
         DebugLine("cannot export the message object");
     }
     // Any sender, any object path: a broadcast is meant for every program.
@@ -116,6 +117,10 @@ bool CBusLink::ConnectTo(const QString& address) {
         return false;
     }
     return true;
+}
+
+QObject* CBusLink::ExportedObject() const {
+    return m_connected ? m_endpoint : nullptr;
 }
 
 void CBusLink::Disconnect() {

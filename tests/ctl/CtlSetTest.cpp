@@ -17,6 +17,7 @@
 #include "core/sim/DemoDevices.h"
 #include "ctl/CtlCommands.h"
 #include "ctl/CtlSettings.h"
+#include "tests/ctl/CtlTestSupport.h"
 #include "tests/support/TempDir.h"
 
 namespace q840::ctl {
@@ -25,115 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using protocol::SettingsBlock;
 
-struct CtlRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-CtlRun Ctl(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    CtlRun r;
-    r.code = RunCtl(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-bool OneLine(const std::string& text) {
-    return !text.empty() && text.find('\n') == text.size() - 1;
-}
-
-// An environment variable for the time of one test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-            m_had = true;
-        }
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (m_had) {
-            setenv(m_name, m_old.c_str(), 1);
-        } else {
-            unsetenv(m_name);
-        }
-    }
-
-private:
-    const char* m_name;
-    std::string m_old;
-    bool m_had = false;
-};
-
-std::string SourceDir() {
-    const char* dir = std::getenv("Q840_SOURCE_DIR");
-    return dir != nullptr ? dir : Q840_TEST_SOURCE_DIR;
-}
-
-class CtlSetTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(temp.IsValid());
-        fs::create_directories(temp / "run");
-    }
-    void TearDown() override { hid::SetHidBackend(nullptr); }
-
-    // The demo mouse alone, by cable or through its receiver, as the HID bus q840ctl finds.
-    std::shared_ptr<sim::VirtualBus> Plug(bool cable) {
-        sim::DemoOptions options;
-        options.cable = cable;
-        options.receiver = !cable;
-        options.mousePad = false;
-        options.headset = false;
-        auto bus = sim::MakeDemoBus(options);
-        hid::SetHidBackend(bus);
-        return bus;
-    }
-    static std::shared_ptr<sim::VirtualHidDevice> Link(const sim::VirtualBus& bus, bool cable) {
-        return bus.Find(cable ? sim::kCableChannel : sim::kReceiverChannel);
-    }
-    // Profile 0's block in the mouse's memory.
-    static SettingsBlock MouseBlock(const sim::VirtualBus& bus) {
-        const auto area = bus.Mouse()->Settings();
-        return SettingsBlock::Decode(area.data(), SettingsBlock::kSize);
-    }
-
-    // The profile the program's profile bar would show for the mouse.
-    fs::path ProfilePath() const {
-        profile::ProfileList list;
-        list.SetPaths(user / "mouse", fs::path(SourceDir()) / "DefaultData/mouse.Json");
-        list.Init();
-        return list.ProfileFilePath(list.StoredSelection());
-    }
-    profile::CMouseProfiledata Profile() const {
-        profile::CMouseProfiledata data;
-        data.SetDeviceIndex(0);
-        data.LoadDeviceNode(ProfilePath());
-        data.ReadLightSetting();
-        data.ReadDpiStages();
-        data.ReadSystemSettings();
-        return data;
-    }
-    bool SettingsPending() const {
-        profile::PendingWrites pending;
-        pending.Load(ProfilePath());
-        return pending.Has(profile::PendingArea::Settings);
-    }
-
-    test::TempDir temp{"q840-ctl-set"};
-    const fs::path user = temp / "user";
-    ScopedEnv userFolder{"Q840_USER_DATA_DIR", user.string()};
-    ScopedEnv runtimeFolder{"XDG_RUNTIME_DIR", (temp / "run").string()};
-    // The factory profile and effect list of the source tree stand for the installed ones.
-    ScopedEnv programFolder{"Q840_PROGRAM_DIR", SourceDir()};
-};
+class CtlSetTest : public CtlMouseTest {};
 
 TEST_F(CtlSetTest, EverySettingArrivesInTheMouseAndInTheProfile) {
     for (const bool cable : {true, false}) {
@@ -416,16 +309,20 @@ TEST_F(CtlSetTest, ExitCodesOfNoMouseOfTheRunningProgramAndOfAMouseItDoesNotKnow
     }
     auto bus = Plug(true);
     {
-        // The program holds its instance lock while it runs: q840ctl reads, but does not write.
+        // The program holds its instance lock while it runs: q840ctl opens no device then, and
+        // without a program to ask on the bus it says so.
         InstanceLock program((temp / "run" / "halvorn-q840vex.lock").string());
         ASSERT_TRUE(program.TryAcquire());
-        const CtlRun r = Ctl({"set", "ripple", "on"});
-        EXPECT_EQ(kExitDeviceError, r.code);
-        EXPECT_EQ(
-            "q840ctl: the Q840-VEX program is running: change the setting there, or quit it "
-            "first\n",
-            r.err);
-        EXPECT_EQ(kExitOk, Ctl({"settings"}).code);
+        ScopedEnv noBus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (temp / "no-bus").string());
+        for (const char* command : {"set", "settings"}) {
+            const CtlRun r =
+                command == std::string("set") ? Ctl({"set", "ripple", "on"}) : Ctl({"settings"});
+            EXPECT_EQ(kExitDeviceError, r.code) << command;
+            EXPECT_TRUE(OneLine(r.err) && Contains(r.err, "is using the mouse")) << r.err;
+        }
+        const CtlRun simulated = Ctl({"--simulate", "set", "ripple", "on"});
+        EXPECT_EQ(kExitDeviceError, simulated.code);
+        EXPECT_TRUE(Contains(simulated.err, "program's profiles")) << simulated.err;
         EXPECT_EQ(0, MouseBlock(*bus).ripple);
     }
     auto info = bus->Mouse()->Info();
