@@ -10,6 +10,7 @@ PACKAGES=(
   dbus dbus-bin libglib2.0-bin systemd xvfb xauth
   fonts-noto-core fonts-noto-cjk
   libxtst-dev
+  desktop-file-utils appstream
 )
 
 missing=()
