@@ -15,6 +15,8 @@ struct StartOptions {
     bool screenshotProfileMenu = false;  // --profile-menu: the profile menu shown open
     int screenshotMacro = -1;            // --macro N: macro N selected in the macro editor
     bool screenshotPicker = false;       // --picker: the colour picker open over the window
+    bool screenshotSettings = false;     // --settings: the settings window open over it
+    bool startHidden = false;            // --hidden: start in the tray (the autostart entry)
     bool showHelp = false;
     QString error;  // unknown option or missing value
 };
