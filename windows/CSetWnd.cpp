@@ -12,6 +12,7 @@
 
 #include "core/base/DebugLine.h"
 #include "platform/Autostart.h"
+#include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/CResourceManager.h"
 #include "windows/CMsgWnd.h"
 
@@ -203,6 +204,11 @@ void CSetWnd::SetStatus(int status) {
     }
     if (QWidget* image = FindControl("update_status_image")) {
         image->setVisible(status != kGettingInfo);
+        // A tick once everything is up to date, a notice while something is to do.
+        ui::CDialogBuilder::SetAttribute(image, QStringLiteral("bkimage"),
+                                         status == kLatest ? QStringLiteral("windows/update_ok.svg")
+                                                           : QStringLiteral("windows/notice.svg"),
+                                         &m_pm);
     }
     QWidget* text = FindControl("Update_Status_text");
     ui::CResourceManager& resources = ui::CResourceManager::GetInstance();
