@@ -134,6 +134,11 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
             screenshotOnly = true;
             continue;
         }
+        if (arg == "--skin") {
+            options.screenshotSkin = true;
+            screenshotOnly = true;
+            continue;
+        }
         if (arg == "--hidden") {
             options.startHidden = true;
             continue;
@@ -160,7 +165,8 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
     }
     if (screenshotOnly && options.screenshotPath.isEmpty() && !options.showHelp) {
         options.error =
-            "--tab, --lang, --macro, --profile-menu, --picker and --settings go with --screenshot";
+            "--tab, --lang, --macro, --profile-menu, --picker, --settings and --skin go with "
+            "--screenshot";
     }
     return options;
 }
@@ -169,7 +175,7 @@ QString UsageText() {
     return QStringLiteral(
         "Usage: q840vex [--simulate[=STATE_FILE]] [--hidden]\n"
         "               [--screenshot PATH [--tab NAME] [--lang en|cn] [--profile-menu]\n"
-        "                [--macro N] [--picker] [--settings]]\n"
+        "                [--macro N] [--picker] [--settings] [--skin]]\n"
         "\n"
         "The configuration utility of the Halvorn Q840-VEX gaming mouse. It lives in the tray;\n"
         "starting it again brings the running copy to the front.\n"
@@ -190,6 +196,7 @@ QString UsageText() {
         "  --picker                 with --screenshot: with the colour picker of the lighting\n"
         "                           editor open over the window\n"
         "  --settings               with --screenshot: with the settings window open over it\n"
+        "  --skin                   with --screenshot: with the skin pop-up open below its button\n"
         "  -h, --help               this text\n");
 }
 
@@ -420,12 +427,15 @@ int RunApplication(const StartOptions& options) {
                 }
             }
             // The settings window as "setbtn" opens it (not modally, for the picture).
-            QPointer<CSetWnd> settings;
+            QPointer<ui::WindowImplBase> settings;
             if (options.screenshotSettings) {
                 settings = CSetWnd::Open(mainWnd.get(), mainWnd->SettingsOptions(true));
                 if (settings != nullptr) {
                     settings->show();
                 }
+            } else if (options.screenshotSkin) {
+                mainWnd->OpenSkinFrame();
+                settings = mainWnd->SkinFrame();
             }
             // A few preview frames and one more turn of the loop, so the layout has settled.
             QTimer::singleShot(kScreenshotSettleMs, mainWnd.get(), [&, picker, settings] {

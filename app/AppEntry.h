@@ -16,6 +16,7 @@ struct StartOptions {
     int screenshotMacro = -1;            // --macro N: macro N selected in the macro editor
     bool screenshotPicker = false;       // --picker: the colour picker open over the window
     bool screenshotSettings = false;     // --settings: the settings window open over it
+    bool screenshotSkin = false;         // --skin: the skin pop-up open below its button
     bool startHidden = false;            // --hidden: start in the tray (the autostart entry)
     bool showHelp = false;
     QString error;  // unknown option or missing value

@@ -40,6 +40,7 @@
 #include "windows/CAboutWnd.h"
 #include "windows/CColorSelectWnd.h"
 #include "windows/CMsgWnd.h"
+#include "windows/CSkinFrame.h"
 
 namespace q840 {
 
@@ -115,6 +116,7 @@ CMainWnd::CMainWnd() : m_devices(std::make_unique<DeviceSwitching>(*this)) {
     };
     m_trayAvailable = [] { return ui::CTrayIcon::IsSystemTrayAvailable(); };
     m_windowOpeners.settings = [this] { OpenSettings(m_settingsFromButton); };
+    m_windowOpeners.skin = [this] { OpenSkinFrame(); };
     m_monitorSize = [this]() -> QSize {
         QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
         return screen ? screen->geometry().size() : QSize(1000, 640);
@@ -148,6 +150,9 @@ void CMainWnd::InitWindow() {
     g_mainHandle.store(GetHWND());
     setWindowIcon(QIcon(ui::CResourceManager::GetInstance().GetResourcePath() + "icons/app.svg"));
     m_tray.CreateTrayIcon(GetHWND(), "icons/app.svg", kProductTitle, kMsgTrayIcon);
+    // The background chosen in the skin pop-up, now and as it was left at the last run.
+    windows::SkinObserver().AddReceiver(&m_skinReceiver);
+    m_skinReceiver.Restore();
 }
 
 void CMainWnd::OnWindowInit() {

@@ -11,6 +11,7 @@
 
 #include "app/DeviceSwitching.h"
 #include "app/MacroCommands.h"
+#include "app/MainSkin.h"
 #include "app/MainThreads.h"
 #include "app/NotifyRouting.h"
 #include "app/ProfileCommands.h"
@@ -22,6 +23,7 @@
 #include "platform/ui/CTrayIcon.h"
 #include "platform/ui/WindowImplBase.h"
 #include "windows/CSetWnd.h"
+#include "windows/CSkinFrame.h"
 
 namespace q840::pages {
 class COrvenixUSBDevice;
@@ -59,6 +61,9 @@ public:
     // One entry per row of the device model table that has a version: a device's from the page
     // behind the selector entry at the same place, the program's from its package version.
     std::vector<windows::UpdateEntry> BuildUpdateEntries();
+    // The skin pop-up below "skinbtn" (the default skin opener); a second click closes it.
+    void OpenSkinFrame();
+    CSkinFrame* SkinFrame() const { return m_skinFrame; }
     // The simulated devices' stand-in for the outside update process (not owned); null: none.
     void SetUpdateStandIn(UpdateStandIn* standIn);
     QSize ScreenSize() const { return m_screenSize; }
@@ -244,6 +249,8 @@ private:
     HWND m_settingsHandle = nullptr;  // while the settings window runs
     bool m_settingsFromButton = false;
     UpdateStandIn* m_updateStandIn = nullptr;
+    MainSkinReceiver m_skinReceiver{*this};
+    QPointer<CSkinFrame> m_skinFrame;
     IProgramLink* m_link = nullptr;
     NotifyRouter m_router;
     MainThreads m_threads;

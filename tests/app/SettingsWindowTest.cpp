@@ -26,6 +26,8 @@
 #include "platform/AppSettings.h"
 #include "tests/support/WaitFor.h"
 #include "windows/CSetWnd.h"
+#include "windows/CSkinFrame.h"
+#include "windows/SkinChoice.h"
 
 using namespace q840;
 using q840::test::WaitFor;
@@ -188,6 +190,32 @@ TEST_F(SettingsWindowTest, StartedHiddenItStaysInTheTrayUntilItIsActivatedAgain)
     // The tray icon (or a second start) brings it as usual.
     SendMessageW(m_wnd->GetHWND(), Messages().UWM_APP_ACTIVATE_MSG, 0, 1);
     EXPECT_TRUE(m_wnd->isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SettingsWindowTest, TheBackgroundChosenLastTimeComesBackAndTheSkinPopUpChangesIt) {
+    windows::SkinChangedParam dusk;
+    dusk.image = "skins/dusk.svg";
+    ASSERT_TRUE(windows::WriteSkinChoice(dusk, false));
+    Start();
+    QWidget* root = m_wnd->FindControl("root");
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->property("dui_bkimage").toString(), "skins/dusk.svg");
+
+    Click(m_wnd->FindControl("skinbtn"));
+    CSkinFrame* frame = m_wnd->SkinFrame();
+    ASSERT_NE(frame, nullptr);
+    QPushButton* first = nullptr;
+    for (QPushButton* button : frame->findChildren<QPushButton*>("skin_image_btn")) {
+        first = first != nullptr ? first : button;
+    }
+    ASSERT_NE(first, nullptr);
+    QTest::mouseClick(first, Qt::LeftButton);
+    EXPECT_EQ(root->property("dui_bkimage").toString(), "skins/carbon.svg");
+    QFile::remove(windows::MainIniPath());
 }
 
 }  // namespace
