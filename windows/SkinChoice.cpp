@@ -41,6 +41,9 @@ QString MainIniPath() {
 }
 
 bool WriteSkinChoice(const SkinChangedParam& choice, bool reset) {
+    // The file holds this choice only, written anew: QSettings keeps whatever else a damaged file
+    // held, and may not write over one it could not parse at all.
+    QFile::remove(MainIniPath());
     QSettings ini(MainIniPath(), QSettings::IniFormat);
     ini.beginGroup(kSection);
     if (choice.isColour != 0) {

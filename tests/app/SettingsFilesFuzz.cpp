@@ -1,5 +1,6 @@
 // Fuzz target: arbitrary bytes as the settings window's stored files, "Language.config" (the
-// language list in the defaults folder) and "updatetime.config" (the last update date). The
+// language list in the defaults folder) and "updatetime.config" (the last update date), and as
+// the skin choice in "main.ini" (nothing or a sound choice, and the next write reads back). The
 // readers never fail: the language list gives entries of the expected types and an index inside
 // it, the settings window opens on whatever the files hold, and the date file it leaves behind
 // is sound and holds the date the window shows.
@@ -22,6 +23,7 @@
 #include "platform/ui/CResourceManager.h"
 #include "support/FuzzWorkDir.h"
 #include "windows/CSetWnd.h"
+#include "windows/SkinChoice.h"
 #include "windows/UpdateInfo.h"
 
 using namespace q840;
@@ -47,6 +49,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     new QApplication(argc, argv);
     const QString source = QStringLiteral(Q840_SOURCE_DIR "/");
+    // The skin's own pictures are looked for in the source tree's skin folder.
     ui::CPaintManagerUI::SetResourcePath(source + "skin/");
     ui::CResourceManager& resources = ui::CResourceManager::GetInstance();
     resources.SetResourcePath(source + "skin/");
@@ -64,6 +67,19 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Write(DefaultsFolder() + "Language.config", data, size);
     Write(windows::UpdateTimeFilePath(), data, size);
+    Write(windows::MainIniPath(), data, size);
+
+    if (const std::optional<windows::SkinChangedParam> skin = windows::ReadSkinChoice()) {
+        if (skin->isColour == 0 && skin->image.isEmpty()) {
+            Fail("a stored picture without a name");
+        }
+    }
+    windows::SkinChangedParam grid;
+    grid.image = QStringLiteral("skins/grid.svg");
+    if (!windows::WriteSkinChoice(grid, false) || !windows::ReadSkinChoice() ||
+        windows::ReadSkinChoice()->image != grid.image) {
+        Fail("main.ini not repaired by the next choice");
+    }
 
     const std::vector<LanguageEntry> languages = ReadLanguageList();
     const int index = ReadStoredLanguageIndex();
