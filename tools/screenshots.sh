@@ -75,9 +75,6 @@ fresh settings-en; shot settings-en.png --simulate --lang en --settings
 fresh settings-zh; shot settings-zh.png --simulate --lang cn --settings
 fresh skin-en; shot skin-en.png --simulate --lang en --skin
 fresh skin-zh; shot skin-zh.png --simulate --lang cn --skin
-fresh skin-glow
-mkdir -p "$XDG_DATA_HOME/$title" && printf '[SKINIMAGE]\nFLAGS=1\nIMAGE=skins/glow.svg\n' >"$XDG_DATA_HOME/$title/main.ini"
-shot main-skin-glow-en.png --simulate --lang en
 with_macros macros-en "copy + click" "burst"; shot mouse-page-en-macros.png --simulate --tab macros --lang en --macro 0
 with_macros macros-zh "复制并点击" "连发"; shot mouse-page-zh-macros.png --simulate --tab macros --lang cn --macro 0
 fresh macros-empty; shot mouse-page-en-macros-empty.png --simulate --tab macros --lang en
