@@ -32,6 +32,7 @@
 #include "platform/Paths.h"
 #include "platform/ipc/CBusLink.h"
 #include "platform/ipc/ControlEndpoint.h"
+#include "platform/ipc/DesktopNotifications.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
 #include "platform/ui/StyleSheet.h"
@@ -39,6 +40,8 @@
 #include "core/sim/SimulatorSetup.h"
 #include "windows/CColorSelectWnd.h"
 #endif
+#include "app/UpdateStandIn.h"
+#include "windows/CSetWnd.h"
 
 namespace q840 {
 
@@ -143,6 +146,20 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
             screenshotOnly = true;
             continue;
         }
+        if (arg == "--settings") {
+            options.screenshotSettings = true;
+            screenshotOnly = true;
+            continue;
+        }
+        if (arg == "--skin") {
+            options.screenshotSkin = true;
+            screenshotOnly = true;
+            continue;
+        }
+        if (arg == "--hidden") {
+            options.startHidden = true;
+            continue;
+        }
         if (arg == "--simulate") {
             options.simulate = true;
         } else if (arg.startsWith("--simulate=")) {
@@ -165,17 +182,27 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
     }
     if (screenshotOnly && options.screenshotPath.isEmpty() && !options.showHelp) {
         options.error =
-            "--tab, --lang, --macro, --key, --profile-menu and --picker go with --screenshot";
+            "--tab, --lang, --macro, --key, --profile-menu, --picker, --settings and --skin go "
+            "with --screenshot";
     }
     return options;
 }
 
 QString UsageText() {
     return QStringLiteral(
-        "Usage: q840vex [--simulate[=STATE_FILE]] [--screenshot PATH [--tab NAME] [--lang en|cn]\n"
-        "               [--profile-menu] [--macro N] [--key N] [--picker]]\n"
+        "Usage: q840vex [--simulate[=STATE_FILE]] [--hidden]\n"
+        "               [--screenshot PATH [--tab NAME] [--lang en|cn] [--profile-menu]\n"
+        "                [--macro N] [--key N] [--picker] [--settings] [--skin]]\n"
+        "\n"
+        "The configuration utility of the Halvorn Q840-VEX gaming mouse. It lives in the tray;\n"
+        "starting it again brings the running copy to the front.\n"
+        "\n"
+        "Options:\n"
         "  --simulate[=STATE_FILE]  use simulated devices instead of the HID bus; with a file,\n"
         "                           load their state from it and save it there on exit\n"
+        "  --hidden                 start in the tray without showing the window (the desktop\n"
+        "                           session starts it so when the settings window's \"Start\n"
+        "                           with the desktop session\" is on)\n"
         "  --screenshot PATH        render the main window once start-up is complete, write\n"
         "                           it as PNG to PATH and exit\n"
         "  --tab NAME               with --screenshot: show that editor tab of the device page\n"
@@ -186,7 +213,10 @@ QString UsageText() {
         "  --key N                  with --screenshot: with key button N (0 the first) picked\n"
         "                           in the key assignment editor\n"
         "  --picker                 with --screenshot: with the colour picker of the lighting\n"
-        "                           editor open over the window\n");
+        "                           editor open over the window\n"
+        "  --settings               with --screenshot: with the settings window open over it\n"
+        "  --skin                   with --screenshot: with the skin pop-up open below its button\n"
+        "  -h, --help               this text\n");
 }
 
 namespace {
@@ -335,6 +365,14 @@ int RunApplication(const StartOptions& options) {
     auto mainWnd = std::make_unique<CMainWnd>();
     mainWnd->SetProgramLink(&programLink);
     mainWnd->SetLanguageOverride(options.screenshotLanguage);
+    mainWnd->SetStartHidden(options.startHidden && options.screenshotPath.isEmpty());
+    // With the simulated devices a stand-in plays the outside update process.
+    std::unique_ptr<UpdateStandIn> updateStandIn;
+    // Notices (a battery running low) through the desktop's notification service, if any.
+    ipc::DesktopNotifications notifications(QDBusConnection(bus.ConnectionName()));
+    mainWnd->SetDesktopNotifier([&notifications](const QString& summary, const QString& body) {
+        notifications.Notify(summary, body);
+    });
     QObject::connect(&bus, &ipc::CBusLink::messageReceived, mainWnd.get(),
                      [&mainWnd](const QString& name, quint64 w, qint64 l) {
                          const UINT id = RegisterWindowMessageW(name.toStdString());
@@ -351,6 +389,11 @@ int RunApplication(const StartOptions& options) {
     }
     // Other programs and q840ctl read and change the devices through the running program.
     ipc::ControlEndpoint* control = ipc::ControlEndpoint::Attach(bus, &mainWnd->Control());
+    if (options.simulate) {
+        updateStandIn =
+            std::make_unique<UpdateStandIn>(mainWnd->GetHWND(), Messages().UWM_UPDATE_PROGRESS_MSG);
+        mainWnd->SetUpdateStandIn(updateStandIn.get());
+    }
 
     int exitCode = 0;
     QObject::connect(mainWnd.get(), &CMainWnd::activated, mainWnd.get(), [&startClock] {
@@ -411,12 +454,29 @@ int RunApplication(const StartOptions& options) {
                     picker->show();
                 }
             }
+            // The settings window as "setbtn" opens it (not modally, for the picture).
+            QPointer<ui::WindowImplBase> settings;
+            if (options.screenshotSettings) {
+                settings = CSetWnd::Open(mainWnd.get(), mainWnd->SettingsOptions(true));
+                if (settings != nullptr) {
+                    settings->show();
+                }
+            } else if (options.screenshotSkin) {
+                mainWnd->OpenSkinFrame();
+                settings = mainWnd->SkinFrame();
+            }
             // A few preview frames and one more turn of the loop, so the layout has settled.
-            QTimer::singleShot(kScreenshotSettleMs, mainWnd.get(), [&, picker] {
-                const bool ok = WriteScreenshot(*mainWnd, options.screenshotPath, picker.data());
+            QTimer::singleShot(kScreenshotSettleMs, mainWnd.get(), [&, picker, settings] {
+                QWidget* over = picker != nullptr ? static_cast<QWidget*>(picker.data())
+                                                  : static_cast<QWidget*>(settings.data());
+                const bool ok = WriteScreenshot(*mainWnd, options.screenshotPath, over);
                 if (picker != nullptr) {
                     picker->Close();
                     picker->deleteLater();
+                }
+                if (settings != nullptr) {
+                    settings->Close();
+                    settings->deleteLater();
                 }
                 DebugLine("start-up to screenshot: %lld ms",
                           static_cast<long long>(startClock.elapsed()));
@@ -458,6 +518,7 @@ int RunApplication(const StartOptions& options) {
         control->DetachHandler();
     }
     mainWnd.reset();
+    updateStandIn.reset();
 #if Q840_HAVE_SIM
     if (simulation) {
         // What the program wrote to the simulated devices stays in the state file.

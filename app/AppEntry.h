@@ -17,6 +17,9 @@ struct StartOptions {
     int screenshotKey = -1;              // --key N: key button N picked in the key editor
     QString screenshotPanel;             // --tab: the option that shows a panel of the tab
     bool screenshotPicker = false;       // --picker: the colour picker open over the window
+    bool screenshotSettings = false;     // --settings: the settings window open over it
+    bool screenshotSkin = false;         // --skin: the skin pop-up open below its button
+    bool startHidden = false;            // --hidden: start in the tray (the autostart entry)
     bool showHelp = false;
     QString error;  // unknown option or missing value
 };

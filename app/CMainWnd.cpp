@@ -42,6 +42,7 @@
 #include "windows/CAboutWnd.h"
 #include "windows/CColorSelectWnd.h"
 #include "windows/CMsgWnd.h"
+#include "windows/CSkinFrame.h"
 
 namespace q840 {
 
@@ -130,6 +131,8 @@ CMainWnd::CMainWnd() : m_devices(std::make_unique<DeviceSwitching>(*this)) {
         return QProcess::startDetached(program, arguments, folder);
     };
     m_trayAvailable = [] { return ui::CTrayIcon::IsSystemTrayAvailable(); };
+    m_windowOpeners.settings = [this] { OpenSettings(m_settingsFromButton); };
+    m_windowOpeners.skin = [this] { OpenSkinFrame(); };
     m_monitorSize = [this]() -> QSize {
         QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
         return screen ? screen->geometry().size() : QSize(1000, 640);
@@ -163,6 +166,9 @@ void CMainWnd::InitWindow() {
     g_mainHandle.store(GetHWND());
     setWindowIcon(QIcon(ui::CResourceManager::GetInstance().GetResourcePath() + "icons/app.svg"));
     m_tray.CreateTrayIcon(GetHWND(), "icons/app.svg", kProductTitle, kMsgTrayIcon);
+    // The background chosen in the skin pop-up, now and as it was left at the last run.
+    windows::SkinObserver().AddReceiver(&m_skinReceiver);
+    m_skinReceiver.Restore();
 }
 
 void CMainWnd::OnWindowInit() {
@@ -263,6 +269,20 @@ void CMainWnd::OnDeviceNodeAccess(const std::string& path, const std::string& er
 
 void CMainWnd::OnActivate() {
     RefreshNoDeviceIndicator();
+    RefreshTrayStatus();
+    if (m_startHidden) {
+        // Started with the desktop session: start-up is complete, the window stays away.
+        m_startHidden = false;
+        DebugLine("started hidden in the tray");
+        if (m_trayAvailable ? m_trayAvailable() : true) {
+            hide();
+        } else {
+            showMinimized();
+        }
+        SetPagesHidden(true);
+        emit activated();
+        return;
+    }
     SetPagesHidden(false);
     BringToFront();
     emit activated();
@@ -923,6 +943,10 @@ void CMainWnd::CloseAuxiliaryWindows() {
     if (m_aboutHandle != nullptr) {
         SendMessageW(m_aboutHandle, WM_CLOSE, 0, 0);
     }
+    if (m_settingsHandle != nullptr) {
+        // Closed even while rows are at work: the window goes, the update process goes on.
+        SendMessageW(m_settingsHandle, WM_CLOSE, CSetWnd::kForceClose, 0);
+    }
 }
 
 void CMainWnd::OnDestroy() {
@@ -987,7 +1011,7 @@ const CMainWnd::RegisteredRoute* CMainWnd::FindRegisteredRoute(UINT msg) {
         {&M::UWM_LIGHT_OWNER_REQUEST_MSG, true, &CMainWnd::OnLightOwnerRequest},
         {&M::UWM_WORKTOOL_QUERY_MSG, true, &CMainWnd::OnWorkToolQuery},
         // Forwarded to the settings window while it is open.
-        {&M::UWM_UPDATE_PROGRESS_MSG, true, &CMainWnd::OnIgnoredMessage},
+        {&M::UWM_UPDATE_PROGRESS_MSG, true, &CMainWnd::OnUpdateProgress},
         {&M::WM_HOOK_KEY_HITKEY_MSG, false, &CMainWnd::OnIgnoredMessage},
         {&M::WM_HOOK_KEY_SINGLEKEY_MSG, false, &CMainWnd::OnSingleKeyCaptured},
         {&M::WM_HOOK_KEY_KBMACRO_MSG, false, &CMainWnd::OnMacroInput},
@@ -1102,8 +1126,10 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
                 progress->show();
             }
             return 0;
-        case kMsgProfileIndexRead:
         case kMsgBatteryRead:
+            RefreshTrayStatus();
+            return 0;
+        case kMsgProfileIndexRead:
         case kMsgIgnored:
             return 0;
         case kMsgOpenSettings:
@@ -1120,9 +1146,11 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
             return 0;
         case kMsgDeviceArrived:
             m_devices->Bind(static_cast<int>(wParam));
+            RefreshTrayStatus();
             return 0;
         case kMsgDeviceRemoved:
             m_devices->Release(static_cast<int>(wParam));
+            RefreshTrayStatus();
             return 0;
         case kMsgDeviceNodeDenied:
             if (wParam != 0) {
@@ -1132,6 +1160,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
             return 0;
         case kMsgEntryReachable:
             m_devices->OnEntryReachable(static_cast<int>(wParam), lParam != 0);
+            RefreshTrayStatus();
             return 0;
         case kMsgInputHook:
             OnKeyCaptureMessage(wParam);
@@ -1187,9 +1216,13 @@ void CMainWnd::ApplyLanguage(int index) {
         m_languageIndex = index;
     }
     update();
+    RefreshTrayStatus();
     // The open auxiliary windows rebuild their texts and layout.
     if (m_aboutHandle != nullptr) {
         SendMessageW(m_aboutHandle, kMsgLanguageChosen, 0, 0);
+    }
+    if (m_settingsHandle != nullptr) {
+        SendMessageW(m_settingsHandle, kMsgLanguageChosen, 0, 0);
     }
 }
 
@@ -1223,7 +1256,9 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
     } else if (sender == FindControl("restorebtn")) {
         SysCommand(SC_RESTORE);
     } else if (sender == FindControl("setbtn")) {
+        m_settingsFromButton = true;  // placed beside the button rather than centred
         OpenAuxiliaryWindow(m_windowOpeners.settings, "settings");
+        m_settingsFromButton = false;
     } else if (sender == FindControl("skinbtn")) {
         OpenAuxiliaryWindow(m_windowOpeners.skin, "skin");
     } else if (name.compare("music_setting_btn", Qt::CaseInsensitive) == 0) {

@@ -13,23 +13,29 @@
 #include "app/DeviceSwitching.h"
 #include "app/KeyCommands.h"
 #include "app/MacroCommands.h"
+#include "app/MainSkin.h"
 #include "app/MainThreads.h"
 #include "app/NotifyRouting.h"
 #include "app/ProfileCommands.h"
 #include "app/ProgramLink.h"
 #include "app/ShootCommands.h"
+#include "app/TrayStatus.h"
 #include "app/WorkToolLink.h"
 #include "app/WriteNotice.h"
 #include "platform/input/CDeviceHook.h"
 #include "platform/ui/CMenuWnd.h"
 #include "platform/ui/CTrayIcon.h"
 #include "platform/ui/WindowImplBase.h"
+#include "windows/CSetWnd.h"
+#include "windows/CSkinFrame.h"
 
 namespace q840::pages {
 class COrvenixUSBDevice;
 }
 
 namespace q840 {
+
+class UpdateStandIn;
 
 // The program's main window: hosts the device strip and pages, the title bar and the tray icon,
 // handles the process's window messages and routes the controls' notifications.
@@ -50,6 +56,20 @@ public:
     int UIScale() const { return m_uiScale; }
     int LanguageIndex() const { return m_languageIndex; }
     HWND AboutHandle() const { return m_aboutHandle; }
+    HWND SettingsHandle() const { return m_settingsHandle; }
+    // The settings window ("setbtn": at the window's top right; the menu and 3093: centred), run
+    // modally; nothing when one is open. The default settings opener.
+    void OpenSettings(bool besideButton);
+    // What the settings window is opened with: languages, scale, the update information list.
+    CSetWnd::Options SettingsOptions(bool besideButton);
+    // One entry per row of the device model table that has a version: a device's from the page
+    // behind the selector entry at the same place, the program's from its package version.
+    std::vector<windows::UpdateEntry> BuildUpdateEntries();
+    // The skin pop-up below "skinbtn" (the default skin opener); a second click closes it.
+    void OpenSkinFrame();
+    CSkinFrame* SkinFrame() const { return m_skinFrame; }
+    // The simulated devices' stand-in for the outside update process (not owned); null: none.
+    void SetUpdateStandIn(UpdateStandIn* standIn);
     QSize ScreenSize() const { return m_screenSize; }
     NotifyRouter& Router() { return m_router; }
     MainThreads& Threads() { return m_threads; }
@@ -80,6 +100,15 @@ public:
         std::function<void()> audioStyle;  // "music_setting_btn"
     };
     void SetWindowOpeners(WindowOpeners openers) { m_windowOpeners = std::move(openers); }
+    // How a notice reaches the desktop (a battery running low); unset: none is shown.
+    using DesktopNotifier = std::function<void(const QString& summary, const QString& body)>;
+    void SetDesktopNotifier(DesktopNotifier notifier) { m_desktopNotifier = std::move(notifier); }
+    // The tray icon's tooltip: the attached devices and their batteries.
+    QString TrayToolTip() const { return m_tray.GetToolTipText(); }
+    // The attached devices as the tray tells of them (visible entries of the device strip).
+    std::vector<TrayDevice> CollectTrayDevices() const;
+    // Refreshes the tooltip and raises the notice of a battery that has just run low.
+    void RefreshTrayStatus();
     // Menu commands of the macro editor (delay options, mouse button events to insert).
     void SetMacroMenuHandler(std::function<void(const QString& command)> handler) {
         m_macroMenu = std::move(handler);
@@ -112,6 +141,9 @@ public:
     // A language file ("lan_en.xml") shown instead of the stored choice, which stays as it is
     // (screenshots); empty: the stored choice.
     void SetLanguageOverride(const QString& file) { m_languageOverride = file; }
+    // The first activation (the end of the first device scan) leaves the window in the tray
+    // (minimised where there is none); later ones show it as usual. The autostart entry's start.
+    void SetStartHidden(bool hidden) { m_startHidden = hidden; }
 
     void Notify(ui::TNotifyUI& msg) override;
     QWidget* CreateControl(const QString& tagName) override;
@@ -190,6 +222,8 @@ private:
     void LockForRecording(pages::COrvenixUSBDevice& page, bool locked);
     void OnMacroInput(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnIgnoredMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {}
+    // The update process's progress, passed on to the open settings window.
+    void OnUpdateProgress(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnGameMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnCopyData(const COPYDATASTRUCT& data);
     void ReplyToWorkTool();
@@ -227,8 +261,15 @@ private:
     void OpenMacroStepMenu(QWidget* anchor);
 
     ui::CTrayIcon m_tray;
+    TrayStatus m_trayStatus{[this](const QString& key) { return LanguageText(key); }};
+    DesktopNotifier m_desktopNotifier;
     QPointer<ui::CMenuWnd> m_trayMenu;
-    HWND m_aboutHandle = nullptr;  // while the about window runs
+    HWND m_aboutHandle = nullptr;     // while the about window runs
+    HWND m_settingsHandle = nullptr;  // while the settings window runs
+    bool m_settingsFromButton = false;
+    UpdateStandIn* m_updateStandIn = nullptr;
+    MainSkinReceiver m_skinReceiver{*this};
+    QPointer<CSkinFrame> m_skinFrame;
     IProgramLink* m_link = nullptr;
     NotifyRouter m_router;
     MainThreads m_threads;
@@ -249,6 +290,7 @@ private:
     std::unique_ptr<ShootCommands> m_shootCommands;
     QPointer<QMenu> m_stepMenu;
     QString m_languageOverride;
+    bool m_startHidden = false;
     bool m_colourPickerOpen = false;
     std::unique_ptr<ProfileCommands> m_profileCommands;
     std::unique_ptr<ControlCommands> m_controlCommands;

@@ -88,6 +88,8 @@ void CMpDevicePowerUI::SetPowerInfo(const unsigned char* record, int length) {
 
     // A device that reports more than 100 % is shown as full rather than as a broken bar.
     const int percent = std::min<int>(block[0], 100);
+    m_percent = percent;
+    m_chargeState = block[1];
     m_progress->setValue(100 - percent);
     ui::CResourceManager::GetInstance().SetControlText(m_value,
                                                        QString::asprintf("%d%s", percent, "%"));

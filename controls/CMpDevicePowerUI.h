@@ -48,6 +48,9 @@ public:
     bool Activate();
 
     bool IsLow() const { return m_low; }
+    // The last record shown: percentage (at most 100) and charge state; -1 before the first.
+    int GetPercent() const { return m_percent; }
+    int GetChargeState() const { return m_chargeState; }
 
 private:
     bool LookUpControls();
@@ -57,6 +60,8 @@ private:
     int m_typeCode = 0;
     int m_secondValue = 0;
     bool m_low = false;
+    int m_percent = -1;
+    int m_chargeState = -1;
     bool m_lowShown = false;  // the colours of m_low are applied
     QPointer<QWidget> m_layout;
     QPointer<QWidget> m_value;  // a label in the skin; any control with a text will do

@@ -54,6 +54,4 @@ bool AppSettings::WriteLanguage(uint32_t languageId) {
     return settings.status() == QSettings::NoError;
 }
 
-QString AppSettings::MainIniPath() { return ProgramFolder() + "main.ini"; }
-
 }  // namespace q840

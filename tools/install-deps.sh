@@ -11,6 +11,7 @@ PACKAGES=(
   fonts-noto-core fonts-noto-cjk
   libx11-dev libxext-dev libxtst-dev
   libdbus-1-dev
+  desktop-file-utils appstream
 )
 
 missing=()

@@ -2,7 +2,7 @@
 # Makes every screenshot of docs/screenshots/ again, against the simulated devices:
 #   tools/screenshots.sh [OUT_FOLDER]        (default docs/screenshots)
 # The pictures of the window are taken offscreen by the program itself (--screenshot, with
-# --tab, --lang, --profile-menu, --macro, --key and --picker); the two of the window on an X display
+# --tab, --lang, --profile-menu, --macro, --key, --picker, --settings and --skin); the two of the window on an X display
 # with its tray need xvfb, trayer and imagemagick and are skipped without them. Each run starts from a fresh user
 # folder; the profile bar pictures get four profiles first.
 set -euo pipefail
@@ -92,6 +92,10 @@ fresh page-zh-light; shot mouse-page-zh-lighting.png --simulate --tab lighting -
 fresh picker-en; shot colour-picker-en.png --simulate --tab lighting --lang en --picker
 fresh picker-zh; shot colour-picker-zh.png --simulate --tab lighting --lang cn --picker
 fresh page-zh-power; shot mouse-page-zh-power.png --simulate --tab power --lang cn
+fresh settings-en; shot settings-en.png --simulate --lang en --settings
+fresh settings-zh; shot settings-zh.png --simulate --lang cn --settings
+fresh skin-en; shot skin-en.png --simulate --lang en --skin
+fresh skin-zh; shot skin-zh.png --simulate --lang cn --skin
 with_macros macros-en "copy + click" "burst"; shot mouse-page-en-macros.png --simulate --tab macros --lang en --macro 0
 with_macros macros-zh "复制并点击" "连发"; shot mouse-page-zh-macros.png --simulate --tab macros --lang cn --macro 0
 fresh macros-empty; shot mouse-page-en-macros-empty.png --simulate --tab macros --lang en

@@ -47,6 +47,9 @@ public:
     // Leaves the bus; names this link owned are released.
     void Disconnect();
     bool IsConnected() const { return m_connected; }
+    // The name of the link's private connection (QDBusConnection(name)), for other services of
+    // the desktop reached over the same bus; empty while not connected.
+    QString ConnectionName() const { return m_connected ? m_connectionName : QString(); }
 
     // Single instance: tries to own "com.halvorn.Q840Vex" without queueing for it.
     InstanceRole AcquireSingleInstance();

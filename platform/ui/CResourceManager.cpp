@@ -88,9 +88,14 @@ void CResourceManager::SetLanguage(const QString& name) {
     m_language = name;
 }
 
-bool CResourceManager::LoadLanguage(const QString& languageFile) {
+namespace {
+// The language every key has a text in; another language's file that lacks a key (or leaves it
+// empty) shows this one's text rather than the key or nothing.
+const char* const kFallbackLanguageFile = "lan_en.xml";
+
+// A language file and the files of its ".d" folder, in the order they are read.
+QStringList LanguageFiles(const QString& main) {
     QStringList files;
-    const QString main = m_resourcePath + languageFile;
     if (QFileInfo::exists(main)) {
         files << main;
     }
@@ -99,10 +104,10 @@ bool CResourceManager::LoadLanguage(const QString& languageFile) {
     for (const QString& name : extra.entryList({"*.xml"}, QDir::Files, QDir::Name)) {
         files << extra.filePath(name);
     }
-    if (files.isEmpty()) {
-        return false;
-    }
-    QHash<QString, QString> texts;
+    return files;
+}
+
+void ReadTexts(const QStringList& files, QHash<QString, QString>& texts, bool keepFilled) {
     for (const QString& path : files) {
         QDomDocument doc;
         if (!ReadXml(path, doc)) {
@@ -110,9 +115,27 @@ bool CResourceManager::LoadLanguage(const QString& languageFile) {
         }
         for (QDomElement e = doc.documentElement().firstChildElement("Text"); !e.isNull();
              e = e.nextSiblingElement("Text")) {
-            texts.insert(e.attribute("key"), e.text());
+            const QString key = e.attribute("key");
+            if (keepFilled && e.text().isEmpty() && !texts.value(key).isEmpty()) {
+                continue;
+            }
+            texts.insert(key, e.text());
         }
     }
+}
+}  // namespace
+
+bool CResourceManager::LoadLanguage(const QString& languageFile) {
+    const QStringList files = LanguageFiles(m_resourcePath + languageFile);
+    if (files.isEmpty()) {
+        return false;
+    }
+    QHash<QString, QString> texts;
+    const bool fallback = languageFile.compare(kFallbackLanguageFile, Qt::CaseInsensitive) != 0;
+    if (fallback) {
+        ReadTexts(LanguageFiles(m_resourcePath + kFallbackLanguageFile), texts, false);
+    }
+    ReadTexts(files, texts, fallback);
     m_texts = std::move(texts);
     return true;
 }

@@ -9,7 +9,9 @@ namespace q840::ui {
 
 CTrayIcon::CTrayIcon() = default;
 
-CTrayIcon::~CTrayIcon() { DeleteTrayIcon(); }
+CTrayIcon::~CTrayIcon() {
+    DeleteTrayIcon();
+}
 
 bool CTrayIcon::CreateTrayIcon(HWND owner, const QString& iconFile, const QString& toolTip,
                                UINT callbackMessage) {
@@ -43,8 +45,16 @@ void CTrayIcon::SetToolTipText(const QString& toolTip) {
     }
 }
 
-bool CTrayIcon::IsVisible() const { return m_icon && m_icon->isVisible(); }
+QString CTrayIcon::GetToolTipText() const {
+    return m_icon ? m_icon->toolTip() : QString();
+}
 
-bool CTrayIcon::IsSystemTrayAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool CTrayIcon::IsVisible() const {
+    return m_icon && m_icon->isVisible();
+}
+
+bool CTrayIcon::IsSystemTrayAvailable() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 }  // namespace q840::ui

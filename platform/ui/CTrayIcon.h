@@ -25,6 +25,7 @@ public:
                         UINT callbackMessage);
     void DeleteTrayIcon();
     void SetToolTipText(const QString& toolTip);
+    QString GetToolTipText() const;
     bool IsVisible() const;
     static bool IsSystemTrayAvailable();
 

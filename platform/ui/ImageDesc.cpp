@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCache>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QPainter>
@@ -37,7 +38,10 @@ struct LoadedImage {
 
 const LoadedImage* Load(const QString& file) {
     static QHash<QString, LoadedImage> cache;
-    const QString path = CResourceManager::GetInstance().GetResourcePath() + file;
+    // Images of the skin are named relative to its folder; a chosen background may be anywhere.
+    const QString path = QDir::isAbsolutePath(file)
+                             ? file
+                             : CResourceManager::GetInstance().GetResourcePath() + file;
     auto found = cache.constFind(path);
     if (found != cache.constEnd()) {
         return &*found;

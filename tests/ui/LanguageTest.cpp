@@ -33,10 +33,12 @@ QString LanguageFile(std::initializer_list<std::pair<const char*, const char*>> 
 
 TEST(Language, KeyTextsFollowALanguageSwitchAndLiteralsStay) {
     QTemporaryDir dir;
-    Write(dir.filePath("lan_en.xml"), LanguageFile({{"greeting", "Hello"}, {"tip", "Tip"}}));
-    Write(dir.filePath("lan_en.d/extra.xml"), LanguageFile({{"item_one", "One"}}));
+    Write(dir.filePath("lan_en.xml"),
+          LanguageFile({{"greeting", "Hello"}, {"tip", "Tip"}, {"farewell", "Bye"}}));
+    Write(dir.filePath("lan_en.d/extra.xml"), LanguageFile({{"item_one", "One"}, {"two", "Two"}}));
+    // The Chinese files lack "farewell" and leave "two" empty: those show the English texts.
     Write(dir.filePath("lan_cn.xml"), LanguageFile({{"greeting", "你好"}, {"tip", "提示"}}));
-    Write(dir.filePath("lan_cn.d/extra.xml"), LanguageFile({{"item_one", "一"}}));
+    Write(dir.filePath("lan_cn.d/extra.xml"), LanguageFile({{"item_one", "一"}, {"two", ""}}));
 
     CResourceManager& resources = CResourceManager::GetInstance();
     resources.SetResourcePath(dir.path());
@@ -67,6 +69,8 @@ TEST(Language, KeyTextsFollowALanguageSwitchAndLiteralsStay) {
     EXPECT_EQ(label->toolTip(), "提示");
     EXPECT_EQ(combo->itemText(0), "一");
     EXPECT_EQ(literal->text(), "Plain words");
+    EXPECT_EQ(resources.GetText("farewell"), "Bye");
+    EXPECT_EQ(resources.GetText("two"), "Two");
 
     // Text set by code as a key follows the next switch too (the hidden-label trick).
     resources.SetControlText(literal, "greeting");
