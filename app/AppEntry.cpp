@@ -34,6 +34,7 @@
 #include "platform/ui/CResourceManager.h"
 #include "platform/ui/StyleSheet.h"
 #if Q840_HAVE_SIM
+#include "core/sim/ScenarioPlayer.h"
 #include "core/sim/SimulatorSetup.h"
 #include "windows/CColorSelectWnd.h"
 #endif
@@ -116,6 +117,13 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
             screenshotOnly = true;
             continue;
         }
+        if (TakeValue(arguments, i, "--scenario", &value, &options.error)) {
+            if (!options.error.isEmpty()) {
+                return options;
+            }
+            options.scenarioFile = value;
+            continue;
+        }
         if (arg == "--profile-menu") {
             options.screenshotProfileMenu = true;
             screenshotOnly = true;
@@ -146,6 +154,10 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
             return options;
         }
     }
+    if (!options.scenarioFile.isEmpty() && !options.simulate && !options.showHelp) {
+        options.error = "--scenario goes with --simulate";
+        return options;
+    }
     if (screenshotOnly && options.screenshotPath.isEmpty() && !options.showHelp) {
         options.error = "--tab, --lang, --macro, --profile-menu and --picker go with --screenshot";
     }
@@ -154,10 +166,13 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
 
 QString UsageText() {
     return QStringLiteral(
-        "Usage: q840vex [--simulate[=STATE_FILE]] [--screenshot PATH [--tab NAME] [--lang en|cn]\n"
+        "Usage: q840vex [--simulate[=STATE_FILE] [--scenario FILE]]\n"
+        "               [--screenshot PATH [--tab NAME] [--lang en|cn]\n"
         "               [--profile-menu] [--macro N] [--picker]]\n"
         "  --simulate[=STATE_FILE]  use simulated devices instead of the HID bus; with a file,\n"
         "                           load their state from it and save it there on exit\n"
+        "  --scenario FILE          with --simulate: play the timed events of FILE on the\n"
+        "                           simulated devices (unplug, sleep, battery, faults)\n"
         "  --screenshot PATH        render the main window once start-up is complete, write\n"
         "                           it as PNG to PATH and exit\n"
         "  --tab NAME               with --screenshot: show that editor tab of the device page\n"
@@ -249,6 +264,18 @@ int RunApplication(const StartOptions& options) {
     QElapsedTimer startClock;
     startClock.start();
 
+#if Q840_HAVE_SIM
+    // A scenario that cannot be read ends the start before anything else happens.
+    sim::Scenario scenario;
+    if (!options.scenarioFile.isEmpty()) {
+        std::string error;
+        if (!sim::LoadScenario(options.scenarioFile.toStdString(), scenario, error)) {
+            fprintf(stderr, "q840vex: %s\n", error.c_str());
+            return 2;
+        }
+    }
+#endif
+
     // 1. Private fonts, in table order.
     std::vector<std::unique_ptr<FontFile>> fonts = LoadFonts();
 
@@ -305,8 +332,15 @@ int RunApplication(const StartOptions& options) {
 
 #if Q840_HAVE_SIM
     std::shared_ptr<sim::VirtualBus> simulation;
+    std::unique_ptr<sim::ScenarioRunner> scenarioRunner;
     if (options.simulate) {
         simulation = sim::StartSimulation(options.simulateStateFile.toStdString());
+        if (!options.scenarioFile.isEmpty()) {
+            // The scenario's clock starts with the simulated devices.
+            scenarioRunner = std::make_unique<sim::ScenarioRunner>(
+                std::make_shared<sim::ScenarioPlayer>(simulation, std::move(scenario)));
+            scenarioRunner->Start();
+        }
     }
 #endif
 
@@ -425,6 +459,9 @@ int RunApplication(const StartOptions& options) {
     }
 
     // Shut-down, in reverse.
+#if Q840_HAVE_SIM
+    scenarioRunner.reset();  // nothing changes under the pages while they go
+#endif
     mainWnd.reset();
 #if Q840_HAVE_SIM
     if (simulation) {
