@@ -19,12 +19,26 @@ TSAN_PER_TEST := test_app
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_GUI ?= OFF
+# AddressSanitizer + UndefinedBehaviorSanitizer builds: the whole suite (make test-asan) and the
+# core without Qt with q840ctl (make test-core-asan, which CI runs). Any report fails the run;
+# tests/support/lsan.supp says which leaks of system libraries are suppressed and why.
+ASAN_BUILD_DIR ?= build-asan
+CORE_ASAN_BUILD_DIR ?= build-core-asan
+ASAN_SANITIZERS := address,undefined
+ASAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1 \
+           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+           LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:print_suppressions=0 \
+           QT_QPA_PLATFORM=offscreen
+# The hot-plug campaign (make stress): STRESS_CYCLES cycles from STRESS_SEED.
+STRESS_CYCLES ?= 1000
+STRESS_SEED ?= 1
 
 # Lets a fresh clone in another folder hit the same compiler cache.
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: all deps configure build test test-core test-tsan test-kernel fuzz run clean format
+.PHONY: all deps configure build test test-core test-core-asan test-asan test-tsan test-kernel fuzz \
+        stress run clean format
 
 all: build
 
@@ -55,6 +69,26 @@ $(CORE_BUILD_DIR)/build.ninja:
 test-core: $(CORE_BUILD_DIR)/build.ninja
 	cmake --build $(CORE_BUILD_DIR)
 	cd $(CORE_BUILD_DIR) && ctest -j2 --output-on-failure
+
+# The same under AddressSanitizer + UndefinedBehaviorSanitizer (CI runs this one).
+$(CORE_ASAN_BUILD_DIR)/build.ninja:
+	@$(MAKE) --no-print-directory deps
+	$(CMAKE_CONFIGURE) -B $(CORE_ASAN_BUILD_DIR) -DQ840_GUI=OFF -DQ840_BUILD_BENCHMARKS=OFF \
+	  -DQ840_SANITIZE=$(ASAN_SANITIZERS)
+
+test-core-asan: $(CORE_ASAN_BUILD_DIR)/build.ninja
+	cmake --build $(CORE_ASAN_BUILD_DIR)
+	cd $(CORE_ASAN_BUILD_DIR) && $(ASAN_ENV) ctest -j2 --output-on-failure
+
+# Every test, the program's included, under AddressSanitizer + UndefinedBehaviorSanitizer.
+$(ASAN_BUILD_DIR)/build.ninja:
+	@$(MAKE) --no-print-directory deps
+	$(CMAKE_CONFIGURE) -B $(ASAN_BUILD_DIR) -DQ840_BUILD_BENCHMARKS=OFF \
+	  -DQ840_SANITIZE=$(ASAN_SANITIZERS)
+
+test-asan: $(ASAN_BUILD_DIR)/build.ninja
+	cmake --build $(ASAN_BUILD_DIR)
+	cd $(ASAN_BUILD_DIR) && $(ASAN_ENV) ctest -j2 --output-on-failure
 
 # The real kernel path: a VM whose USB gadget plays the simulated mouse, so that discovery, reads,
 # writes, a stalled mouse, an unplug and a denied node go through usbhid and hidraw
@@ -99,6 +133,12 @@ fuzz: $(FUZZ_BUILD_DIR)/build.ninja
 	  $$(cut -d'|' -f1 $(FUZZ_BUILD_DIR)/fuzz_targets.txt)
 	tools/run-fuzz.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)
 
+# The hot-plug campaign: STRESS_CYCLES plug, open, write, cut, replug and read-back cycles
+# against the simulator (tools/stress/); CTest runs 100 of them.
+stress: configure
+	cmake --build $(BUILD_DIR) --target hotplug_stress
+	$(BUILD_DIR)/tools/hotplug_stress --cycles $(STRESS_CYCLES) --seed $(STRESS_SEED)
+
 # With a display: the program with a simulated mouse. Without one: a screenshot, and its path.
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
@@ -112,4 +152,5 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(CORE_BUILD_DIR) $(TSAN_BUILD_DIR) $(FUZZ_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(CORE_BUILD_DIR) $(TSAN_BUILD_DIR) $(FUZZ_BUILD_DIR) $(ASAN_BUILD_DIR) \
+	  $(CORE_ASAN_BUILD_DIR)

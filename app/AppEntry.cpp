@@ -37,6 +37,7 @@
 #include "platform/ui/CResourceManager.h"
 #include "platform/ui/StyleSheet.h"
 #if Q840_HAVE_SIM
+#include "core/sim/ScenarioPlayer.h"
 #include "core/sim/SimulatorSetup.h"
 #include "windows/CColorSelectWnd.h"
 #endif
@@ -136,6 +137,13 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
             screenshotOnly = true;
             continue;
         }
+        if (TakeValue(arguments, i, "--scenario", &value, &options.error)) {
+            if (!options.error.isEmpty()) {
+                return options;
+            }
+            options.scenarioFile = value;
+            continue;
+        }
         if (arg == "--profile-menu") {
             options.screenshotProfileMenu = true;
             screenshotOnly = true;
@@ -180,6 +188,10 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
             return options;
         }
     }
+    if (!options.scenarioFile.isEmpty() && !options.simulate && !options.showHelp) {
+        options.error = "--scenario goes with --simulate";
+        return options;
+    }
     if (screenshotOnly && options.screenshotPath.isEmpty() && !options.showHelp) {
         options.error =
             "--tab, --lang, --macro, --key, --profile-menu, --picker, --settings and --skin go "
@@ -190,7 +202,7 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
 
 QString UsageText() {
     return QStringLiteral(
-        "Usage: q840vex [--simulate[=STATE_FILE]] [--hidden]\n"
+        "Usage: q840vex [--simulate[=STATE_FILE] [--scenario FILE]] [--hidden]\n"
         "               [--screenshot PATH [--tab NAME] [--lang en|cn] [--profile-menu]\n"
         "                [--macro N] [--key N] [--picker] [--settings] [--skin]]\n"
         "\n"
@@ -200,6 +212,8 @@ QString UsageText() {
         "Options:\n"
         "  --simulate[=STATE_FILE]  use simulated devices instead of the HID bus; with a file,\n"
         "                           load their state from it and save it there on exit\n"
+        "  --scenario FILE          with --simulate: play the timed events of FILE on the\n"
+        "                           simulated devices (unplug, sleep, battery, faults)\n"
         "  --hidden                 start in the tray without showing the window (the desktop\n"
         "                           session starts it so when the settings window's \"Start\n"
         "                           with the desktop session\" is on)\n"
@@ -299,6 +313,18 @@ int RunApplication(const StartOptions& options) {
     QElapsedTimer startClock;
     startClock.start();
 
+#if Q840_HAVE_SIM
+    // A scenario that cannot be read ends the start before anything else happens.
+    sim::Scenario scenario;
+    if (!options.scenarioFile.isEmpty()) {
+        std::string error;
+        if (!sim::LoadScenario(options.scenarioFile.toStdString(), scenario, error)) {
+            fprintf(stderr, "q840vex: %s\n", error.c_str());
+            return 2;
+        }
+    }
+#endif
+
     // 1. Private fonts, in table order.
     std::vector<std::unique_ptr<FontFile>> fonts = LoadFonts();
 
@@ -355,8 +381,15 @@ int RunApplication(const StartOptions& options) {
 
 #if Q840_HAVE_SIM
     std::shared_ptr<sim::VirtualBus> simulation;
+    std::unique_ptr<sim::ScenarioRunner> scenarioRunner;
     if (options.simulate) {
         simulation = sim::StartSimulation(options.simulateStateFile.toStdString());
+        if (!options.scenarioFile.isEmpty()) {
+            // The scenario's clock starts with the simulated devices.
+            scenarioRunner = std::make_unique<sim::ScenarioRunner>(
+                std::make_shared<sim::ScenarioPlayer>(simulation, std::move(scenario)));
+            scenarioRunner->Start();
+        }
     }
 #endif
 
@@ -517,6 +550,9 @@ int RunApplication(const StartOptions& options) {
     if (control != nullptr) {
         control->DetachHandler();
     }
+#if Q840_HAVE_SIM
+    scenarioRunner.reset();  // nothing changes under the pages while they go
+#endif
     mainWnd.reset();
     updateStandIn.reset();
 #if Q840_HAVE_SIM

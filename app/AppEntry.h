@@ -9,6 +9,7 @@ namespace q840 {
 struct StartOptions {
     bool simulate = false;
     QString simulateStateFile;   // --simulate=STATE_FILE
+    QString scenarioFile;        // --scenario FILE: timed events played on the simulated devices
     QString screenshotPath;      // --screenshot PATH
     int screenshotTab = 0;       // --tab NAME: the editor tab shown (1..9), 0 the page's own
     QString screenshotLanguage;  // --lang en|cn: the language file shown, not stored

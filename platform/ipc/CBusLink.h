@@ -80,10 +80,9 @@ public:
     // is taken or there is no bus.
     bool ClaimWindowTitle(const QString& windowTitle);
 
-    // The object exported at the program's object path (null while not connected), and this
-    // link's connection: further interfaces of the program attach to the object as adaptors.
+    // The object exported at the program's object path (null while not connected): further
+    // interfaces of the program attach to it as adaptors, over ConnectionName()'s connection.
     QObject* ExportedObject() const;
-    const QString& ConnectionName() const { return m_connectionName; }
 
     int CallTimeout() const { return m_callTimeoutMs; }
     void SetCallTimeout(int milliseconds);

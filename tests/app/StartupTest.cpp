@@ -9,9 +9,9 @@
 #include "app/ControlTables.h"
 #include "app/FontFile.h"
 #include "app/RegisteredMessages.h"
+#include "core/base/RegisteredMessage.h"
 #include "pages/COrvenixUSBDevice.h"
 #include "platform/Paths.h"
-#include "core/base/RegisteredMessage.h"
 #include "platform/ui/CControlFactory.h"
 #include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
@@ -136,8 +136,8 @@ TEST(StartOptions, ParsesTheTwoOptionsAndRefusesAnythingElse) {
     EXPECT_TRUE(ParseStartOptions({"q840vex", "--help"}).showHelp);
 
     // Screenshot options: a tab by name, a language, the open profile menu.
-    o = ParseStartOptions({"q840vex", "--screenshot", "a.png", "--tab", "lighting", "--lang=cn",
-                           "--profile-menu"});
+    o = ParseStartOptions(
+        {"q840vex", "--screenshot", "a.png", "--tab", "lighting", "--lang=cn", "--profile-menu"});
     EXPECT_TRUE(o.error.isEmpty()) << o.error.toStdString();
     EXPECT_EQ(o.screenshotTab, 1);
     EXPECT_EQ(o.screenshotLanguage, "lan_cn.xml");
@@ -146,13 +146,22 @@ TEST(StartOptions, ParsesTheTwoOptionsAndRefusesAnythingElse) {
     o = ParseStartOptions({"q840vex", "--screenshot", "a.png", "--tab", "colours"});
     EXPECT_TRUE(o.error.contains("lighting, buttons, macros, shoot, system, dpi, power"))
         << o.error.toStdString();
-    EXPECT_FALSE(ParseStartOptions({"q840vex", "--screenshot", "a.png", "--lang", "de"})
-                     .error.isEmpty());
+    EXPECT_FALSE(
+        ParseStartOptions({"q840vex", "--screenshot", "a.png", "--lang", "de"}).error.isEmpty());
     EXPECT_FALSE(ParseStartOptions({"q840vex", "--screenshot", "a.png", "--tab"}).error.isEmpty());
     EXPECT_FALSE(ParseStartOptions({"q840vex", "--tab", "dpi"}).error.isEmpty());  // no picture
     EXPECT_TRUE(
         ParseStartOptions({"q840vex", "--screenshot", "a.png", "--picker"}).screenshotPicker);
     EXPECT_FALSE(ParseStartOptions({"q840vex", "--picker"}).error.isEmpty());
+
+    // A scenario plays on the simulated devices only.
+    o = ParseStartOptions({"q840vex", "--simulate", "--scenario", "soak.scenario"});
+    EXPECT_TRUE(o.error.isEmpty()) << o.error.toStdString();
+    EXPECT_EQ(o.scenarioFile, "soak.scenario");
+    EXPECT_EQ(ParseStartOptions({"q840vex", "--scenario=a", "--simulate=s.json"}).scenarioFile,
+              "a");
+    EXPECT_FALSE(ParseStartOptions({"q840vex", "--scenario", "a"}).error.isEmpty());
+    EXPECT_FALSE(ParseStartOptions({"q840vex", "--simulate", "--scenario"}).error.isEmpty());
 }
 
 TEST(RegisteredMessages, AdmissionListLeavesOutRequestsAudioAndGameMessages) {

@@ -109,9 +109,9 @@ TEST_F(CtlSetTest, EverySettingArrivesInTheMouseAndInTheProfile) {
         const profile::CMouseProfiledata p = Profile();
         EXPECT_EQ(2, p.GetActiveDpiStage());
         ASSERT_EQ(7u, p.GetDpiStages().size());
-        EXPECT_EQ(26, p.GetDpiStages()[1].dpiX);
-        EXPECT_EQ(10, p.GetDpiStages()[3].dpiX);
-        EXPECT_EQ(18, p.GetDpiStages()[3].dpiY);
+        EXPECT_EQ(26, +p.GetDpiStages()[1].dpiX);
+        EXPECT_EQ(10, +p.GetDpiStages()[3].dpiX);
+        EXPECT_EQ(18, +p.GetDpiStages()[3].dpiY);
         EXPECT_EQ(1, p.GetDpiStages()[3].separateXY);
         EXPECT_EQ(0, p.GetDpiStages()[6].enabled);
         const profile::MouseSystemSettings& sys = p.GetSystemSettings();
