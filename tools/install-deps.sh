@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libjsoncpp-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   dbus dbus-bin libglib2.0-bin systemd xvfb xauth
   fonts-noto-core fonts-noto-cjk
