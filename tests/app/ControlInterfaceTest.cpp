@@ -159,6 +159,11 @@ constexpr size_t kReportRate = 11;
 
 TEST_F(ControlInterfaceTest, Q840ctlGoesThroughTheRunningProgramAndTheWindowFollows) {
     const int x = AddSecondProfile();
+    // The window's first switch after an arrival also sends the shoot patterns, which are the
+    // same for every profile; later switches leave them on the mouse. One switch there and back
+    // first, so the sequence taken below is the one every later switch sends.
+    m_wnd->Profiles().SwitchPageProfile(*Page(), 1);
+    m_wnd->Profiles().SwitchPageProfile(*Page(), 0);
     // The window's own switch, for the sequence the mouse gets from it.
     m_bus->GetTranscript()->Clear();
     m_wnd->Profiles().SwitchPageProfile(*Page(), 1);

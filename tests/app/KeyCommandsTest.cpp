@@ -16,6 +16,7 @@
 #include "core/protocol/codecs/EventArea.h"
 #include "editors/CKeySetControlUI.h"
 #include "editors/CMacroControlUI.h"
+#include "platform/input/CTestInputSource.h"
 #include "tests/app/MouseWindowFixture.h"
 
 using namespace q840;
@@ -204,17 +205,27 @@ TEST_F(KeyCommandsTest, AMacroBoundToAKeyIsSentAndTheKeyNamesItsPlaceInTheArea) 
 }
 
 TEST_F(KeyCommandsTest, CapturedKeysSwingsAndCodesNoPageShows) {
+    input::CTestInputSource* source = nullptr;
+    m_wnd->InputHook().SetSourceFactory([&source](std::string*) {
+        auto made = std::make_unique<input::CTestInputSource>();
+        source = made.get();
+        return made;
+    });
     ClickKey(1);
     // Focus on the key field starts single-key capture; leaving it stops it.
     PickFunction(keys::kPageKeyboard);
     QWidget* field = Control("keyset_keyboard_text_edit");
     Send(field, ui::notify::kSetFocus);
     EXPECT_TRUE(m_wnd->IsInputHookInstalled());
-    // Shift, then A, as the input hook hands them to the page.
-    Page()->HandleCapturedKey(0xA0, false);
+    ASSERT_NE(source, nullptr);
+    EXPECT_TRUE(source->KeysWanted());
+    // Shift, then A, through the input hook and the main window to the page; releases change
+    // nothing.
+    source->Key(input::kKeyDown, 0x2A, false, 0xA0);
+    source->Key(input::kKeyUp, 0x2A, false, 0xA0);
     EXPECT_EQ(Editor()->GetSelectedModifier(), 2);
     EXPECT_EQ(EditText("keyset_keyboard_text_edit"), QString());
-    Page()->HandleCapturedKey(0x41, false);
+    source->Key(input::kKeyDown, 0x1E, false, 0x41);
     EXPECT_EQ(EditText("keyset_keyboard_text_edit"), Text("keyboard_key_A"));
     EXPECT_EQ(ProfileCode(1), 0x200204u);
     // Right Ctrl alone: option 1, the key field empty.
