@@ -124,11 +124,6 @@ int COrvenixMouseDevice::UploadShootPatterns(bool always) {
         return 0;
     }
     const bool open = proto.IsOpen();
-    if (open && (!LinkReady() || !RefreshMacroCapacity())) {
-        // Asleep or out of range behind the receiver: the area goes at the next arrival.
-        SetPending(profile::PendingArea::ShootArea, true);
-        return 0;
-    }
     // Each file is read once, as it is now. A file that is missing or not a pattern goes as a
     // record without steps: the mouse then plays nothing for that gun rather than steps nobody
     // chose.
@@ -147,8 +142,14 @@ int COrvenixMouseDevice::UploadShootPatterns(bool always) {
         SetPending(profile::PendingArea::ShootArea, true);
         return 0;
     }
+    // The mouse already holds exactly this area since it arrived: nothing to ask it.
     if (!always && area == m_shootAreaHeld && !m_pending.Has(profile::PendingArea::ShootArea)) {
         return 1;
+    }
+    if (!LinkReady() || !RefreshMacroCapacity()) {
+        // Asleep or out of range behind the receiver: the area goes at the next arrival.
+        SetPending(profile::PendingArea::ShootArea, true);
+        return 0;
     }
     m_shootAreaHeld.clear();
     // Every answer counts: a cut area would leave a gun playing another gun's pull.
