@@ -182,13 +182,20 @@ TEST_F(SettingsWindowTest, TheStandInUpdateWalksTheMouseRowThroughDownloadAndUpd
 
 TEST_F(SettingsWindowTest, StartedHiddenItStaysInTheTrayUntilItIsActivatedAgain) {
     m_wnd->SetStartHidden(true);
-    // Start() also waits for the mouse's page, so that the window does not go while the scan
-    // thread is still handing it the arrival.
-    Start();
+    ASSERT_TRUE(m_wnd->Create(nullptr, "Halvorn Q840-VEX GAMING MOUSE"));
+    QSignalSpy activated(m_wnd.get(), &CMainWnd::activated);
+    m_wnd->show();
+    ASSERT_TRUE(activated.wait(5000));
     EXPECT_FALSE(m_wnd->isVisible());
     // The tray icon (or a second start) brings it as usual.
     SendMessageW(m_wnd->GetHWND(), Messages().UWM_APP_ACTIVATE_MSG, 0, 1);
     EXPECT_TRUE(m_wnd->isVisible());
+    // The window does not go while the scan thread is still handing it the mouse's arrival.
+    ASSERT_TRUE(WaitFor([&] {
+        const auto& entries = m_wnd->Devices().Entries();
+        return m_wnd->FirstReadsDone() && !entries.empty() && entries[0]->GetPage() &&
+               entries[0]->GetPage()->CommandProtocol().IsOpen();
+    }));
 }
 
 }  // namespace
