@@ -271,9 +271,13 @@ void CMainWnd::OnActivate() {
     RefreshNoDeviceIndicator();
     RefreshTrayStatus();
     if (m_startHidden) {
-        // Started with the desktop session: start-up is complete, the window stays away.
-        m_startHidden = false;
-        DebugLine("started hidden in the tray");
+        // Started with the desktop session: the window stays away through start-up, that is the
+        // arrivals of the first scan and the activation that ends it; a device plugged in later
+        // shows the window as usual.
+        if (m_devices->FirstScanDone()) {
+            m_startHidden = false;
+            DebugLine("started hidden in the tray");
+        }
         if (m_trayAvailable ? m_trayAvailable() : true) {
             hide();
         } else {

@@ -144,6 +144,8 @@ public:
     // The first activation (the end of the first device scan) leaves the window in the tray
     // (minimised where there is none); later ones show it as usual. The autostart entry's start.
     void SetStartHidden(bool hidden) { m_startHidden = hidden; }
+    // Still in a hidden start-up (the first scan and its activation not yet over).
+    bool IsStartingHidden() const { return m_startHidden; }
 
     void Notify(ui::TNotifyUI& msg) override;
     QWidget* CreateControl(const QString& tagName) override;

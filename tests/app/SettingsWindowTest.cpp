@@ -187,15 +187,16 @@ TEST_F(SettingsWindowTest, StartedHiddenItStaysInTheTrayUntilItIsActivatedAgain)
     m_wnd->show();
     ASSERT_TRUE(activated.wait(5000));
     EXPECT_FALSE(m_wnd->isVisible());
-    // The tray icon (or a second start) brings it as usual.
-    SendMessageW(m_wnd->GetHWND(), Messages().UWM_APP_ACTIVATE_MSG, 0, 1);
-    EXPECT_TRUE(m_wnd->isVisible());
-    // The window does not go while the scan thread is still handing it the mouse's arrival.
+    // The mouse found at start-up and the end of the first scan leave it in the tray.
     ASSERT_TRUE(WaitFor([&] {
         const auto& entries = m_wnd->Devices().Entries();
         return m_wnd->FirstReadsDone() && !entries.empty() && entries[0]->GetPage() &&
-               entries[0]->GetPage()->CommandProtocol().IsOpen();
+               entries[0]->GetPage()->CommandProtocol().IsOpen() && !m_wnd->IsStartingHidden();
     }));
+    EXPECT_FALSE(m_wnd->isVisible());
+    // The tray icon (or a second start) brings it as usual.
+    SendMessageW(m_wnd->GetHWND(), Messages().UWM_APP_ACTIVATE_MSG, 0, 1);
+    EXPECT_TRUE(m_wnd->isVisible());
 }
 
 }  // namespace
