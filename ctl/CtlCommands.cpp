@@ -39,11 +39,6 @@ using protocol::CDeviceProtocol;
 
 constexpr const char* kSeeHelp = ": see q840ctl --help";
 
-int Fail(std::ostream& err, int code, const std::string& text) {
-    err << "q840ctl: " << text << "\n";
-    return code;
-}
-
 bool ParseNumber(const std::string& text, unsigned long max, unsigned long& value) {
     if (text.empty()) {
         return false;

@@ -1,5 +1,8 @@
 #include "ctl/CtlDevice.h"
 
+#include "ctl/CtlCommands.h"
+#include "ctl/CtlOutput.h"
+
 #include <algorithm>
 #include <array>
 
@@ -179,6 +182,22 @@ std::optional<Connection> Connect(const std::string& wantedKind, std::string* wh
     }
     *whyNot = reason;
     return std::nullopt;
+}
+
+int CheckMouseIdentity(protocol::CDeviceProtocol& protocol, protocol::InfoRecord* info,
+                       std::ostream& err, const std::string& nothingDone) {
+    const int identity = ReadIdentity(protocol, info);
+    if (identity != protocol::kResultOk) {
+        return Fail(err, kExitDeviceError,
+                    "reading the mouse's information record failed: " + DescribeResult(identity));
+    }
+    if (!info->IsValid()) {
+        return Fail(err, kExitDeviceError,
+                    "the mouse's information record is not one the program knows (signature " +
+                        Hex(info->signature, 4) + ", state " + std::to_string(info->state) +
+                        "): nothing was " + nothingDone);
+    }
+    return kExitOk;
 }
 
 }  // namespace q840::ctl

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,11 @@ struct Connection {
 // take Begin gets nothing more (every report sent to a mouse that stopped reading piles up in the
 // kernel). The result code of the step that failed, or kResultOk.
 int ReadIdentity(protocol::CDeviceProtocol& protocol, protocol::InfoRecord* info);
+// ReadIdentity, and the record one the program knows (the program leaves another mouse alone
+// too), before q840ctl changes anything: kExitOk, or the exit code after one line on `err` that
+// ends "nothing was " + `nothingDone`.
+int CheckMouseIdentity(protocol::CDeviceProtocol& protocol, protocol::InfoRecord* info,
+                       std::ostream& err, const std::string& nothingDone);
 
 // The first supported command interface of the wanted kind that answers: the mouse's cable
 // before its receiver, then the mouse pad and the headset. Null, with one line for the user in

@@ -38,4 +38,9 @@ void WriteJson(std::ostream& out, const Json::Value& value) {
     out << Json::writeString(builder, value) << "\n";
 }
 
+int Fail(std::ostream& err, int code, const std::string& text) {
+    err << "q840ctl: " << text << "\n";
+    return code;
+}
+
 }  // namespace q840::ctl

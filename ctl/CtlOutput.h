@@ -21,5 +21,7 @@ std::string ColourText(uint8_t red, uint8_t green, uint8_t blue);
 // One JSON object on one line (members in ascending key order, UTF-8 as it is), for scripts and
 // jq.
 void WriteJson(std::ostream& out, const Json::Value& value);
+// The one error line of q840ctl ("q840ctl: " + text) on `err`; gives `code` back.
+int Fail(std::ostream& err, int code, const std::string& text);
 
 }  // namespace q840::ctl

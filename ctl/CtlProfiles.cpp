@@ -26,11 +26,6 @@ using profile::ProfileResult;
 constexpr const char* kKeptForLater =
     "; the profile keeps it, and the program writes it to the mouse when it next finds it";
 
-int Fail(std::ostream& err, int code, const std::string& text) {
-    err << "q840ctl: " << text << "\n";
-    return code;
-}
-
 std::string Quoted(const std::string& name) {
     return "\"" + name + "\"";
 }
@@ -177,16 +172,9 @@ int CmdSwitch(const Options& o, MouseProfiles& profiles, const MouseFolders& fol
         return Fail(err, kExitNoDevice, why);
     }
     protocol::InfoRecord info;
-    const int identity = ReadIdentity(connection->Protocol(), &info);
-    if (identity != protocol::kResultOk) {
-        return Fail(err, kExitDeviceError,
-                    "reading the mouse's information record failed: " + DescribeResult(identity));
-    }
-    if (!info.IsValid()) {
-        return Fail(err, kExitDeviceError,
-                    "the mouse's information record is not one the program knows (signature " +
-                        Hex(info.signature, 4) + ", state " + std::to_string(info.state) +
-                        "): nothing was changed");
+    if (const int code = CheckMouseIdentity(connection->Protocol(), &info, err, "changed");
+        code != kExitOk) {
+        return code;
     }
     // The key table as the mouse holds it: slots without a key button keep theirs, and the slot
     // of each key button is found in it.

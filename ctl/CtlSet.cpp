@@ -29,11 +29,6 @@ constexpr const char* kKeptForLater =
     "; the profile keeps the change, and the program writes it to the mouse when it next finds "
     "it";
 
-int Fail(std::ostream& err, int code, const std::string& text) {
-    err << "q840ctl: " << text << "\n";
-    return code;
-}
-
 }  // namespace
 
 int CmdSet(const Options& o, std::ostream& out, std::ostream& err) {
@@ -74,17 +69,9 @@ int CmdSet(const Options& o, std::ostream& out, std::ostream& err) {
         return Fail(err, kExitNoDevice, why);
     }
     protocol::InfoRecord info;
-    const int identity = ReadIdentity(connection->Protocol(), &info);
-    if (identity != protocol::kResultOk) {
-        return Fail(err, kExitDeviceError,
-                    "reading the mouse's information record failed: " + DescribeResult(identity));
-    }
-    if (!info.IsValid()) {
-        // The program leaves such a mouse alone too.
-        return Fail(err, kExitDeviceError,
-                    "the mouse's information record is not one the program knows (signature " +
-                        Hex(info.signature, 4) + ", state " + std::to_string(info.state) +
-                        "): nothing was written");
+    if (const int code = CheckMouseIdentity(connection->Protocol(), &info, err, "written");
+        code != kExitOk) {
+        return code;
     }
     std::array<uint8_t, SettingsBlock::kSize> held{};
     if (connection->session->ReadSettingsBlock(held) != 1) {

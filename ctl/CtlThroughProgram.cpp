@@ -19,11 +19,6 @@ namespace q840::ctl {
 
 namespace {
 
-int Fail(std::ostream& err, int code, const std::string& text) {
-    err << "q840ctl: " << text << "\n";
-    return code;
-}
-
 int ExitCodeOf(const std::string& errorName) {
     if (errorName == control::kErrorUsage) {
         return kExitUsage;
