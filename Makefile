@@ -15,9 +15,11 @@ TSAN_REPEAT ?= 1
 TSAN_WHOLE := test_pages test_hid test_protocol
 TSAN_PER_TEST := test_app
 # libFuzzer build of the fuzz targets (make fuzz): clang, every library instrumented, with
-# AddressSanitizer. FUZZ_SECONDS per target; FUZZ_GUI=ON adds the targets that link Qt.
+# AddressSanitizer. FUZZ_SECONDS per target (or FUZZ_RUNS executions, FUZZ_SECONDS then being
+# the upper bound); FUZZ_GUI=ON adds the targets that link Qt.
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?=
 FUZZ_GUI ?= OFF
 # AddressSanitizer + UndefinedBehaviorSanitizer builds: the whole suite (make test-asan) and the
 # core without Qt with q840ctl (make test-core-asan, which CI runs). Any report fails the run;
@@ -131,7 +133,7 @@ fuzz: $(FUZZ_BUILD_DIR)/build.ninja
 	cmake -B $(FUZZ_BUILD_DIR) -DQ840_GUI=$(FUZZ_GUI) > /dev/null
 	cmake --build $(FUZZ_BUILD_DIR) --target \
 	  $$(cut -d'|' -f1 $(FUZZ_BUILD_DIR)/fuzz_targets.txt)
-	tools/run-fuzz.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)
+	tools/run-fuzz.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS) $(FUZZ_RUNS)
 
 # The hot-plug campaign: STRESS_CYCLES plug, open, write, cut, replug and read-back cycles
 # against the simulator (tools/stress/); CTest runs 100 of them.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of a libFuzzer build (make fuzz) for a while each and sums up.
-#   tools/run-fuzz.sh BUILD_DIR SECONDS
+#   tools/run-fuzz.sh BUILD_DIR SECONDS [RUNS]
+# With RUNS, each target stops after that many executions (SECONDS is then only its upper bound).
 # BUILD_DIR/fuzz_targets.txt lists the targets (name|corpus folder|dictionary), written by CMake.
 # Each target starts from its seed corpus in the tree and keeps what it finds in
 # BUILD_DIR/fuzz-found/<name>/ (reused by the next run); a failing input goes to
@@ -10,6 +11,7 @@ set -uo pipefail
 
 build=${1:?build folder}
 seconds=${2:-60}
+runs=${3:-}
 list="$build/fuzz_targets.txt"
 if [ ! -s "$list" ]; then
   echo "no fuzz targets in $list" >&2
@@ -29,7 +31,8 @@ while IFS='|' read -r name corpus dict; do
   args=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
         -artifact_prefix="$build/fuzz-failures/$name-")
   [ -n "$dict" ] && args+=(-dict="$dict")
-  echo "== $name for $seconds s (corpus $corpus, found inputs in $found)"
+  [ -n "$runs" ] && args+=(-runs="$runs")
+  echo "== $name for $seconds s${runs:+ or $runs runs} (corpus $corpus, found inputs in $found)"
   QT_QPA_PLATFORM=offscreen "$binary" "${args[@]}" "$found" "$corpus" </dev/null >"$log" 2>&1
   rc=$?
   # The last status line carries the coverage; the final stats the executions and time.

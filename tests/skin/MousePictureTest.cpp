@@ -184,6 +184,33 @@ TEST_P(MouseTextsFit, EveryTextFitsItsControl) {
     }
 }
 
+// The macro editor's line under the steps while a recording runs (hidden otherwise): each of its
+// three texts whole, in both languages and scales.
+TEST_P(MouseTextsFit, RecordingHintsFitTheirLine) {
+    const auto [dpi, language] = GetParam();
+    MousePage page(dpi, language);
+    ASSERT_NE(page.root, nullptr);
+    auto* editor = page.Find<editors::CMacroControlUI>("MacroControlItem");
+    ASSERT_NE(editor, nullptr);
+    // Every stack the editor sits in turned to it (the function tabs, macros or shoot patterns).
+    for (QWidget* up = editor; up != nullptr; up = up->parentWidget()) {
+        if (auto* stack = qobject_cast<QStackedWidget*>(up->parentWidget())) {
+            stack->setCurrentWidget(up);
+        }
+    }
+    auto* hint = page.Find<QLabel>("macro_record_hint");
+    for (const char* key :
+         {"macro_record_desktop", "macro_record_window_only", "macro_record_failed_hint"}) {
+        editor->SetRecordHint(QString::fromLatin1(key));
+        MousePage::Settle();
+        ASSERT_TRUE(hint->isVisible()) << key;
+        const QRect need = hint->fontMetrics().boundingRect(hint->contentsRect(),
+                                                            Qt::TextWordWrap, hint->text());
+        EXPECT_LE(need.height(), hint->contentsRect().height()) << key;
+        EXPECT_LE(need.width(), hint->contentsRect().width()) << key;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(ScalesAndLanguages, MouseTextsFit,
                          ::testing::Combine(::testing::Values(96, 144),
                                             ::testing::Values("lan_en.xml", "lan_cn.xml")),
