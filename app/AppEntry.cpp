@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/BusMessages.h"
 #include "app/CMainWnd.h"
 #include "app/ControlTables.h"
 #include "app/DisplayEvents.h"
@@ -408,15 +409,12 @@ int RunApplication(const StartOptions& options) {
     });
     QObject::connect(&bus, &ipc::CBusLink::messageReceived, mainWnd.get(),
                      [&mainWnd](const QString& name, quint64 w, qint64 l) {
-                         const UINT id = RegisterWindowMessageW(name.toStdString());
-                         PostMessageW(mainWnd->GetHWND(), id, w, static_cast<LPARAM>(l));
+                         DeliverBusMessage(*mainWnd, name, w, l);
                      });
-    QObject::connect(
-        &bus, &ipc::CBusLink::copyDataReceived, mainWnd.get(),
-        [&mainWnd](quint64 dwData, const QByteArray& data) {
-            COPYDATASTRUCT copy{dwData, static_cast<uint32_t>(data.size()), data.constData()};
-            SendMessageW(mainWnd->GetHWND(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy));
-        });
+    QObject::connect(&bus, &ipc::CBusLink::copyDataReceived, mainWnd.get(),
+                     [&mainWnd](quint64 dwData, const QByteArray& data) {
+                         DeliverBusCopyData(*mainWnd, dwData, data);
+                     });
     if (!mainWnd->Create(nullptr, QString::fromLatin1(kProductTitle))) {
         DebugLine("main layout not loaded");
     }

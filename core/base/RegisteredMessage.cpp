@@ -39,6 +39,13 @@ UINT RegisterWindowMessageW(const std::string& name) {
     return id;
 }
 
+UINT FindWindowMessage(const std::string& name) {
+    Table& table = TheTable();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    const auto found = table.ids.find(name);
+    return found != table.ids.end() ? found->second : 0;
+}
+
 std::string RegisteredMessageName(UINT id) {
     Table& table = TheTable();
     std::lock_guard<std::mutex> lock(table.mutex);

@@ -11,6 +11,10 @@ namespace q840 {
 // is empty.
 UINT RegisterWindowMessageW(const std::string& name);
 
+// The identifier the name was registered under, without registering it; 0 when nobody in this
+// process registered it (so no handler can be waiting for it).
+UINT FindWindowMessage(const std::string& name);
+
 // The name a registered identifier was given; empty for identifiers never handed out.
 std::string RegisteredMessageName(UINT id);
 

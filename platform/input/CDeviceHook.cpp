@@ -53,6 +53,18 @@ UINT CDeviceHook::KeyboardMessage(int mode) {
     return row != nullptr ? RegisterWindowMessageW(row->keyboard) : 0;
 }
 
+bool CDeviceHook::IsHookMessage(UINT message) {
+    if (message == 0) {
+        return false;
+    }
+    for (const ModeMessages& row : kModes) {
+        if (message == KeyboardMessage(row.mode) || message == MouseMessage(row.mode)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 UINT CDeviceHook::MouseMessage(int mode) {
     const ModeMessages* row = FindMode(mode);
     return row != nullptr && row->mouse != nullptr ? RegisterWindowMessageW(row->mouse) : 0;

@@ -51,6 +51,9 @@ public:
     // The keyboard and mouse messages of a mode (0 for none).
     static UINT KeyboardMessage(int mode);
     static UINT MouseMessage(int mode);
+    // Whether `message` is one of the hook's messages (of any mode): their lParam points at a
+    // record in this process, so they never come from outside it.
+    static bool IsHookMessage(UINT message);
 
 private:
     void OnKey(UINT keyMessage, const KeyHookRecord& record) override;
