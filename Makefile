@@ -14,6 +14,10 @@ TSAN_BUILD_DIR ?= build-tsan
 TSAN_REPEAT ?= 1
 TSAN_WHOLE := test_pages test_hid test_protocol
 TSAN_PER_TEST := test_app
+# The tests with a bus (the control interface, the tray's notices): one process per test, one
+# after the other on a dbus-daemon started for the run (a daemon started from inside the test
+# process leaves ThreadSanitizer's view of its locks unreliable).
+TSAN_BUS_PER_TEST := test_control
 # libFuzzer build of the fuzz targets (make fuzz): clang, every library instrumented, with
 # AddressSanitizer. FUZZ_SECONDS per target (or FUZZ_RUNS executions, FUZZ_SECONDS then being
 # the upper bound); FUZZ_GUI=ON adds the targets that link Qt.
@@ -108,7 +112,7 @@ $(TSAN_BUILD_DIR)/build.ninja:
 test-tsan: export TSAN_OPTIONS = suppressions=$(CURDIR)/tests/pages/tsan.supp halt_on_error=1 second_deadlock_stack=1
 test-tsan: export QT_QPA_PLATFORM = offscreen
 test-tsan: $(TSAN_BUILD_DIR)/build.ninja
-	cmake --build $(TSAN_BUILD_DIR) --target $(TSAN_WHOLE) $(TSAN_PER_TEST)
+	cmake --build $(TSAN_BUILD_DIR) --target $(TSAN_WHOLE) $(TSAN_PER_TEST) $(TSAN_BUS_PER_TEST)
 	@status=0; \
 	for t in $(TSAN_WHOLE); do \
 	  echo "== $$t under ThreadSanitizer, --gtest_repeat=$(TSAN_REPEAT)"; \
@@ -118,6 +122,12 @@ test-tsan: $(TSAN_BUILD_DIR)/build.ninja
 	  echo "== $$t under ThreadSanitizer, one process per test, --repeat until-fail:$(TSAN_REPEAT)"; \
 	  (cd $(TSAN_BUILD_DIR) && ctest -j2 --output-on-failure --repeat until-fail:$(TSAN_REPEAT) \
 	    -L "^$$t\$$") \
+	    || status=1; \
+	done; \
+	for t in $(TSAN_BUS_PER_TEST); do \
+	  echo "== $$t under ThreadSanitizer, one process per test on a bus of the run's own"; \
+	  (cd $(TSAN_BUILD_DIR) && dbus-run-session -- sh -c 'Q840_TEST_BUS_ADDRESS=$$DBUS_SESSION_BUS_ADDRESS \
+	    ctest -j1 --output-on-failure --repeat until-fail:$(TSAN_REPEAT) -L "^'$$t'$$"') \
 	    || status=1; \
 	done; \
 	exit $$status

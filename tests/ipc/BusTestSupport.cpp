@@ -20,6 +20,11 @@ PrivateSessionBus::~PrivateSessionBus() {
 
 bool PrivateSessionBus::Start() {
     EnsureApp();
+    if (const QString given = qEnvironmentVariable("Q840_TEST_BUS_ADDRESS"); !given.isEmpty()) {
+        m_address = given;
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
+        return true;
+    }
     m_daemon.setProgram(QStringLiteral("dbus-daemon"));
     m_daemon.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"),
                            QStringLiteral("--nosyslog"), QStringLiteral("--print-address")});

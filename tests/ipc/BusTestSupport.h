@@ -21,6 +21,10 @@ QCoreApplication* EnsureApp();
 
 // A dbus-daemon of our own for this test process, so that tests never touch the user's
 // session and can run in parallel. Start() points DBUS_SESSION_BUS_ADDRESS at it.
+// With Q840_TEST_BUS_ADDRESS set, the bus at that address (a daemon the caller started for the
+// whole run) is used instead: under ThreadSanitizer a daemon started from the test process (a
+// QProcess) leaves the sanitizer's view of the process's locks unreliable (false races in code
+// that holds its mutex, "unlock of an unlocked mutex"), so make test-tsan starts it outside.
 class PrivateSessionBus {
 public:
     PrivateSessionBus() = default;
