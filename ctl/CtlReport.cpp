@@ -1,5 +1,9 @@
 #include "ctl/CtlReport.h"
 
+#include <json/reader.h>
+
+#include <memory>
+
 #include <cctype>
 #include <cstring>
 
@@ -182,6 +186,18 @@ void PrintBatteryReport(const Json::Value& report, std::ostream& out) {
     const std::string state = Str(charge, "state");
     out << "battery: " << Int(report, "percent") << " %\n";
     out << "charge: " << (state.empty() ? "unknown" : state) << " (" << Int(charge, "raw") << ")\n";
+}
+
+bool ParseReportText(const std::string& text, Json::Value* report) {
+    Json::CharReaderBuilder builder;
+    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    std::string errors;
+    try {
+        return reader->parse(text.data(), text.data() + text.size(), report, &errors) &&
+               report->isObject();
+    } catch (const Json::Exception&) {
+        return false;
+    }
 }
 
 }  // namespace q840::ctl

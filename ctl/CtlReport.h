@@ -46,4 +46,8 @@ void PrintBatteryReport(const Json::Value& report, std::ostream& out);
 // anything else.
 bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes);
 
+// A report as the running program sends it over the bus (JSON text): false unless it is one JSON
+// object. Never throws (the JSON reader throws on nesting deeper than it follows).
+bool ParseReportText(const std::string& text, Json::Value* report);
+
 }  // namespace q840::ctl

@@ -41,10 +41,7 @@ bool ParseReport(const BusClient::Reply& reply, Json::Value* root) {
     if (reply.strings.empty()) {
         return false;
     }
-    Json::CharReaderBuilder builder;
-    std::string errors;
-    std::istringstream in(reply.strings[0]);
-    return Json::parseFromStream(builder, in, root, &errors) && root->isObject();
+    return ParseReportText(reply.strings[0], root);
 }
 
 // A reading: the program's report, printed as q840ctl prints its own.
