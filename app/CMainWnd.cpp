@@ -143,7 +143,7 @@ CMainWnd::~CMainWnd() {
     // A window destroyed without its WM_DESTROY (never shown, or torn down by its owner) still
     // stops its threads before the device lists and pages they read are gone.
     if (m_threads.AnyStarted()) {
-        m_threads.StopAll();
+        StopThreads();
     }
     if (m_trayMenu) {
         m_trayMenu->close();
@@ -962,7 +962,15 @@ void CMainWnd::OnDestroy() {
     ui::PostQuitMessage(0);
     OutputDebugLine("退出测试");
     hide();
-    m_threads.StopAll();
+    StopThreads();
+}
+
+void CMainWnd::StopThreads() {
+    // A worker may be waiting in SendMessageW for this window (a device arrived as the window
+    // closes) while the window waits for the worker: the window takes such messages without
+    // handling them until its threads have ended, so none overstays to find the window gone.
+    GetHWND()->RefuseMessages();
+    m_threads.StopAll(MainThreads::kStopWaitMs, [this] { GetHWND()->ServeWaitingSenders(); });
 }
 
 void CMainWnd::OnTimer(UINT id) {

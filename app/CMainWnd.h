@@ -208,6 +208,7 @@ private:
     void OnTimer(UINT id);
     void OnActivate();
     void OnDestroy();
+    void StopThreads();
     void ToggleFromTray();
     void ShowTrayMenu();
     void OnMenuCommand(const ui::MenuCmd& cmd);

@@ -30,7 +30,7 @@ bool MainThreads::AnyStarted() const {
     return false;
 }
 
-int MainThreads::StopAll(int waitMs) {
+int MainThreads::StopAll(int waitMs, const std::function<void()>& serve) {
     // All stop events first, so the threads wind down together rather than one after another.
     for (const auto& thread : m_threads) {
         if (thread) {
@@ -45,7 +45,7 @@ int MainThreads::StopAll(int waitMs) {
             DebugLine("%d", i);
             continue;
         }
-        if (thread->Stop(waitMs)) {
+        if (serve ? thread->Stop(waitMs, serve) : thread->Stop(waitMs)) {
             OutputDebugLine("所有对象处于激发状态\n");
         } else {
             // Killing a thread is not safe here; it is left to finish on its own.

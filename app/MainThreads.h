@@ -26,7 +26,9 @@ public:
     bool AnyStarted() const;
     // Signals every stop event, then waits for each slot in index order (kStopWaitMs each) with
     // the shut-down debug lines. A thread that overstays is detached. Returns how many did.
-    int StopAll(int waitMs = kStopWaitMs);
+    // `serve`, when given, runs every few milliseconds while a thread is awaited (the window
+    // takes the messages its threads wait in SendMessageW to hand it).
+    int StopAll(int waitMs = kStopWaitMs, const std::function<void()>& serve = {});
 
 private:
     std::array<std::unique_ptr<WorkerThread>, kCount> m_threads;

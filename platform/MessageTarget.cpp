@@ -24,6 +24,10 @@ CMessageTarget::~CMessageTarget() {
     g_targets.erase(this);
 }
 
+void CMessageTarget::ServeWaitingSenders() {
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
 bool IsWindow(HWND target) {
     if (target == nullptr) {
         return false;
@@ -45,7 +49,7 @@ LRESULT SendMessageW(HWND target, UINT msg, WPARAM wParam, LPARAM lParam) {
     QMetaObject::invokeMethod(
         target,
         [guard, msg, wParam, lParam, &result] {
-            if (guard) {
+            if (guard && !guard->RefusesMessages()) {
                 result = guard->HandleMessage(msg, wParam, lParam);
             }
         },
@@ -61,7 +65,7 @@ bool PostMessageW(HWND target, UINT msg, WPARAM wParam, LPARAM lParam) {
     return QMetaObject::invokeMethod(
         target,
         [guard, msg, wParam, lParam] {
-            if (guard) {
+            if (guard && !guard->RefusesMessages()) {
                 guard->HandleMessage(msg, wParam, lParam);
             }
         },

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <atomic>
 
 #include "core/base/Win32Types.h"
 
@@ -19,6 +20,17 @@ public:
     ~CMessageTarget() override;
 
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+
+    // From now on messages that come through the queue (posted, or sent from another thread)
+    // are taken and dropped instead of handled: a window that is going away can still release a
+    // thread waiting in SendMessageW without running its handlers (ServeWaitingSenders).
+    void RefuseMessages() { m_refusing.store(true); }
+    bool RefusesMessages() const { return m_refusing.load(); }
+    // Takes the messages waiting in the queue for this target now (on its own thread).
+    void ServeWaitingSenders();
+
+private:
+    std::atomic<bool> m_refusing{false};
 };
 
 using HWND = CMessageTarget*;

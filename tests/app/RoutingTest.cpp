@@ -10,6 +10,8 @@
 #include "app/MainThreads.h"
 #include "app/NotifyRouting.h"
 #include "app/WindowPlacement.h"
+#include "platform/MessageTarget.h"
+#include "tests/support/WaitFor.h"
 #include "core/base/DebugLine.h"
 
 using namespace q840;
@@ -110,3 +112,33 @@ TEST(MainThreads, StopAllEndsCooperativeThreadsAndDetachesAStuckOne) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "错误\n"), 17);
     EXPECT_TRUE(ended->Wait(5000));
 }
+
+// A worker waiting in SendMessageW for a window that is closing: the window takes the message
+// without handling it, and the worker ends instead of overstaying.
+class CountingTarget : public CMessageTarget {
+public:
+    LRESULT HandleMessage(UINT, WPARAM, LPARAM) override {
+        ++handled;
+        return 1;
+    }
+    int handled = 0;
+};
+
+TEST(MainThreads, AThreadWaitingToSendToTheWindowEndsWhenTheWindowServesItsQueue) {
+    CountingTarget target;
+    MainThreads threads;
+    auto sent = std::make_shared<std::atomic<int>>(0);
+    ASSERT_TRUE(threads.Start(0, [&target, sent](const StopEvent& stop) {
+        while (!stop.IsSet()) {
+            SendMessageW(&target, 1, 0, 0);
+            ++*sent;
+        }
+    }));
+    ASSERT_TRUE(test::WaitFor([&] { return *sent > 0; }));  // the UI thread answered one
+    const int before = target.handled;
+    target.RefuseMessages();
+    EXPECT_EQ(threads.StopAll(5000, [&target] { target.ServeWaitingSenders(); }), 0);
+    // Whatever the worker sent after the refusal was taken, not handled.
+    EXPECT_EQ(target.handled, before);
+}
+
