@@ -1,6 +1,7 @@
 #include "platform/AppSettings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <mutex>
@@ -48,6 +49,9 @@ std::optional<uint32_t> AppSettings::ReadLanguage() {
 }
 
 bool AppSettings::WriteLanguage(uint32_t languageId) {
+    // The file holds this value only, written anew: QSettings keeps what a damaged file held and
+    // refuses to save over a file it could not read, so the choice would not stick.
+    QFile::remove(ConfigFile());
     QSettings settings(ConfigFile(), QSettings::IniFormat);
     settings.setValue("LANGUAGE", languageId);
     settings.sync();

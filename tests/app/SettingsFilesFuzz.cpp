@@ -1,6 +1,7 @@
 // Fuzz target: arbitrary bytes as the settings window's stored files, "Language.config" (the
 // language list in the defaults folder) and "updatetime.config" (the last update date), and as
-// the skin choice in "main.ini" (nothing or a sound choice, and the next write reads back). The
+// the skin choice in "main.ini" and as the language choice in "settings.conf" (nothing or a sound
+// choice, and the next write reads back). The
 // readers never fail: the language list gives entries of the expected types and an index inside
 // it, the settings window opens on whatever the files hold, and the date file it leaves behind
 // is sound and holds the date the window shows.
@@ -79,6 +80,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!windows::WriteSkinChoice(grid, false) || !windows::ReadSkinChoice() ||
         windows::ReadSkinChoice()->image != grid.image) {
         Fail("main.ini not repaired by the next choice");
+    }
+
+    // settings.conf (the language choice): whatever it held, a choice written reads back.
+    Write(AppSettings::ConfigFile(), data, size);
+    (void)AppSettings::ReadLanguage();
+    const uint32_t chosen = 0x0804 + uint32_t(size % 7);
+    if (!AppSettings::WriteLanguage(chosen) || AppSettings::ReadLanguage() != chosen) {
+        Fail("settings.conf not repaired by the next language choice");
     }
 
     const std::vector<LanguageEntry> languages = ReadLanguageList();
