@@ -67,7 +67,10 @@ struct Session {
     QTimer wake;
 
     Session() {
-        const QString skin = qEnvironmentVariable("Q840_SOURCE_DIR") + "/skin/";
+        // The source tree's skin (Q840_SOURCE_DIR, or the tree the benchmark was built from).
+        const QString skin =
+            qEnvironmentVariable("Q840_SOURCE_DIR", QStringLiteral(Q840_BENCH_SOURCE_DIR)) +
+            "/skin/";
         ui::CPaintManagerUI::SetResourcePath(skin);
         ui::CResourceManager::GetInstance().SetResourcePath(skin);
         ui::CResourceManager::GetInstance().LoadLanguage("lan_en.xml");
