@@ -229,15 +229,25 @@ Answer ControlCommands::SetSettings(const QStringList& words) {
     return Done(done);
 }
 
+controls::CDeviceProfileUI* ControlCommands::MouseProfileBar(
+    Answer* answer, pages::COrvenixMouseDevice** page) const {
+    *page = Mouse(answer);
+    if (*page == nullptr) {
+        return nullptr;
+    }
+    controls::CDeviceProfileUI* bar = (*page)->GetProfileBar();
+    if (bar == nullptr) {
+        *answer = Error(control::kErrorDevice, "the mouse's page has no profiles");
+    }
+    return bar;
+}
+
 Answer ControlCommands::ListProfiles(QStringList* names, int* current) {
     Answer answer;
-    pages::COrvenixMouseDevice* page = Mouse(&answer);
-    if (page == nullptr) {
-        return answer;
-    }
-    controls::CDeviceProfileUI* bar = page->GetProfileBar();
+    pages::COrvenixMouseDevice* page = nullptr;
+    controls::CDeviceProfileUI* bar = MouseProfileBar(&answer, &page);
     if (bar == nullptr) {
-        return Error(control::kErrorDevice, "the mouse's page has no profiles");
+        return answer;
     }
     for (const auto& entry : bar->List().Entries()) {
         names->append(QString::fromStdString(entry.name));
@@ -248,13 +258,10 @@ Answer ControlCommands::ListProfiles(QStringList* names, int* current) {
 
 Answer ControlCommands::SwitchProfile(uint index) {
     Answer answer;
-    pages::COrvenixMouseDevice* page = Mouse(&answer);
-    if (page == nullptr) {
-        return answer;
-    }
-    controls::CDeviceProfileUI* bar = page->GetProfileBar();
+    pages::COrvenixMouseDevice* page = nullptr;
+    controls::CDeviceProfileUI* bar = MouseProfileBar(&answer, &page);
     if (bar == nullptr) {
-        return Error(control::kErrorDevice, "the mouse's page has no profiles");
+        return answer;
     }
     const int count = bar->List().Count();
     if (index >= uint(count)) {

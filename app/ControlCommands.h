@@ -5,6 +5,10 @@
 
 #include "platform/ipc/ControlEndpoint.h"
 
+namespace q840::controls {
+class CDeviceProfileUI;
+}  // namespace q840::controls
+
 namespace q840::pages {
 class COrvenixUSBDevice;
 class COrvenixMouseDevice;
@@ -45,6 +49,9 @@ private:
     // The mouse page the commands work on (the first whose command interface is open), or null
     // with *answer set to the "no mouse" error.
     pages::COrvenixMouseDevice* Mouse(Answer* answer) const;
+    // The mouse's page and its profile bar; null with *answer set when either is missing.
+    controls::CDeviceProfileUI* MouseProfileBar(Answer* answer,
+                                                pages::COrvenixMouseDevice** page) const;
 
     Host m_host;
     int m_battery = -1;

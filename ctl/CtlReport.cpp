@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "core/base/HexDigit.h"
 #include "core/catalogue/Catalogue.h"
 #include "ctl/CtlDevice.h"
 #include "ctl/CtlOutput.h"
@@ -15,19 +16,6 @@
 namespace q840::ctl {
 
 namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 // Members read without trusting their types: the report may come from another process.
 std::string Str(const Json::Value& object, const char* member) {
@@ -65,8 +53,8 @@ bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes) {
         if (i + 1 >= text.size()) {
             return false;
         }
-        const int high = HexDigit(text[i]);
-        const int low = HexDigit(text[i + 1]);
+        const int high = HexDigitValue(text[i]);
+        const int low = HexDigitValue(text[i + 1]);
         if (high < 0 || low < 0) {
             return false;
         }
