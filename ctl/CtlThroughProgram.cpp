@@ -1,9 +1,7 @@
 #include "ctl/CtlThroughProgram.h"
 
-#include <json/reader.h>
 
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "core/base/ControlInterface.h"
