@@ -1,6 +1,5 @@
 #include "ctl/CtlThroughProgram.h"
 
-
 #include <memory>
 #include <string>
 
