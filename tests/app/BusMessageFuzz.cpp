@@ -103,6 +103,14 @@ void Prepare() {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
     }
+    // Messages that set the lighting write the mouse's settings from the window's thread; with
+    // the real pauses between reports an input of such messages takes seconds of waiting.
+    if (pages::COrvenixUSBDevice* page = g_window->CurrentPage()) {
+        protocol::CDeviceProtocol::Timing quick;
+        quick.pauseMs = 0;
+        quick.primaryTimeoutMs = quick.receiverTimeoutMs = 200;
+        page->CommandProtocol().SetTiming(quick);
+    }
     editors::CMacroControlUI* editor = Editor();
     if (editor == nullptr) {
         return;

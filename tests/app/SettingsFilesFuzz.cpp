@@ -1,10 +1,12 @@
 // Fuzz target: arbitrary bytes as the settings window's stored files, "Language.config" (the
 // language list in the defaults folder) and "updatetime.config" (the last update date), and as
 // the skin choice in "main.ini" and as the language choice in "settings.conf" (nothing or a sound
-// choice, and the next write reads back). The
-// readers never fail: the language list gives entries of the expected types and an index inside
-// it, the settings window opens on whatever the files hold, and the date file it leaves behind
-// is sound and holds the date the window shows.
+// choice, and the next write reads back). The readers never fail: the language list gives
+// entries of the expected types and an index inside it, and the date the settings window shows
+// (LastUpdateDateOrToday, which it calls on opening) is what the date file holds afterwards (a
+// broken file is repaired). The window itself is not built for every input: building it costs
+// some 50 ms under the sanitizers and reads nothing more of these files; its tests open it over
+// broken files.
 //
 // Built with clang and -DQ840_LIBFUZZER=ON this is a libFuzzer target; otherwise
 // tests/support/FuzzDriver.cpp runs it over the seed corpus and fixed mutations under CTest.
@@ -20,10 +22,8 @@
 #include "app/Language.h"
 #include "platform/AppSettings.h"
 #include "platform/Paths.h"
-#include "platform/ui/CPaintManagerUI.h"
 #include "platform/ui/CResourceManager.h"
 #include "support/FuzzWorkDir.h"
-#include "windows/CSetWnd.h"
 #include "windows/SkinChoice.h"
 #include "windows/UpdateInfo.h"
 
@@ -49,13 +49,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     static char* argv[] = {name, nullptr};
     qputenv("QT_QPA_PLATFORM", "offscreen");
     new QApplication(argc, argv);
-    const QString source = QStringLiteral(Q840_SOURCE_DIR "/");
-    // The skin's own pictures are looked for in the source tree's skin folder.
-    ui::CPaintManagerUI::SetResourcePath(source + "skin/");
-    ui::CResourceManager& resources = ui::CResourceManager::GetInstance();
-    resources.SetResourcePath(source + "skin/");
-    resources.LoadResource("res.xml");
-    resources.LoadLanguage("lan_en.xml");
+    // A skin choice names a picture of the skin folder in the source tree.
+    ui::CResourceManager::GetInstance().SetResourcePath(QStringLiteral(Q840_SOURCE_DIR "/skin/"));
     const QString work = QString::fromStdString(test::FuzzWorkDir().string()) + "/";
     QDir().mkpath(work + "program/DefaultData");
     SetProgramFolder(work + "program/");
@@ -95,22 +90,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (index < 0 || (index > 0 && size_t(index) >= languages.size())) {
         Fail("stored language index outside the list");
     }
-    CSetWnd::Options options;
-    for (const LanguageEntry& language : languages) {
-        options.languageTexts << language.text;
-    }
-    options.languageIndex = index;
-    CSetWnd* wnd = CSetWnd::Open(nullptr, options);
-    if (wnd == nullptr) {
-        Fail("no settings window");
-    }
-    const QString shown = wnd->LastUpdateDate();
-    wnd->Close();
-    delete wnd;
+    const QString shown =
+        windows::LastUpdateDateOrToday(windows::UpdateTimeFilePath(), QDate(2026, 12, 11));
     if (shown.isEmpty()) {
         Fail("no date shown");
     }
-    // What the window showed is what the file holds now (a broken file was repaired).
+    // What the window would show is what the file holds now (a broken file was repaired).
     if (windows::ReadLastUpdateDate(windows::UpdateTimeFilePath()) != shown) {
         Fail("the date file does not hold the date shown");
     }
