@@ -2,7 +2,8 @@
 # Runs every fuzz target of a libFuzzer build (make fuzz) for a while each and sums up.
 #   tools/run-fuzz.sh BUILD_DIR SECONDS [RUNS]
 # With RUNS, each target stops after that many executions (SECONDS is then only its upper bound).
-# BUILD_DIR/fuzz_targets.txt lists the targets (name|corpus folder|dictionary), written by CMake.
+# BUILD_DIR/fuzz_targets.txt lists the targets (name|corpus folder|dictionary|libFuzzer options),
+# written by CMake.
 # Each target starts from its seed corpus in the tree and keeps what it finds in
 # BUILD_DIR/fuzz-found/<name>/ (reused by the next run); a failing input goes to
 # BUILD_DIR/fuzz-failures/<name>-crash-* (or -timeout-, -leak-, -oom-). Exit status 1 when any
@@ -22,7 +23,7 @@ mkdir -p "$build/fuzz-failures" "$build/fuzz-logs"
 export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")/.." && pwd)/tests/support/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 summary=()
 status=0
-while IFS='|' read -r name corpus dict; do
+while IFS='|' read -r name corpus dict options; do
   [ -n "$name" ] || continue
   binary="$build/tests/$name"
   found="$build/fuzz-found/$name"
@@ -32,7 +33,9 @@ while IFS='|' read -r name corpus dict; do
         -artifact_prefix="$build/fuzz-failures/$name-")
   [ -n "$dict" ] && args+=(-dict="$dict")
   [ -n "$runs" ] && args+=(-runs="$runs")
-  echo "== $name for $seconds s${runs:+ or $runs runs} (corpus $corpus, found inputs in $found)"
+  # shellcheck disable=SC2206  # options are words without spaces
+  [ -n "${options:-}" ] && args+=($options)
+  echo "== $name for $seconds s${runs:+ or $runs runs}${options:+ ($options)} (corpus $corpus, found inputs in $found)"
   QT_QPA_PLATFORM=offscreen "$binary" "${args[@]}" "$found" "$corpus" </dev/null >"$log" 2>&1
   rc=$?
   # The last status line carries the coverage; the final stats the executions and time.

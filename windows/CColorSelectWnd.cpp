@@ -6,12 +6,11 @@
 #include <algorithm>
 
 #include "core/base/DebugLine.h"
-#include "core/profile/JsonAccess.h"
-#include "core/profile/JsonFileStore.h"
 #include "platform/Paths.h"
 #include "platform/ui/CColorPaletteUI.h"
 #include "platform/ui/CDialogBuilder.h"
 #include "platform/ui/IndexedName.h"
+#include "windows/PaletteFile.h"
 #include "windows/WindowSupport.h"
 
 namespace q840 {
@@ -43,7 +42,7 @@ std::filesystem::path CColorSelectWnd::InstalledPaletteFilePath() {
 }
 
 QString CColorSelectWnd::ColourText(uint32_t argb) {
-    return QStringLiteral("%1").arg(argb, 8, 16, QLatin1Char('0')).toUpper();
+    return QString::fromStdString(windows::PaletteColourText(argb));
 }
 
 CColorSelectWnd* CColorSelectWnd::Open(QWidget* owner, int dpi, uint32_t initial,
@@ -89,13 +88,7 @@ int CColorSelectWnd::Pick(QWidget* owner, int dpi, uint32_t initial, bool sevenC
 void CColorSelectWnd::InitWindow() {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     // The palette file: the user's, or the installed copy made the user's.
-    profile::JsonFileStore store;
-    if (store.ReadJsonFile(PaletteFilePath()).isNull()) {
-        const Json::Value installed = store.ReadJsonFile(InstalledPaletteFilePath());
-        if (!installed.isNull()) {
-            store.WriteJsonFile(PaletteFilePath(), installed);
-        }
-    }
+    windows::EnsurePaletteFile(PaletteFilePath(), InstalledPaletteFilePath());
     LoadCollected();
     windows::ApplyWindowStyle(this, m_pm.GetDPI());
 }
@@ -211,33 +204,23 @@ void CColorSelectWnd::SetSevenColour(bool on) {
 // --- the palette file ---------------------------------------------------------------------------
 
 void CColorSelectWnd::LoadCollected() {
-    profile::JsonFileStore store;
-    const Json::Value root = store.ReadJsonFile(PaletteFilePath());
-    const Json::Value& info = profile::json::Member(root, "coloroptioninfo");
-    const Json::Value& slotList = profile::json::Member(info, "palletDialogcollectcoloroption");
+    const windows::CollectedColours read = windows::ReadCollectedColours(PaletteFilePath());
     for (int i = 0; i < kSlots; ++i) {
-        const Json::Value& entry = profile::json::Element(slotList, Json::ArrayIndex(i));
-        const QString text = QString::fromStdString(
-            profile::json::String(profile::json::Member(entry, "color")));
-        bool ok = false;
-        const uint32_t argb = text.toUInt(&ok, 16);
+        const std::optional<windows::CollectedColour>& colour = read.entries[size_t(i)];
         QWidget* slot = Slot("collect_color_option_", i);
-        if (!ok || slot == nullptr) {
+        if (!colour || slot == nullptr) {
             continue;
         }
-        const QString user = QString::fromStdString(
-            profile::json::String(profile::json::Member(entry, "UserData")));
-        SetButtonColour(slot, argb);
+        const QString user = QString::fromStdString(colour->mark);
+        SetButtonColour(slot, colour->argb);
         slot->setProperty("dui_userdata", user);
         if (user == QLatin1String("1")) {
             ui::CDialogBuilder::SetAttribute(slot, QStringLiteral("bordersize"), QStringLiteral("0"),
                                              &m_pm);
         }
     }
-    const Json::Value& selected =
-        profile::json::Member(info, "palletDialogcollectcoloroption_selectitem");
-    if (selected.isIntegral()) {
-        m_collected = int(profile::json::Int(selected));
+    if (read.selected) {
+        m_collected = *read.selected;
         if (auto* slot = qobject_cast<QAbstractButton*>(Slot("collect_color_option_", m_collected))) {
             slot->setChecked(true);
         }
@@ -245,35 +228,24 @@ void CColorSelectWnd::LoadCollected() {
 }
 
 void CColorSelectWnd::SavePresets() {
-    profile::JsonFileStore store;
-    Json::Value root = store.ReadJsonFile(PaletteFilePath());
-    Json::Value& info = profile::json::ObjectMember(root, "coloroptioninfo");
-    Json::Value& presets = profile::json::ArrayMember(info, "palletDialogcoloroption");
+    windows::PresetColours colours;
     for (int i = 0; i < kSlots; ++i) {
         if (QWidget* button = Slot("color_option_", i)) {
-            profile::json::AsObject(profile::json::ElementAt(presets, Json::ArrayIndex(i)))["color"] =
-                ColourText(ButtonColour(button)).toStdString();
+            colours[size_t(i)] = ButtonColour(button);
         }
     }
-    info["palletDialogcoloroption_selectitem"] = m_preset;
-    store.WriteJsonFile(PaletteFilePath(), root);
+    windows::WritePresetColours(PaletteFilePath(), colours, m_preset);
 }
 
 void CColorSelectWnd::SaveCollected() {
-    profile::JsonFileStore store;
-    Json::Value root = store.ReadJsonFile(PaletteFilePath());
-    Json::Value& info = profile::json::ObjectMember(root, "coloroptioninfo");
-    Json::Value& slotList = profile::json::ArrayMember(info, "palletDialogcollectcoloroption");
+    windows::CollectedSlots entries;
     for (int i = 0; i < kSlots; ++i) {
         if (QWidget* button = Slot("collect_color_option_", i)) {
-            Json::Value& entry =
-                profile::json::AsObject(profile::json::ElementAt(slotList, Json::ArrayIndex(i)));
-            entry["color"] = ColourText(ButtonColour(button)).toStdString();
-            entry["UserData"] = button->property("dui_userdata").toString().toStdString();
+            entries[size_t(i)] = windows::CollectedColour{
+                ButtonColour(button), button->property("dui_userdata").toString().toStdString()};
         }
     }
-    info["palletDialogcollectcoloroption_selectitem"] = m_collected;
-    if (store.WriteJsonFile(PaletteFilePath(), root) != 0) {
+    if (!windows::WriteCollectedColours(PaletteFilePath(), entries, m_collected)) {
         DebugLine("collected colours not saved");
     }
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/ui/WindowImplBase.h"
+#include "windows/PaletteFile.h"
 
 namespace q840 {
 
@@ -18,7 +19,7 @@ namespace q840 {
 class CColorSelectWnd : public ui::WindowImplBase {
     Q_OBJECT
 public:
-    static constexpr int kSlots = 20;
+    static constexpr int kSlots = windows::kPaletteSlots;
     static constexpr const char* kPaletteFile = "color_option_info.config";
 
     // Opens the picker over owner at the owner's scale, modally, with `initial` (0xFFRRGGBB).

@@ -5,6 +5,7 @@
 #include <json/writer.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -90,17 +91,22 @@ bool ReadMacroBytes(const fs::path& path, std::string* bytes) {
     if (!in) {
         return false;
     }
-    // Read one byte more than allowed: a file that grew since it was measured is refused too.
-    std::string data(static_cast<size_t>(kMaxMacroFileBytes) + 1, '\0');
-    in.read(data.data(), static_cast<std::streamsize>(data.size()));
+    // Read to the end in pieces: a file that grew past the limit since it was measured is
+    // refused too, and a small file costs no buffer of the limit's size.
+    std::string data;
+    data.reserve(static_cast<size_t>(size));
+    std::array<char, 64 * 1024> piece{};
+    while (in) {
+        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        const auto got = static_cast<size_t>(in.gcount());
+        if (data.size() + got > kMaxMacroFileBytes) {
+            return false;
+        }
+        data.append(piece.data(), got);
+    }
     if (in.bad()) {
         return false;
     }
-    const auto got = static_cast<size_t>(in.gcount());
-    if (got > kMaxMacroFileBytes) {
-        return false;
-    }
-    data.resize(got);
     *bytes = std::move(data);
     return true;
 }

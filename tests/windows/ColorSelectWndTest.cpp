@@ -1,6 +1,8 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QLineEdit>
+#include <fstream>
+#include <memory>
 
 #include "core/profile/JsonFileStore.h"
 #include "platform/Paths.h"
@@ -90,6 +92,59 @@ TEST_F(ColorSelectWndTest, EditsClampAndAnEmptySlotKeepsTheNextColourInTheFile) 
                   [&] { return CColorSelectWnd::Pick(nullptr, 96, 0xFFFFFFFF, false, &chosen); }),
               0);
     EXPECT_EQ(chosen, 0u);
+}
+
+TEST_F(ColorSelectWndTest, OpensOverABrokenFileAndItsNextSavesMakeItSound) {
+    const std::filesystem::path file = CColorSelectWnd::PaletteFilePath();
+    for (const char* broken :
+         {"", "not json", "[1]", R"({"coloroptioninfo": 5})",
+          R"({"coloroptioninfo": {"palletDialogcollectcoloroption": [7, {"color": "FF00FF00",
+             "UserData": "1"}, {"color": "zz"}, {"color": 5, "UserData": 3}],
+             "palletDialogcollectcoloroption_selectitem": 99, "kept": true}, "other": [1]})"}) {
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out << broken;
+        }
+        std::unique_ptr<CColorSelectWnd> w(CColorSelectWnd::Open(nullptr, 96, 0xFF12AB56, false));
+        ASSERT_NE(w, nullptr) << broken;
+        // A colour the file kept shows in its slot, whatever the entries around it hold.
+        const bool kept = std::string(broken).find("FF00FF00") != std::string::npos;
+        EXPECT_EQ(Find<QAbstractButton>(*w, "collect_color_option_1")
+                      ->property("dui_userdata")
+                      .toString() == "1",
+                  kept)
+            << broken;
+        auto* preset = Find<QAbstractButton>(*w, "color_option_2");
+        preset->setChecked(true);
+        Send(*w, preset, ui::notify::kSelectChanged);
+        auto* slot = Find<QAbstractButton>(*w, "collect_color_option_5");
+        slot->setChecked(true);
+        Send(*w, slot, ui::notify::kSelectChanged);
+        auto* palette = Find<ui::CColorPaletteUI>(*w, "Pallet");
+        palette->SetSelectColor(0xFF12AB00);
+        Send(*w, palette, ui::notify::kColorChanged);
+        w->Close();
+
+        const Json::Value info = PaletteFile()["coloroptioninfo"];
+        for (const char* list : {"palletDialogcoloroption", "palletDialogcollectcoloroption"}) {
+            ASSERT_TRUE(info[list].isArray()) << broken;
+            ASSERT_EQ(info[list].size(), 20u) << broken;
+            for (const Json::Value& entry : info[list]) {
+                EXPECT_EQ(entry["color"].asString().size(), 8u) << broken;
+            }
+        }
+        EXPECT_EQ(info["palletDialogcoloroption_selectitem"].asInt(), 2) << broken;
+        EXPECT_EQ(info["palletDialogcollectcoloroption"][5]["color"].asString(), "FF12AB00");
+        EXPECT_EQ(info["palletDialogcollectcoloroption"][5]["UserData"].asString(), "1");
+        EXPECT_EQ(info["palletDialogcollectcoloroption"][1]["color"].asString(),
+                  kept ? "FF00FF00" : "FF272B34")
+            << broken;
+        EXPECT_EQ(info["palletDialogcollectcoloroption_selectitem"].asInt(), 5) << broken;
+        if (kept) {  // what else the file held stays
+            EXPECT_TRUE(info["kept"].asBool());
+            EXPECT_EQ(PaletteFile()["other"][0].asInt(), 1);
+        }
+    }
 }
 
 TEST_F(ColorSelectWndTest, TheHexEditTakesSixDigitsAndTheOpeningColourStaysBeside) {

@@ -1,7 +1,10 @@
-// Fuzz target: arbitrary bytes as the colour picker's stored file (color_option_info.config).
-// The picker opens on whatever the file holds without crashing, and the next save of the presets
+// Fuzz target: arbitrary bytes as the colour picker's stored file (color_option_info.config),
+// read and written as the picker does (windows/PaletteFile): the user's file is replaced by the
+// installed copy when it cannot be read, reading never fails, and the next save of the presets
 // and of the collected colours writes a sound file: an object whose twenty entries of each list
-// carry a colour as 8 upper-case hexadecimal digits (and the collected ones their mark).
+// carry a colour as 8 upper-case hexadecimal digits (and the collected ones their mark), and that
+// reads back as written. The picker's own tests open the window over broken files; building it
+// for every input here would cost some 60 ms each under the sanitizers.
 //
 // Built with clang and -DQ840_LIBFUZZER=ON this is a libFuzzer target; otherwise
 // tests/support/FuzzDriver.cpp runs it over the seed corpus and fixed mutations under CTest.
@@ -11,20 +14,12 @@
 #include <cstdlib>
 #include <fstream>
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QRegularExpression>
-
 #include "core/profile/JsonFileStore.h"
-#include "platform/Paths.h"
-#include "platform/ui/CColorPaletteUI.h"
-#include "platform/ui/CPaintManagerUI.h"
-#include "platform/ui/CResourceManager.h"
-#include "platform/ui/UIDefs.h"
 #include "support/FuzzWorkDir.h"
-#include "windows/CColorSelectWnd.h"
+#include "windows/PaletteFile.h"
 
 using namespace q840;
+using namespace q840::windows;
 
 namespace {
 
@@ -34,16 +29,23 @@ void Fail(const char* what) {
 }
 
 bool IsColourText(const Json::Value& v) {
-    static const QRegularExpression kForm(QStringLiteral("^[0-9A-F]{8}$"));
-    return v.isString() && kForm.match(QString::fromStdString(v.asString())).hasMatch();
+    if (!v.isString() || v.asString().size() != 8) {
+        return false;
+    }
+    for (const char c : v.asString()) {
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void CheckList(const Json::Value& info, const char* key, bool marked) {
     const Json::Value& list = info[key];
-    if (!list.isArray() || list.size() < Json::ArrayIndex(CColorSelectWnd::kSlots)) {
+    if (!list.isArray() || list.size() < Json::ArrayIndex(kPaletteSlots)) {
         Fail(key);
     }
-    for (Json::ArrayIndex i = 0; i < Json::ArrayIndex(CColorSelectWnd::kSlots); ++i) {
+    for (Json::ArrayIndex i = 0; i < Json::ArrayIndex(kPaletteSlots); ++i) {
         const Json::Value& entry = list[i];
         if (!entry.isObject() || !IsColourText(entry["color"])) {
             Fail("a colour entry");
@@ -54,49 +56,42 @@ void CheckList(const Json::Value& info, const char* key, bool marked) {
     }
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static int argc = 1;
-    static char name[] = "palette_fuzz";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(argc, argv);
-    const QString source = QStringLiteral(Q840_SOURCE_DIR "/");
-    ui::CPaintManagerUI::SetResourcePath(source + "skin/");
-    ui::CResourceManager& resources = ui::CResourceManager::GetInstance();
-    resources.SetResourcePath(source + "skin/");
-    resources.LoadResource("res.xml");
-    resources.LoadLanguage("lan_en.xml");
-    SetProgramFolder(source);  // the installed copy in DefaultData
-    SetUserDataFolder(QString::fromStdString(test::FuzzWorkDir().string()) + "/");
-    return 0;
+const std::filesystem::path& UserFile() {
+    static const std::filesystem::path file = test::FuzzWorkDir() / "color_option_info.config";
+    return file;
 }
 
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::filesystem::path file = CColorSelectWnd::PaletteFilePath();
+    const std::filesystem::path& file = UserFile();
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
     }
-    CColorSelectWnd w;
-    if (!w.Create(nullptr, QStringLiteral("PalletDialog"))) {
-        Fail("no picker");
+    EnsurePaletteFile(file, std::filesystem::path(Q840_SOURCE_DIR) / "DefaultData" /
+                                "color_option_info.config");
+    const CollectedColours read = ReadCollectedColours(file);
+
+    // As the picker saves: every preset button's colour with preset 2 chosen, then every
+    // collected slot (those the file left empty with the layout's colour) with a colour kept in 5.
+    PresetColours presets;
+    for (int i = 0; i < kPaletteSlots; ++i) {
+        presets[size_t(i)] = 0xFF000000u | uint32_t(i * 0x0A0B0C);
     }
-    // A preset, then a colour kept in slot 5: both lists are written back.
-    if (auto* preset = qobject_cast<QAbstractButton*>(w.FindControl("color_option_2"))) {
-        preset->setChecked(true);
-        w.PaintManager().SendNotify(preset, ui::notify::kSelectChanged);
+    if (!WritePresetColours(file, presets, 2)) {
+        Fail("presets not written");
     }
-    if (auto* slot = qobject_cast<QAbstractButton*>(w.FindControl("collect_color_option_5"))) {
-        slot->setChecked(true);
-        w.PaintManager().SendNotify(slot, ui::notify::kSelectChanged);
+    CollectedSlots entries = read.entries;
+    for (std::optional<CollectedColour>& slot : entries) {
+        if (!slot) {
+            slot = CollectedColour{0xFF272B34u, "0"};
+        }
     }
-    if (auto* palette = qobject_cast<ui::CColorPaletteUI*>(w.FindControl("Pallet"))) {
-        palette->SetSelectColor(0xFF12AB00);
-        w.PaintManager().SendNotify(palette, ui::notify::kColorChanged);
+    entries[5] = CollectedColour{0xFF12AB00u, "1"};
+    if (!WriteCollectedColours(file, entries, 5)) {
+        Fail("collected colours not written");
     }
-    w.Close();
 
     const Json::Value root = profile::JsonFileStore().ReadJsonFile(file);
     const Json::Value& info =
@@ -106,11 +101,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     CheckList(info, "palletDialogcoloroption", false);
     CheckList(info, "palletDialogcollectcoloroption", true);
-    if (info["palletDialogcollectcoloroption"][5]["color"].asString() != "FF12AB00" ||
-        info["palletDialogcollectcoloroption"][5]["UserData"].asString() != "1" ||
-        info["palletDialogcollectcoloroption_selectitem"].asInt() != 5 ||
-        info["palletDialogcoloroption_selectitem"].asInt() != 2) {
-        Fail("the colour kept in slot 5");
+    for (int i = 0; i < kPaletteSlots; ++i) {
+        if (info["palletDialogcoloroption"][i]["color"].asString() !=
+            PaletteColourText(*presets[size_t(i)])) {
+            Fail("a preset");
+        }
+    }
+    if (info["palletDialogcoloroption_selectitem"].asInt() != 2) {
+        Fail("the chosen preset");
+    }
+    const CollectedColours again = ReadCollectedColours(file);
+    if (again.entries != entries || again.selected != 5) {
+        Fail("the collected colours do not read back as written");
     }
     return 0;
 }
